@@ -1,0 +1,1 @@
+#include "dialogtemplate.h"

@@ -1,0 +1,5 @@
+#include "logging.h"
+
+Q_LOGGING_CATEGORY(lcSerial, "kestrim.serial", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcFrames, "kestrim.frames", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcApp, "kestrim.app", QtInfoMsg)
