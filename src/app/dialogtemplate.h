@@ -42,7 +42,7 @@ struct DialogTemplate {
     QString caption;
     QString fontFace;
     int fontPointSize = 9;
-    QSize size; // dialog units
+    QSize size;                    // dialog units
     QList<DialogControl> controls; // in tab order
 
     const DialogControl *control(int id) const;

@@ -4,14 +4,12 @@
 #include "serialsettings.h"
 
 CMscomm::CMscomm(QObject *parent)
-    : QObject(parent)
-{
+    : QObject(parent) {
     connect(&m_port, &QSerialPort::readyRead, this, &CMscomm::readAvailable);
     connect(&m_port, &QSerialPort::errorOccurred, this, &CMscomm::handleError);
 }
 
-bool CMscomm::open(int portNumber, const QString &settingsText)
-{
+bool CMscomm::open(int portNumber, const QString &settingsText) {
     if (m_port.isOpen())
         close();
     m_portNumber = portNumber;
@@ -50,16 +48,22 @@ bool CMscomm::open(int portNumber, const QString &settingsText)
     return true;
 }
 
-void CMscomm::close()
-{
+bool CMscomm::CanOpen(const QString &device) {
+    QSerialPort port(device);
+    if (!port.open(QIODevice::ReadWrite))
+        return false;
+    port.close();
+    return true;
+}
+
+void CMscomm::close() {
     if (m_port.isOpen()) {
         m_port.close();
         qCInfo(lcSerial) << "closed" << PortMap::PortName(m_portNumber);
     }
 }
 
-bool CMscomm::write(QByteArrayView bytes)
-{
+bool CMscomm::write(QByteArrayView bytes) {
     if (!m_port.isOpen())
         return false;
     if (bytes.isEmpty())
@@ -67,20 +71,18 @@ bool CMscomm::write(QByteArrayView bytes)
     return m_port.write(bytes.data(), bytes.size()) == bytes.size();
 }
 
-void CMscomm::readAvailable()
-{
+void CMscomm::readAvailable() {
     const QByteArray bytes = m_port.readAll();
     if (!bytes.isEmpty())
         emit received(bytes);
 }
 
-void CMscomm::handleError(QSerialPort::SerialPortError error)
-{
+void CMscomm::handleError(QSerialPort::SerialPortError error) {
     // Errors while opening are reported by open(); only a port that is open can be lost.
     if (error == QSerialPort::NoError || !m_port.isOpen())
         return;
-    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError
-        || error == QSerialPort::WriteError) {
+    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+        error == QSerialPort::WriteError) {
         const QString reason = m_port.errorString();
         // Close first: with a hung-up device the error repeats for as long as the port is open.
         m_port.close();
@@ -91,8 +93,7 @@ void CMscomm::handleError(QSerialPort::SerialPortError error)
     }
 }
 
-void CMscomm::fail(QSerialPort::SerialPortError error, const QString &reason)
-{
+void CMscomm::fail(QSerialPort::SerialPortError error, const QString &reason) {
     m_error = error;
     m_errorString = reason;
 }

@@ -31,6 +31,10 @@ public:
     // Writes all bytes in order; false when the port is closed or the write fails.
     bool write(QByteArrayView bytes);
 
+    // Whether the device can be opened for reading and writing right now (it exists and no one
+    // else holds it); the device is closed again at once.
+    static bool CanOpen(const QString &device);
+
     int portNumber() const { return m_portNumber; }
     QString deviceName() const { return m_port.portName(); }
     QSerialPort::SerialPortError error() const { return m_error; }

@@ -9,12 +9,9 @@
 class PayloadReader {
 public:
     explicit PayloadReader(QByteArrayView payload)
-        : m_payload(payload)
-    {
-    }
+        : m_payload(payload) {}
 
-    quint8 byte()
-    {
+    quint8 byte() {
         if (m_pos >= m_payload.size()) {
             m_pos = m_payload.size();
             return 0;
@@ -22,8 +19,7 @@ public:
         return quint8(m_payload[m_pos++]);
     }
 
-    quint16 word()
-    {
+    quint16 word() {
         if (m_payload.size() - m_pos < 2) {
             m_pos = m_payload.size();
             return 0;
