@@ -1,0 +1,14 @@
+// Temperature arithmetic. Every temperature is kept in both units as single-precision numbers,
+// converted with a fixed rounding to one decimal (add 0.5 to ten times the value, cut toward
+// zero), so that the same reading always gives the same texts in both units.
+#pragma once
+
+#include <QtGlobal>
+
+// A count of tenths of a degree, as the thermometer sends it, in degrees.
+float DecodeTenths(quint16 tenths);
+
+// Celsius to Fahrenheit: 36.5 → 97.7, 37.5 → 99.5, 25.3 → 77.5.
+float ToFahrenheit(float celsius);
+// Fahrenheit to Celsius: 97.7 → 36.5, 99.5 → 37.5, 25.3 → −3.6.
+float ToCelsius(float fahrenheit);
