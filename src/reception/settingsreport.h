@@ -1,0 +1,28 @@
+// The thermometer's settings report, and the alarm-limit choices offered after it.
+#pragma once
+
+#include <QByteArrayView>
+#include <QStringList>
+
+struct SettingsReport {
+    int tempUnit = 0;       // 0 Celsius, 1 Fahrenheit
+    int workMode = 0;       // 0 surface, 1 body, 2 count
+    quint16 alarmLimit = 0; // tenths of a degree in the report's unit
+    // R9 Pro only:
+    int volume = 0;    // index of the buzzer volume entry, 0 … 4
+    int backlight = 0; // 0 off, 1 on
+    int output = 0;    // 0 switch, 1 pulse
+};
+
+// Reads a report's payload; fields the payload lacks read as 0.
+SettingsReport ParseSettingsReport(QByteArrayView payload);
+
+struct AlarmChoices {
+    QStringList entries;
+    int selected = -1; // -1: none matches the limit
+};
+
+// The alarm list after a settings report: 36.0 … 38.9 on the R9 Pro, 37.0 … 38.0 on the R9,
+// in the report's unit, with the entry matching the limit selected.
+AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC,
+                                float alarmLimitF);

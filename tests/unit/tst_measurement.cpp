@@ -1,0 +1,152 @@
+// What a measurement means in each work mode, and the settings report with its alarm list.
+#include "reception/measurement.h"
+#include "reception/settingsreport.h"
+
+#include <QTest>
+
+class TestMeasurement : public QObject {
+    Q_OBJECT
+
+private slots:
+    void interpretsMeasurements_data();
+    void interpretsMeasurements();
+    void unknownModeKeepsTheReading();
+    void readsSettingsReports();
+    void alarmChoicesAfterAReport_data();
+    void alarmChoicesAfterAReport();
+};
+
+void TestMeasurement::interpretsMeasurements_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<float>("readingC");
+    QTest::addColumn<float>("readingF");
+    QTest::addColumn<QString>("testValue");
+    QTest::addColumn<int>("verdict");
+    QTest::addColumn<QString>("sentence");
+    QTest::addColumn<QString>("speechLanguage");
+    QTest::addColumn<int>("languageAfter");
+
+    const int normal = int(Verdict::Normal), abnormal = int(Verdict::Abnormal),
+              none = int(Verdict::None);
+    QTest::newRow("body, normal") << 1 << 0 << 1 << 365 << 36.5f << 97.7f << "36.5C" << normal
+                                  << "Normal Temperature"
+                                  << "language=409" << 1;
+    QTest::newRow("body, at the limit is abnormal")
+        << 1 << 0 << 1 << 375 << 37.5f << 99.5f << "37.5C" << abnormal << "Abnormal Temperature"
+        << "language=409" << 1;
+    QTest::newRow("body, Chinese")
+        << 1 << 0 << 0 << 375 << 37.5f << 99.5f << "37.5C" << abnormal << "温度异常"
+        << "language=804" << 0;
+    QTest::newRow("body, Fahrenheit judged in Celsius")
+        << 1 << 1 << 1 << 977 << 36.5f << 97.7f << "97.7F" << normal << "Normal Temperature"
+        << "language=409" << 1;
+    QTest::newRow("count") << 2 << 0 << 0 << 12 << 0.0f << 0.0f << "12" << none << "12"
+                           << "language=804" << 0;
+    QTest::newRow("surface, Celsius")
+        << 0 << 0 << 1 << 365 << 36.5f << 97.7f << "36.5C" << none << "36.5degrees celsius"
+        << "language=409" << 1;
+    QTest::newRow("surface turns Chinese to English")
+        << 0 << 0 << 0 << 365 << 36.5f << 97.7f << "36.5C" << none << "36.5degrees celsius"
+        << "language=409" << 1;
+    QTest::newRow("surface, Fahrenheit")
+        << 0 << 1 << 1 << 977 << 36.5f << 97.7f << "97.7F" << none << "97.7degrees Fahrenheit"
+        << "language=409" << 1;
+    QTest::newRow("largest value") << 0 << 0 << 1 << 65535 << 6553.5f << 11828.3f << "6553.5C"
+                                   << none << "6553.5degrees celsius"
+                                   << "language=409" << 1;
+}
+
+void TestMeasurement::interpretsMeasurements() {
+    QFETCH(int, mode);
+    QFETCH(int, unit);
+    QFETCH(int, language);
+    QFETCH(int, value);
+    MeasurementSettings settings;
+    settings.workMode = mode;
+    settings.tempUnit = unit;
+    settings.language = language;
+    settings.envTempC = 24.5f;
+    settings.envTempF = 76.1f;
+
+    const Measurement m = InterpretMeasurement(settings, quint16(value));
+    QTEST(m.readingC, "readingC");
+    QTEST(m.readingF, "readingF");
+    QTEST(m.testValue, "testValue");
+    QTEST(int(m.verdict), "verdict");
+    QTEST(m.sentence, "sentence");
+    QTEST(m.speechLanguage, "speechLanguage");
+    QTEST(m.language, "languageAfter");
+    QCOMPARE(m.envTemp, unit == 0 ? QStringLiteral("24.5C") : QStringLiteral("76.1F"));
+}
+
+void TestMeasurement::unknownModeKeepsTheReading() {
+    MeasurementSettings settings;
+    settings.workMode = 7;
+    settings.readingC = 36.6f;
+    settings.readingF = 97.9f;
+    const Measurement m = InterpretMeasurement(settings, 400);
+    QCOMPARE(m.readingC, 36.6f);
+    QCOMPARE(m.readingF, 97.9f);
+    QVERIFY(m.testValue.isEmpty());
+    QVERIFY(m.sentence.isEmpty());
+    QCOMPARE(m.envTemp, QStringLiteral("0.0C"));
+}
+
+void TestMeasurement::readsSettingsReports() {
+    const SettingsReport pro = ParseSettingsReport(QByteArray::fromHex("0101E3030401010D"));
+    QCOMPARE(pro.tempUnit, 1);
+    QCOMPARE(pro.workMode, 1);
+    QCOMPARE(pro.alarmLimit, quint16(995));
+    QCOMPARE(pro.volume, 4);
+    QCOMPARE(pro.backlight, 1);
+    QCOMPARE(pro.output, 1);
+
+    const SettingsReport truncated = ParseSettingsReport(QByteArray::fromHex("0102"));
+    QCOMPARE(truncated.workMode, 2);
+    QCOMPARE(truncated.alarmLimit, quint16(0));
+    QCOMPARE(truncated.volume, 0);
+}
+
+void TestMeasurement::alarmChoicesAfterAReport_data() {
+    QTest::addColumn<int>("machine");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<float>("limitC");
+    QTest::addColumn<float>("limitF");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("R9, Celsius") << 0 << 0 << 37.5f << 99.5f << 11 << "37.0"
+                                 << "38.0"
+                                 << "37.5";
+    QTest::newRow("R9 Pro, Celsius") << 1 << 0 << 38.2f << 100.8f << 30 << "36.0"
+                                     << "38.9"
+                                     << "38.2";
+    QTest::newRow("R9 Pro, Fahrenheit") << 1 << 1 << 37.5f << 99.5f << 30 << "96.8"
+                                        << "102.0"
+                                        << "99.5";
+    QTest::newRow("R9, Fahrenheit") << 0 << 1 << 37.5f << 99.5f << 11 << "98.6"
+                                    << "100.4"
+                                    << "99.5";
+    QTest::newRow("limit not offered") << 1 << 0 << 0.0f << 32.0f << 30 << "36.0"
+                                       << "38.9"
+                                       << "";
+}
+
+void TestMeasurement::alarmChoicesAfterAReport() {
+    QFETCH(int, machine);
+    QFETCH(int, unit);
+    QFETCH(float, limitC);
+    QFETCH(float, limitF);
+    const AlarmChoices choices = ReportAlarmChoices(machine, unit, limitC, limitF);
+    QTEST(int(choices.entries.size()), "count");
+    QTEST(choices.entries.first(), "first");
+    QTEST(choices.entries.last(), "last");
+    QTEST(choices.entries.value(choices.selected), "selected");
+}
+
+QTEST_GUILESS_MAIN(TestMeasurement)
+#include "tst_measurement.moc"
