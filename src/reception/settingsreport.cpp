@@ -32,3 +32,11 @@ AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC
     }
     return choices;
 }
+
+QStringList SteppedAlarmEntries(float first, float last) {
+    QStringList entries;
+    for (float value = first; value <= last;
+         value = static_cast<float>(static_cast<double>(value) + 0.1))
+        entries.append(QString::asprintf("%0.1f", double(value)));
+    return entries;
+}

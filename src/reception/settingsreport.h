@@ -26,3 +26,7 @@ struct AlarmChoices {
 // in the report's unit, with the entry matching the limit selected.
 AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC,
                                 float alarmLimitF);
+
+// The alarm list before any report and after a model change: first, first + 0.1, … while the
+// value (kept in single precision) is at most last. 36.0 … 39.0 gives 31 entries.
+QStringList SteppedAlarmEntries(float first, float last);

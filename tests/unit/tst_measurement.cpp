@@ -14,6 +14,7 @@ private slots:
     void readsSettingsReports();
     void alarmChoicesAfterAReport_data();
     void alarmChoicesAfterAReport();
+    void steppedAlarmEntries();
 };
 
 void TestMeasurement::interpretsMeasurements_data() {
@@ -146,6 +147,17 @@ void TestMeasurement::alarmChoicesAfterAReport() {
     QTEST(choices.entries.first(), "first");
     QTEST(choices.entries.last(), "last");
     QTEST(choices.entries.value(choices.selected), "selected");
+}
+
+void TestMeasurement::steppedAlarmEntries() {
+    const QStringList pro = SteppedAlarmEntries(36.0f, 39.0f);
+    QCOMPARE(pro.size(), 31);
+    QCOMPARE(pro.first(), QStringLiteral("36.0"));
+    QCOMPARE(pro[15], QStringLiteral("37.5"));
+    QCOMPARE(pro.last(), QStringLiteral("39.0"));
+    const QStringList r9 = SteppedAlarmEntries(37.0f, 38.0f);
+    QCOMPARE(r9.size(), 11);
+    QCOMPARE(r9.last(), QStringLiteral("38.0"));
 }
 
 QTEST_GUILESS_MAIN(TestMeasurement)
