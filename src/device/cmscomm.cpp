@@ -4,12 +4,14 @@
 #include "serialsettings.h"
 
 CMscomm::CMscomm(QObject *parent)
-    : QObject(parent) {
+    : QObject(parent)
+{
     connect(&m_port, &QSerialPort::readyRead, this, &CMscomm::readAvailable);
     connect(&m_port, &QSerialPort::errorOccurred, this, &CMscomm::handleError);
 }
 
-bool CMscomm::open(int portNumber, const QString &settingsText) {
+bool CMscomm::open(int portNumber, const QString &settingsText)
+{
     if (m_port.isOpen())
         close();
     m_portNumber = portNumber;
@@ -48,7 +50,8 @@ bool CMscomm::open(int portNumber, const QString &settingsText) {
     return true;
 }
 
-bool CMscomm::CanOpen(const QString &device) {
+bool CMscomm::CanOpen(const QString &device)
+{
     QSerialPort port(device);
     if (!port.open(QIODevice::ReadWrite))
         return false;
@@ -56,14 +59,16 @@ bool CMscomm::CanOpen(const QString &device) {
     return true;
 }
 
-void CMscomm::close() {
+void CMscomm::close()
+{
     if (m_port.isOpen()) {
         m_port.close();
         qCInfo(lcSerial) << "closed" << PortMap::PortName(m_portNumber);
     }
 }
 
-bool CMscomm::write(QByteArrayView bytes) {
+bool CMscomm::write(QByteArrayView bytes)
+{
     if (!m_port.isOpen())
         return false;
     if (bytes.isEmpty())
@@ -71,13 +76,15 @@ bool CMscomm::write(QByteArrayView bytes) {
     return m_port.write(bytes.data(), bytes.size()) == bytes.size();
 }
 
-void CMscomm::readAvailable() {
+void CMscomm::readAvailable()
+{
     const QByteArray bytes = m_port.readAll();
     if (!bytes.isEmpty())
         emit received(bytes);
 }
 
-void CMscomm::handleError(QSerialPort::SerialPortError error) {
+void CMscomm::handleError(QSerialPort::SerialPortError error)
+{
     // Errors while opening are reported by open(); only a port that is open can be lost.
     if (error == QSerialPort::NoError || !m_port.isOpen())
         return;
@@ -93,7 +100,8 @@ void CMscomm::handleError(QSerialPort::SerialPortError error) {
     }
 }
 
-void CMscomm::fail(QSerialPort::SerialPortError error, const QString &reason) {
+void CMscomm::fail(QSerialPort::SerialPortError error, const QString &reason)
+{
     m_error = error;
     m_errorString = reason;
 }

@@ -3,16 +3,20 @@
 #include <QFileInfo>
 
 PortMap::PortMap(const QDir &base)
-    : m_base(base) {}
+    : m_base(base)
+{}
 
 PortMap::PortMap()
-    : m_base(QDir::current()) {}
+    : m_base(QDir::current())
+{}
 
-QString PortMap::PortName(int portNumber) {
+QString PortMap::PortName(int portNumber)
+{
     return QStringLiteral("COM%1").arg(portNumber);
 }
 
-QString PortMap::DefaultDevice(int portNumber) {
+QString PortMap::DefaultDevice(int portNumber)
+{
 #ifdef Q_OS_WIN
     return QStringLiteral("\\\\.\\COM%1").arg(portNumber);
 #else
@@ -24,11 +28,13 @@ QString PortMap::DefaultDevice(int portNumber) {
 #endif
 }
 
-QString PortMap::linkPath(int portNumber) const {
+QString PortMap::linkPath(int portNumber) const
+{
     return m_base.absoluteFilePath(QStringLiteral("Ports/com%1").arg(portNumber));
 }
 
-QString PortMap::device(int portNumber) const {
+QString PortMap::device(int portNumber) const
+{
 #ifndef Q_OS_WIN
     const QFileInfo link(linkPath(portNumber));
     // A dangling link still names the port: opening it then fails with a clear reason.
@@ -38,7 +44,8 @@ QString PortMap::device(int portNumber) const {
     return DefaultDevice(portNumber);
 }
 
-QString PortMap::describe(int portNumber) const {
+QString PortMap::describe(int portNumber) const
+{
     const QString path = device(portNumber);
     const QFileInfo info(path);
     if (!info.isSymLink())

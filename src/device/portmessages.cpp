@@ -1,8 +1,8 @@
 #include "portmessages.h"
 
 QString PortOpenFailureText(const QString &portName, const QString &device,
-                            QSerialPort::SerialPortError error, const QString &reason,
-                            int language) {
+                            QSerialPort::SerialPortError error, const QString &reason, int language)
+{
     const bool chinese = language == 0;
     QString text = chinese ? QStringLiteral("无法打开 %1 (%2)：%3")
                            : QStringLiteral("%1 (%2) cannot be opened: %3");
@@ -35,7 +35,8 @@ QString PortOpenFailureText(const QString &portName, const QString &device,
 }
 
 QString PortLostText(const QString &portName, const QString &device, const QString &reason,
-                     int language) {
+                     int language)
+{
     if (language == 0)
         return QStringLiteral("%1 (%2) 连接已断开：%3\n已保存的记录不受影响。请重新连接设备。")
             .arg(portName, device, reason);

@@ -4,7 +4,8 @@
 
 namespace {
 
-std::optional<QSerialPort::Parity> ParseParity(const QString &letter) {
+std::optional<QSerialPort::Parity> ParseParity(const QString &letter)
+{
     const QString upper = letter.toUpper();
     if (upper == u"N")
         return QSerialPort::NoParity;
@@ -19,7 +20,8 @@ std::optional<QSerialPort::Parity> ParseParity(const QString &letter) {
     return std::nullopt;
 }
 
-std::optional<QSerialPort::StopBits> ParseStopBits(const QString &text) {
+std::optional<QSerialPort::StopBits> ParseStopBits(const QString &text)
+{
     if (text == u"1")
         return QSerialPort::OneStop;
     if (text == u"1.5")
@@ -31,7 +33,8 @@ std::optional<QSerialPort::StopBits> ParseStopBits(const QString &text) {
 
 } // namespace
 
-std::optional<SerialSettings> ParseSerialSettings(const QString &text) {
+std::optional<SerialSettings> ParseSerialSettings(const QString &text)
+{
     const QStringList parts = text.split(u',');
     if (parts.size() != 4)
         return std::nullopt;

@@ -1,13 +1,15 @@
 #include "frame.h"
 
-quint8 FrameChecksum(QByteArrayView bytes) {
+quint8 FrameChecksum(QByteArrayView bytes)
+{
     unsigned sum = 0;
     for (char byte : bytes)
         sum += static_cast<quint8>(byte);
     return static_cast<quint8>(sum & 0xFF);
 }
 
-QByteArray BuildFrame(quint8 code, QByteArrayView payload) {
+QByteArray BuildFrame(quint8 code, QByteArrayView payload)
+{
     QByteArray frame;
     frame.reserve(payload.size() + kFrameOverhead);
     frame.append(char(kFrameSync1));
@@ -19,10 +21,12 @@ QByteArray BuildFrame(quint8 code, QByteArrayView payload) {
     return frame;
 }
 
-QByteArray SettingsRequestFrame() {
+QByteArray SettingsRequestFrame()
+{
     return BuildFrame(FrameCode::Settings);
 }
 
-QByteArray EnvironmentQueryFrame() {
+QByteArray EnvironmentQueryFrame()
+{
     return BuildFrame(FrameCode::Environment);
 }

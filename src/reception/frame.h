@@ -32,7 +32,8 @@ quint8 FrameChecksum(QByteArrayView bytes);
 
 // A complete frame: sync, length and checksum computed.
 QByteArray BuildFrame(quint8 code, QByteArrayView payload = {});
-inline QByteArray BuildFrame(FrameCode code, QByteArrayView payload = {}) {
+inline QByteArray BuildFrame(FrameCode code, QByteArrayView payload = {})
+{
     return BuildFrame(static_cast<quint8>(code), payload);
 }
 

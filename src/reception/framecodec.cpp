@@ -2,13 +2,15 @@
 
 namespace {
 
-bool IsSyncAt(const QByteArray &buffer, qsizetype pos) {
+bool IsSyncAt(const QByteArray &buffer, qsizetype pos)
+{
     return quint8(buffer[pos]) == kFrameSync1 && quint8(buffer[pos + 1]) == kFrameSync2;
 }
 
 } // namespace
 
-QList<Frame> FrameCodec::feed(QByteArrayView chunk) {
+QList<Frame> FrameCodec::feed(QByteArrayView chunk)
+{
     m_pending.append(chunk.data(), chunk.size());
 
     QList<Frame> frames;

@@ -8,21 +8,25 @@ constexpr int kSurfaceMode = 0;
 constexpr int kBodyMode = 1;
 constexpr int kCountMode = 2;
 
-QString CelsiusText(float celsius) {
+QString CelsiusText(float celsius)
+{
     return QString::asprintf("%.1fC", double(celsius));
 }
 
-QString FahrenheitText(float fahrenheit) {
+QString FahrenheitText(float fahrenheit)
+{
     return QString::asprintf("%.1fF", double(fahrenheit));
 }
 
 } // namespace
 
-QString SpeechLanguage(int language) {
+QString SpeechLanguage(int language)
+{
     return language == 0 ? QStringLiteral("language=804") : QStringLiteral("language=409");
 }
 
-QString VerdictText(Verdict verdict, int language) {
+QString VerdictText(Verdict verdict, int language)
+{
     const bool chinese = language == 0;
     switch (verdict) {
     case Verdict::Normal:
@@ -35,7 +39,8 @@ QString VerdictText(Verdict verdict, int language) {
     return QString();
 }
 
-QString VerdictSentence(Verdict verdict, int language) {
+QString VerdictSentence(Verdict verdict, int language)
+{
     const bool chinese = language == 0;
     switch (verdict) {
     case Verdict::Normal:
@@ -48,12 +53,14 @@ QString VerdictSentence(Verdict verdict, int language) {
     return QString();
 }
 
-QString ConnectedSentence(int language) {
+QString ConnectedSentence(int language)
+{
     return language == 0 ? QStringLiteral("连接成功，请测量体温")
                          : QStringLiteral("connect successfully, please measure the temperature");
 }
 
-Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 value) {
+Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 value)
+{
     Measurement m;
     m.readingC = settings.readingC;
     m.readingF = settings.readingF;

@@ -9,9 +9,11 @@
 class PayloadReader {
 public:
     explicit PayloadReader(QByteArrayView payload)
-        : m_payload(payload) {}
+        : m_payload(payload)
+    {}
 
-    quint8 byte() {
+    quint8 byte()
+    {
         if (m_pos >= m_payload.size()) {
             m_pos = m_payload.size();
             return 0;
@@ -19,7 +21,8 @@ public:
         return quint8(m_payload[m_pos++]);
     }
 
-    quint16 word() {
+    quint16 word()
+    {
         if (m_payload.size() - m_pos < 2) {
             m_pos = m_payload.size();
             return 0;

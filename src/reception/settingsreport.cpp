@@ -5,7 +5,8 @@
 
 #include <cmath>
 
-SettingsReport ParseSettingsReport(QByteArrayView payload) {
+SettingsReport ParseSettingsReport(QByteArrayView payload)
+{
     PayloadReader fields(payload);
     SettingsReport report;
     report.tempUnit = fields.byte();   // 0 Celsius, 1 Fahrenheit
@@ -17,8 +18,8 @@ SettingsReport ParseSettingsReport(QByteArrayView payload) {
     return report;
 }
 
-AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC,
-                                float alarmLimitF) {
+AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC, float alarmLimitF)
+{
     AlarmChoices choices;
     for (int tenths = 360; tenths <= 389; ++tenths) {
         if (machineType == 0 && (tenths < 370 || tenths > 380))
@@ -33,7 +34,8 @@ AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC
     return choices;
 }
 
-QStringList SteppedAlarmEntries(float first, float last) {
+QStringList SteppedAlarmEntries(float first, float last)
+{
     QStringList entries;
     for (float value = first; value <= last;
          value = static_cast<float>(static_cast<double>(value) + 0.1))

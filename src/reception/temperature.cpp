@@ -1,13 +1,15 @@
 #include "temperature.h"
 
-float DecodeTenths(quint16 tenths) {
+float DecodeTenths(quint16 tenths)
+{
     return static_cast<float>(tenths / 10.0);
 }
 
 namespace {
 
 // Ten times the value in single precision, plus 0.5 in double precision, cut toward zero.
-float RoundToTenths(float value) {
+float RoundToTenths(float value)
+{
     const float times10 = value * 10.0f;
     const auto cut = static_cast<long long>(static_cast<double>(times10) + 0.5);
     return static_cast<float>(cut / 10.0);
@@ -15,12 +17,14 @@ float RoundToTenths(float value) {
 
 } // namespace
 
-float ToFahrenheit(float celsius) {
+float ToFahrenheit(float celsius)
+{
     const auto fahrenheit = static_cast<float>(static_cast<double>(celsius) * 1.8 + 32.0);
     return RoundToTenths(fahrenheit);
 }
 
-float ToCelsius(float fahrenheit) {
+float ToCelsius(float fahrenheit)
+{
     const float above = fahrenheit - 32.0f;
     const auto celsius = static_cast<float>(static_cast<double>(above) / 1.8);
     return RoundToTenths(celsius);

@@ -14,7 +14,8 @@ private slots:
     void resourcesOfTheRecordDialogs();
 };
 
-void TestDialogTemplate::parsesControls() {
+void TestDialogTemplate::parsesControls()
+{
     DialogTemplate parsed;
     QString error;
     QVERIFY2(ParseDialogTemplate(QStringLiteral("# comment\n"
@@ -41,7 +42,8 @@ void TestDialogTemplate::parsesControls() {
     QVERIFY(label.centred && !label.visible);
 }
 
-void TestDialogTemplate::reportsTheBadLine_data() {
+void TestDialogTemplate::reportsTheBadLine_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("error");
     const QString header = QStringLiteral("dialog | 1 | X | F | 9 | 10 | 10\n");
@@ -55,7 +57,8 @@ void TestDialogTemplate::reportsTheBadLine_data() {
                                 << "line 2: expected 8 fields";
 }
 
-void TestDialogTemplate::reportsTheBadLine() {
+void TestDialogTemplate::reportsTheBadLine()
+{
     QFETCH(QString, text);
     QFETCH(QString, error);
     DialogTemplate parsed;
@@ -64,7 +67,8 @@ void TestDialogTemplate::reportsTheBadLine() {
     QCOMPARE(got, error);
 }
 
-void TestDialogTemplate::mainWindowLayout() {
+void TestDialogTemplate::mainWindowLayout()
+{
     const DialogTemplate main = LoadDialogTemplate(102);
     QCOMPARE(main.caption, QStringLiteral("QUELLOR   V2.1"));
     QCOMPARE(main.size, QSize(291, 335));
@@ -90,7 +94,8 @@ void TestDialogTemplate::mainWindowLayout() {
     QCOMPARE(main.control(1011)->rect, QRect(13, 251, 58, 21));
 }
 
-void TestDialogTemplate::resourcesOfTheRecordDialogs() {
+void TestDialogTemplate::resourcesOfTheRecordDialogs()
+{
     const DialogTemplate del = LoadDialogTemplate(146);
     QCOMPARE(del.caption, QStringLiteral("Delete Data"));
     QCOMPARE(del.fontPointSize, 8);

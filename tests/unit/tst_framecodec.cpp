@@ -20,11 +20,13 @@ private slots:
     void payloadFieldsAreByteValues();
 };
 
-static QByteArray Hex(const char *text) {
+static QByteArray Hex(const char *text)
+{
     return QByteArray::fromHex(text);
 }
 
-void TestFrameCodec::buildsFramesWithLengthAndChecksum_data() {
+void TestFrameCodec::buildsFramesWithLengthAndChecksum_data()
+{
     QTest::addColumn<QByteArray>("built");
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("settings request") << SettingsRequestFrame() << Hex("55AA050105");
@@ -39,13 +41,15 @@ void TestFrameCodec::buildsFramesWithLengthAndChecksum_data() {
         << Hex("55AA0D020100E30302000001F8");
 }
 
-void TestFrameCodec::buildsFramesWithLengthAndChecksum() {
+void TestFrameCodec::buildsFramesWithLengthAndChecksum()
+{
     QFETCH(QByteArray, built);
     QFETCH(QByteArray, expected);
     QCOMPARE(built.toHex(' '), expected.toHex(' '));
 }
 
-void TestFrameCodec::cutsStreamIntoFrames_data() {
+void TestFrameCodec::cutsStreamIntoFrames_data()
+{
     QTest::addColumn<Chunks>("chunks");
     QTest::addColumn<Frames>("frames");
     QTest::addColumn<quint64>("droppedBytes");
@@ -88,7 +92,8 @@ void TestFrameCodec::cutsStreamIntoFrames_data() {
         << Chunks{m365 + Hex("0102")} << Frames{m365} << 2ull << 0ull << 0;
 }
 
-void TestFrameCodec::cutsStreamIntoFrames() {
+void TestFrameCodec::cutsStreamIntoFrames()
+{
     QFETCH(Chunks, chunks);
     QFETCH(Frames, frames);
     QFETCH(quint64, droppedBytes);
@@ -109,7 +114,8 @@ void TestFrameCodec::cutsStreamIntoFrames() {
 }
 
 // However the port happens to cut the stream, the same frames come out.
-void TestFrameCodec::everyByteBoundaryGivesTheSameFrames() {
+void TestFrameCodec::everyByteBoundaryGivesTheSameFrames()
+{
     const QByteArray stream = Hex("00"
                                   "55AA07046D0178"
                                   "55AA0704550160"
@@ -139,7 +145,8 @@ void TestFrameCodec::everyByteBoundaryGivesTheSameFrames() {
     }
 }
 
-void TestFrameCodec::payloadFieldsAreByteValues() {
+void TestFrameCodec::payloadFieldsAreByteValues()
+{
     FrameCodec codec;
     const QList<Frame> frames = codec.feed(Hex("55AA0D01010D0D0A0412000188"));
     QCOMPARE(frames.size(), 0); // wrong checksum: dropped, not misread

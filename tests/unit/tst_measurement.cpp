@@ -17,7 +17,8 @@ private slots:
     void steppedAlarmEntries();
 };
 
-void TestMeasurement::interpretsMeasurements_data() {
+void TestMeasurement::interpretsMeasurements_data()
+{
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("unit");
     QTest::addColumn<int>("language");
@@ -60,7 +61,8 @@ void TestMeasurement::interpretsMeasurements_data() {
                                    << "language=409" << 1;
 }
 
-void TestMeasurement::interpretsMeasurements() {
+void TestMeasurement::interpretsMeasurements()
+{
     QFETCH(int, mode);
     QFETCH(int, unit);
     QFETCH(int, language);
@@ -83,7 +85,8 @@ void TestMeasurement::interpretsMeasurements() {
     QCOMPARE(m.envTemp, unit == 0 ? QStringLiteral("24.5C") : QStringLiteral("76.1F"));
 }
 
-void TestMeasurement::unknownModeKeepsTheReading() {
+void TestMeasurement::unknownModeKeepsTheReading()
+{
     MeasurementSettings settings;
     settings.workMode = 7;
     settings.readingC = 36.6f;
@@ -96,7 +99,8 @@ void TestMeasurement::unknownModeKeepsTheReading() {
     QCOMPARE(m.envTemp, QStringLiteral("0.0C"));
 }
 
-void TestMeasurement::readsSettingsReports() {
+void TestMeasurement::readsSettingsReports()
+{
     const SettingsReport pro = ParseSettingsReport(QByteArray::fromHex("0101E3030401010D"));
     QCOMPARE(pro.tempUnit, 1);
     QCOMPARE(pro.workMode, 1);
@@ -111,7 +115,8 @@ void TestMeasurement::readsSettingsReports() {
     QCOMPARE(truncated.volume, 0);
 }
 
-void TestMeasurement::alarmChoicesAfterAReport_data() {
+void TestMeasurement::alarmChoicesAfterAReport_data()
+{
     QTest::addColumn<int>("machine");
     QTest::addColumn<int>("unit");
     QTest::addColumn<float>("limitC");
@@ -137,7 +142,8 @@ void TestMeasurement::alarmChoicesAfterAReport_data() {
                                        << "";
 }
 
-void TestMeasurement::alarmChoicesAfterAReport() {
+void TestMeasurement::alarmChoicesAfterAReport()
+{
     QFETCH(int, machine);
     QFETCH(int, unit);
     QFETCH(float, limitC);
@@ -149,7 +155,8 @@ void TestMeasurement::alarmChoicesAfterAReport() {
     QTEST(choices.entries.value(choices.selected), "selected");
 }
 
-void TestMeasurement::steppedAlarmEntries() {
+void TestMeasurement::steppedAlarmEntries()
+{
     const QStringList pro = SteppedAlarmEntries(36.0f, 39.0f);
     QCOMPARE(pro.size(), 31);
     QCOMPARE(pro.first(), QStringLiteral("36.0"));

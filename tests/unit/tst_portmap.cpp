@@ -17,7 +17,8 @@ private slots:
     void parsesSettings();
 };
 
-void TestPortMap::defaultDevices_data() {
+void TestPortMap::defaultDevices_data()
+{
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("device");
     QTest::newRow("COM1") << 1 << "/dev/ttyUSB0";
@@ -28,7 +29,8 @@ void TestPortMap::defaultDevices_data() {
     QTest::newRow("COM21") << 21 << "";
 }
 
-void TestPortMap::defaultDevices() {
+void TestPortMap::defaultDevices()
+{
     QFETCH(int, port);
     QFETCH(QString, device);
     QTemporaryDir empty;
@@ -37,7 +39,8 @@ void TestPortMap::defaultDevices() {
     QCOMPARE(PortMap::PortName(3), QStringLiteral("COM3"));
 }
 
-void TestPortMap::linkInPortsFolderWins() {
+void TestPortMap::linkInPortsFolderWins()
+{
     QTemporaryDir base;
     QVERIFY(QDir(base.path()).mkpath(QStringLiteral("Ports")));
     const QString link = base.filePath(QStringLiteral("Ports/com3"));
@@ -54,7 +57,8 @@ void TestPortMap::linkInPortsFolderWins() {
     QCOMPARE(map.describe(5), QStringLiteral("/dev/ttyUSB4"));
 }
 
-void TestPortMap::parsesSettings_data() {
+void TestPortMap::parsesSettings_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
     QTest::addColumn<int>("baud");
@@ -72,7 +76,8 @@ void TestPortMap::parsesSettings_data() {
     QTest::newRow("bad baud") << "fast,N,8,1" << false << 0 << 0 << 0 << 0;
 }
 
-void TestPortMap::parsesSettings() {
+void TestPortMap::parsesSettings()
+{
     QFETCH(QString, text);
     QFETCH(bool, valid);
     const auto settings = ParseSerialSettings(text);
