@@ -6,7 +6,8 @@
 
 namespace {
 
-const QHash<QString, ControlKind> &KindNames() {
+const QHash<QString, ControlKind> &KindNames()
+{
     static const QHash<QString, ControlKind> names{
         {QStringLiteral("groupbox"), ControlKind::GroupBox},
         {QStringLiteral("radio"), ControlKind::RadioButton},
@@ -23,7 +24,8 @@ const QHash<QString, ControlKind> &KindNames() {
 }
 
 // The non-empty, non-comment lines of a text, each split at "|" into trimmed fields.
-QList<QStringList> Records(const QString &text, QList<int> *lineNumbers) {
+QList<QStringList> Records(const QString &text, QList<int> *lineNumbers)
+{
     QList<QStringList> records;
     const QStringList lines = text.split(u'\n');
     for (int i = 0; i < lines.size(); ++i) {
@@ -39,13 +41,15 @@ QList<QStringList> Records(const QString &text, QList<int> *lineNumbers) {
     return records;
 }
 
-bool ToInt(const QString &text, int *value) {
+bool ToInt(const QString &text, int *value)
+{
     bool ok = false;
     *value = text.toInt(&ok);
     return ok;
 }
 
-bool ParseControl(const QStringList &fields, DialogControl *control, QString *why) {
+bool ParseControl(const QStringList &fields, DialogControl *control, QString *why)
+{
     if (fields.size() != 8) {
         *why = QStringLiteral("expected 8 fields");
         return false;
@@ -90,7 +94,8 @@ bool ParseControl(const QStringList &fields, DialogControl *control, QString *wh
     return true;
 }
 
-bool ParseHeader(const QStringList &fields, DialogTemplate *out) {
+bool ParseHeader(const QStringList &fields, DialogTemplate *out)
+{
     int width = 0;
     int height = 0;
     if (fields.size() != 7 || fields[0] != u"dialog" || !ToInt(fields[1], &out->id) ||
@@ -103,7 +108,8 @@ bool ParseHeader(const QStringList &fields, DialogTemplate *out) {
     return true;
 }
 
-QString ReadResource(const QString &name) {
+QString ReadResource(const QString &name)
+{
     QFile file(QStringLiteral(":/templates/") + name);
     if (!file.open(QIODevice::ReadOnly))
         qFatal("missing resource %s", qPrintable(name));
@@ -112,7 +118,8 @@ QString ReadResource(const QString &name) {
 
 } // namespace
 
-const DialogControl *DialogTemplate::control(int controlId) const {
+const DialogControl *DialogTemplate::control(int controlId) const
+{
     for (const DialogControl &c : controls) {
         if (c.id == controlId)
             return &c;
@@ -120,7 +127,8 @@ const DialogControl *DialogTemplate::control(int controlId) const {
     return nullptr;
 }
 
-bool ParseDialogTemplate(const QString &text, DialogTemplate *out, QString *error) {
+bool ParseDialogTemplate(const QString &text, DialogTemplate *out, QString *error)
+{
     QList<int> lineNumbers;
     const QList<QStringList> records = Records(text, &lineNumbers);
     *out = DialogTemplate();
@@ -141,7 +149,8 @@ bool ParseDialogTemplate(const QString &text, DialogTemplate *out, QString *erro
     return true;
 }
 
-DialogTemplate LoadDialogTemplate(int id) {
+DialogTemplate LoadDialogTemplate(int id)
+{
     DialogTemplate result;
     QString error;
     const QString name = QStringLiteral("dialog%1.txt").arg(id);
@@ -150,7 +159,8 @@ DialogTemplate LoadDialogTemplate(int id) {
     return result;
 }
 
-MenuTemplate LoadMenuTemplate(int id) {
+MenuTemplate LoadMenuTemplate(int id)
+{
     MenuTemplate menu;
     menu.id = id;
     QList<int> lineNumbers;
@@ -171,7 +181,8 @@ MenuTemplate LoadMenuTemplate(int id) {
     return menu;
 }
 
-QString LoadResourceString(int id) {
+QString LoadResourceString(int id)
+{
     static const QHash<int, QString> table = [] {
         QHash<int, QString> strings;
         QList<int> lineNumbers;
