@@ -1,1 +1,5 @@
 #include "cmyprogress.h"
+
+CMyProgress::CMyProgress(QWidget *parent)
+    : QProgressBar(parent)
+{}
