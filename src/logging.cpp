@@ -3,3 +3,4 @@
 Q_LOGGING_CATEGORY(lcSerial, "kestrim.serial", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcFrames, "kestrim.frames", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcApp, "kestrim.app", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcRecords, "kestrim.records", QtInfoMsg)

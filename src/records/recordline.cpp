@@ -1,0 +1,80 @@
+#include "records/recordline.h"
+
+#include "logging.h"
+
+#include <QFile>
+
+namespace {
+
+// The whole file as text; record files are ASCII, so reading them as UTF-8 is exact.
+QString ReadWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcRecords) << "cannot read" << path << file.errorString();
+        return {};
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+// Calls take(line) for every non-empty line; a CR before the LF belongs to the line break.
+template <typename Take> void ForEachLine(QStringView text, Take take)
+{
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        QStringView line = text.sliced(start, end - start);
+        if (end < text.size() && line.endsWith(u'\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            take(line);
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+QString FormatRecordLine(const MeasurementRecord &record)
+{
+    return record.quantity + u',' + record.testTime + u',' + record.testValue + u',' +
+           record.envTemp;
+}
+
+QStringList SplitFields(QStringView text)
+{
+    QStringList fields;
+    fields.reserve(text.count(u',') + 1);
+    qsizetype position = 0;
+    for (;;) {
+        while (position < text.size() && text[position] == u',')
+            ++position;
+        qsizetype end = text.indexOf(u',', position);
+        if (end < 0)
+            end = text.size();
+        const QStringView field = text.sliced(position, end - position).trimmed();
+        if (field.isEmpty())
+            return fields;
+        fields.append(field.toString());
+        position = end < text.size() ? end + 1 : end;
+    }
+}
+
+QStringList ReadTextLines(const QString &path)
+{
+    QStringList lines;
+    ForEachLine(ReadWholeFile(path), [&lines](QStringView line) { lines.append(line.toString()); });
+    return lines;
+}
+
+RecordRows LoadRecordRows(const QString &path)
+{
+    const QString text = ReadWholeFile(path);
+    RecordRows rows;
+    rows.reserve(text.count(u'\n') + 1);
+    ForEachLine(text, [&rows](QStringView line) { rows.append(SplitFields(line)); });
+    return rows;
+}

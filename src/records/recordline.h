@@ -1,0 +1,30 @@
+// The text form of records: one record line per reading, comma-separated fields, and the
+// readers that turn a day file back into rows.
+#pragma once
+
+#include "records/measurementrecord.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// The records of one day file in memory: one row per non-empty line, each row the line's fields
+// (normally four, in the list's column order).
+using RecordRows = QList<QStringList>;
+
+// The four fields joined by single commas; no spaces, quotes or escaping.
+QString FormatRecordLine(const MeasurementRecord &record);
+
+// Splits comma-separated text. Runs of commas count as one separator and each field is trimmed;
+// the split stops at the first field that is empty after trimming, so a blank-only field ends
+// it and the fields after it are not returned.
+QStringList SplitFields(QStringView text);
+
+// The non-empty lines of a text file, without their CR LF or LF. A file that is missing or
+// cannot be read gives no lines.
+QStringList ReadTextLines(const QString &path);
+
+// SplitFields of every non-empty line of a day file, in file order. A line that yields no field
+// (blank only) is still a row, an empty one.
+RecordRows LoadRecordRows(const QString &path);
