@@ -1,0 +1,212 @@
+#include "records/dayrecords.h"
+
+#include "logging.h"
+#include "records/indexfile.h"
+#include "records/recordfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+QString FolderName(const QString &folder)
+{
+    return folder.chopped(1); // without the trailing separator
+}
+
+} // namespace
+
+QString DayRecords::dateText() const
+{
+    return QString::asprintf("%d-%02d-%02d", m_indexDay.year(), m_indexDay.month(),
+                             m_indexDay.day());
+}
+
+QString DayRecords::DayFolder(QDate day) const
+{
+    return m_dataFolder + QString::number(day.year()) + QDir::separator() +
+           QString::asprintf("%02d", day.month());
+}
+
+QString DayRecords::DayPrefix(QDate day) const
+{
+    return DayFolder(day) + QDir::separator() +
+           QString::asprintf("%d%02d%02d", day.year(), day.month(), day.day());
+}
+
+QString DayRecords::DayFilePath(QDate day, int port) const
+{
+    return DayPrefix(day) + QString::asprintf("-%02d.txt", port);
+}
+
+QString DayRecords::WarningFilePath(QDate day) const
+{
+    return DayPrefix(day) + QStringLiteral("-warning.txt");
+}
+
+// The day file may also hold an index's PATH ("0", or a prefix): never delete or replace that.
+bool DayRecords::IsDayFile(const QString &path) const
+{
+    static const QRegularExpression name(QStringLiteral("^\\d{8}-\\d{2,}\\.txt$"));
+    return path.startsWith(m_dataFolder) && name.match(QFileInfo(path).fileName()).hasMatch();
+}
+
+void DayRecords::LoadDayIndex(QDate today)
+{
+    m_indexDay = today;
+    const QString path = m_indexFolder + IndexFile::FileName(today);
+    if (QFileInfo::exists(path)) {
+        const IndexFile index(path);
+        m_recordCount = index.Count();
+        m_dayFilePath = index.Value(IndexFile::kPath);
+        return;
+    }
+    RemoveIndexFiles();
+}
+
+void DayRecords::RemoveIndexFiles() const
+{
+    QDir folder(FolderName(m_indexFolder));
+    if (!QFileInfo(folder.path()).isDir())
+        return;
+    // Only the program's own index files; anything else an operator keeps here stays.
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (IndexFile::IsIndexFileName(name) && !folder.remove(name))
+            qCWarning(lcRecords) << "cannot remove old index" << folder.filePath(name);
+    }
+    QDir().rmdir(folder.path()); // fails, as it should, while anything is left in it
+}
+
+void DayRecords::OpenIndexFile()
+{
+    if (!QDir().mkpath(FolderName(m_indexFolder)))
+        qCWarning(lcRecords) << "cannot create" << m_indexFolder;
+    m_indexFilePath = m_indexFolder + IndexFile::FileName(m_indexDay);
+    QString error;
+    if (!QFileInfo::exists(m_indexFilePath) && !IndexFile(m_indexFilePath).Create(&error))
+        qCWarning(lcRecords) << "cannot create" << m_indexFilePath << error;
+}
+
+bool DayRecords::ResolveDayFile(int port)
+{
+    if (IndexFile(m_indexFilePath).Value(IndexFile::kPath) != DayPrefix(m_indexDay))
+        return false;
+    m_dayFilePath = DayFilePath(m_indexDay, port);
+    return true;
+}
+
+RecordRows DayRecords::PrepareDayRecords(int port)
+{
+    if (!m_indexDay.isValid()) {
+        qCWarning(lcRecords) << "day records prepared before the day's index was loaded";
+        return {};
+    }
+    OpenIndexFile();
+    ResolveDayFile(port);
+    if (!QFileInfo(m_dayFilePath).isFile())
+        return {};
+    RecordRows rows = LoadRecordRows(m_dayFilePath);
+    m_recordCount = quint64(rows.size());
+    return rows;
+}
+
+bool DayRecords::AppendTo(RecordWrite &write, QDate day) const
+{
+    // A folder that cannot be made shows up as the reason the file cannot be opened.
+    QDir().mkpath(DayFolder(day));
+    write.ok = AppendRecordLine(write.path, write.line, &write.error);
+    if (!write.ok)
+        qCWarning(lcRecords) << "cannot append to" << write.path << write.error;
+    return write.ok;
+}
+
+// TOTAL_NUM, and PATH when `pathValue` is given, into this run's index (none yet: nothing).
+void DayRecords::WriteCount(const QString &pathValue)
+{
+    if (m_indexFilePath.isEmpty())
+        return;
+    const IndexFile index(m_indexFilePath);
+    const QString count = QString::number(m_recordCount);
+    QString error;
+    const bool written =
+        pathValue.isEmpty()
+            ? index.Write({{IndexFile::kTotalNum, count}}, &error)
+            : index.Write({{IndexFile::kTotalNum, count}, {IndexFile::kPath, pathValue}}, &error);
+    if (!written)
+        qCWarning(lcRecords) << "cannot update" << m_indexFilePath << error;
+    else if (!pathValue.isEmpty())
+        m_pathPending = false;
+}
+
+RecordWrite DayRecords::AppendReading(const QString &time, const QString &testValue,
+                                      const QString &envTemp, QDate today, int port)
+{
+    RecordWrite write;
+    write.record = {QString::number(m_recordCount + 1), time, testValue, envTemp};
+    write.line = FormatRecordLine(write.record);
+    write.path = DayFilePath(today, port);
+    if (!AppendTo(write, today))
+        return write;
+    ++m_recordCount;
+    m_dayFilePath = write.path;
+    WriteCount(m_pathPending ? DayPrefix(today) : QString());
+    return write;
+}
+
+RecordWrite DayRecords::WriteWarningRecord(const QString &line, QDate today) const
+{
+    RecordWrite write;
+    write.line = line;
+    write.path = WarningFilePath(today);
+    AppendTo(write, today);
+    return write;
+}
+
+void DayRecords::RollOverTo(QDate newDay)
+{
+    if (newDay == m_indexDay)
+        return;
+    m_indexDay = newDay;
+    m_pathPending = true;
+    if (!m_indexFilePath.isEmpty())
+        OpenIndexFile();
+    const IndexFile index(m_indexFolder + IndexFile::FileName(newDay));
+    m_recordCount = index.Count();
+    m_dayFilePath = index.Value(IndexFile::kPath);
+}
+
+RecordWrite DayRecords::ReplaceDayFile(const RecordRows &rows, QDate today, int port)
+{
+    RecordWrite write;
+    // The rows go back to the file they were read from. Only when there was none and rows are
+    // left is today's file for the port made; a day file that was never listed is not removed.
+    write.path = IsDayFile(m_dayFilePath) ? m_dayFilePath : QString();
+    if (write.path.isEmpty() && !rows.isEmpty())
+        write.path = DayFilePath(today, port);
+    if (!rows.isEmpty()) {
+        QStringList lines;
+        lines.reserve(rows.size());
+        for (const QStringList &row : rows)
+            lines.append(row.join(u','));
+        QDir().mkpath(QFileInfo(write.path).path());
+        if (!ReplaceRecordFile(write.path, lines, &write.error))
+            return write;
+        m_dayFilePath = write.path;
+    } else if (!write.path.isEmpty() && QFileInfo::exists(write.path)) {
+        QFile file(write.path);
+        if (!file.remove()) {
+            write.error = file.errorString();
+            return write;
+        }
+    }
+    write.ok = true;
+    m_recordCount = quint64(rows.size());
+    WriteCount();
+    return write;
+}
+
+RecordWrite DayRecords::DeleteDayFile()
+{
+    return ReplaceDayFile({}, QDate(), 0);
+}

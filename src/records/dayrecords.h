@@ -1,0 +1,77 @@
+// The day's record files and index. Every reading becomes one line in the day file of its port
+// (TempData/<year>/<MM>/<yyyyMMdd>-<PP>.txt), abnormal ones also in the day's warning file; the
+// day's index (Ini/<yyyy-MM-dd>.ini) keeps the count of the day's records and, once a run has
+// stored a record, where that day's files lie, so a later run on the same day can carry on.
+//
+// A line is on the disk before it is counted or indexed: when it cannot be written, nothing
+// changes and the caller gets the file and the reason. Paths are relative to the working
+// folder and use the platform's separator. Dates and the port are passed in by the caller.
+#pragma once
+
+#include "records/recordline.h"
+#include "records/recordwrite.h"
+
+#include <QDate>
+#include <QDir>
+#include <QString>
+
+class DayRecords {
+public:
+    // Start-up: with an index for `today`, resumes its count and takes its PATH (a prefix, not
+    // yet a file). Without one, removes the index files of earlier days from the index folder,
+    // and the folder when nothing else is left in it.
+    void LoadDayIndex(QDate today);
+    // A connection's settings report: creates the index folder and the day's index when they
+    // are missing, and, when the index's PATH names this day, points the day file at this
+    // day's file for `port`. Returns that file's rows (the count follows them), or no rows.
+    RecordRows PrepareDayRecords(int port);
+    // Stores one reading with the next quantity in the day file of `today` and `port`, then
+    // counts it and updates the index (TOTAL_NUM; PATH once per run).
+    RecordWrite AppendReading(const QString &time, const QString &testValue, const QString &envTemp,
+                              QDate today, int port);
+    // Appends `line` to the warning file of `today`; the day file and index stay as they are.
+    RecordWrite WriteWarningRecord(const QString &line, QDate today) const;
+    // Midnight: the index follows `newDay` (created when a connection has opened one), the
+    // count restarts from that index, and the next stored record writes PATH again. The caller
+    // clears its list.
+    void RollOverTo(QDate newDay);
+    // After a deletion: `rows` replace the day file in one step (no rows: the file is removed);
+    // the count and TOTAL_NUM become the number of rows. Only a day record file is touched.
+    RecordWrite ReplaceDayFile(const RecordRows &rows, QDate today, int port);
+    // Removes the day file; the count and TOTAL_NUM become 0.
+    RecordWrite DeleteDayFile();
+
+    QString DayFilePath(QDate day, int port) const;
+    QString WarningFilePath(QDate day) const;
+    // The PATH value for `day`: the day's file names without "-<PP>.txt".
+    QString DayPrefix(QDate day) const;
+
+    const QString &dataFolder() const { return m_dataFolder; }
+    const QString &indexFolder() const { return m_indexFolder; }
+    // The day file that the list, export and deletion act on.
+    const QString &dayFilePath() const { return m_dayFilePath; }
+    // Empty until the first settings report; until then no index file is written.
+    const QString &indexFilePath() const { return m_indexFilePath; }
+    bool pathPending() const { return m_pathPending; }
+    quint64 recordCount() const { return m_recordCount; }
+    // The day of the index, "yyyy-MM-dd".
+    QString dateText() const;
+
+private:
+    QString DayFolder(QDate day) const;
+    bool IsDayFile(const QString &path) const;
+    bool ResolveDayFile(int port);
+    void OpenIndexFile();
+    void RemoveIndexFiles() const;
+    bool AppendTo(RecordWrite &write, QDate day) const;
+    void WriteCount(const QString &pathValue = {});
+
+    QString m_dataFolder = QStringLiteral("TempData") + QDir::separator();
+    QString m_indexFolder = QStringLiteral("Ini") + QDir::separator();
+    QString m_dayFilePath;
+    QString m_indexFilePath;
+    // PATH has not yet been written to this run's index (for the current day).
+    bool m_pathPending = true;
+    quint64 m_recordCount = 0;
+    QDate m_indexDay;
+};

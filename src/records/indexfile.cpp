@@ -1,0 +1,107 @@
+#include "records/indexfile.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+// Only the narrow, byte-for-byte profile class is used: values are ASCII and are kept raw.
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+
+namespace {
+
+bool Load(const QString &path, CSimpleIniA &ini, QString *error)
+{
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (ini.LoadData(bytes.constData(), size_t(bytes.size())) < 0) {
+        *error = QStringLiteral("cannot parse %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+// SimpleIni ends lines with the platform's line end; profile files keep CR LF everywhere.
+QByteArray WithCrLf(const std::string &text)
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(text.size()) + 16);
+    char previous = 0;
+    for (const char c : text) {
+        if (c == '\n' && previous != '\r')
+            bytes += '\r';
+        bytes += c;
+        previous = c;
+    }
+    return bytes;
+}
+
+bool Replace(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString IndexFile::FileName(QDate day)
+{
+    return QString::asprintf("%d-%02d-%02d.ini", day.year(), day.month(), day.day());
+}
+
+bool IndexFile::IsIndexFileName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}\\.ini$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern.match(fileName).hasMatch();
+}
+
+bool IndexFile::Create(QString *error) const
+{
+    return Replace(m_path, QByteArray(kInitialContent), error);
+}
+
+QString IndexFile::Value(const char *key) const
+{
+    CSimpleIniA ini;
+    QString error;
+    if (!Load(m_path, ini, &error))
+        return {};
+    return QString::fromUtf8(ini.GetValue(kSection, key, ""));
+}
+
+quint64 IndexFile::Count() const
+{
+    const QString text = Value(kTotalNum).trimmed();
+    qsizetype digits = 0;
+    while (digits < text.size() && text[digits].isDigit() && text[digits].unicode() < 0x80)
+        ++digits;
+    return text.left(digits).toULongLong();
+}
+
+bool IndexFile::Write(std::initializer_list<Entry> entries, QString *error) const
+{
+    CSimpleIniA ini;
+    ini.SetSpaces(false);
+    if (!Load(m_path, ini, error))
+        return false;
+    for (const auto &[key, value] : entries)
+        ini.SetValue(kSection, key, value.toUtf8().constData());
+    std::string text;
+    if (ini.Save(text) < 0) {
+        *error = QStringLiteral("cannot format %1").arg(m_path);
+        return false;
+    }
+    return Replace(m_path, WithCrLf(text), error);
+}

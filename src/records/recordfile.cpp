@@ -1,0 +1,66 @@
+#include "records/recordfile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+
+#if defined(Q_OS_WIN)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Record files are ASCII text with Windows line ends, on every platform, so files move between
+// systems unchanged.
+constexpr char kLineEnd[] = "\r\n";
+
+bool SyncData(QFile &file)
+{
+#if defined(Q_OS_WIN)
+    return ::_commit(file.handle()) == 0;
+#elif defined(Q_OS_LINUX)
+    return ::fdatasync(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+} // namespace
+
+bool AppendRecordLine(const QString &path, const QString &line, QString *error)
+{
+    QFile file(path);
+    // Unbuffered: the line leaves in one write() instead of waiting in Qt's buffer.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        *error = file.errorString();
+        return false;
+    }
+    const qint64 before = file.size();
+    const QByteArray bytes = line.toUtf8() + kLineEnd;
+    if (file.write(bytes) != bytes.size()) {
+        *error = file.errorString();
+    } else if (!SyncData(file)) {
+        *error = qt_error_string(errno);
+    } else {
+        return true;
+    }
+    // A torn line would be read back as a record; take it back so the file holds whole lines.
+    file.resize(before);
+    return false;
+}
+
+bool ReplaceRecordFile(const QString &path, const QStringList &lines, QString *error)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += line.toUtf8() + kLineEnd;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}

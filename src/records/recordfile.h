@@ -1,0 +1,15 @@
+// Writing record files so that what is on disk is always whole lines: an appended line is on
+// the disk before the call returns, and a rewritten file replaces the old one in one step.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Appends `line` and CR LF to the file at `path` (created when missing) in one write, then
+// flushes it to the disk. On failure the file keeps its old length and `error` gets the
+// system's reason.
+bool AppendRecordLine(const QString &path, const QString &line, QString *error);
+
+// Replaces the file at `path` with `lines`, each ended by CR LF. Readers see either the old
+// file or the new one, never a part.
+bool ReplaceRecordFile(const QString &path, const QStringList &lines, QString *error);

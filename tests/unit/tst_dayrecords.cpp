@@ -1,0 +1,356 @@
+// The day's record, warning and index files, checked byte for byte in a scratch working folder:
+// first reading, ports, restarts, start-up clean-up, write failures, midnight and deletion.
+#include "records/dayrecords.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QDate kDay(2024, 5, 21);
+const QByteArray kFreshIndex("[RECORD]\r\nTOTAL_NUM=0\r\nPATH=0\r\n");
+// The program names files with the platform's separator; the tests write '/'.
+QString Native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+const QString kIndex = Native("Ini/2024-05-21.ini");
+const QString kDayFile3 = Native("TempData/2024/05/20240521-03.txt");
+
+QByteArray Index(int count, const char *path)
+{
+    return "[RECORD]\r\nTOTAL_NUM=" + QByteArray::number(count) +
+           "\r\nPATH=" + Native(path).toUtf8() + "\r\n";
+}
+
+QByteArray Read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void Write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A run that has connected on `port`: the index loaded at start-up and prepared.
+RecordRows Connect(DayRecords &records, int port, QDate day = kDay)
+{
+    records.LoadDayIndex(day);
+    return records.PrepareDayRecords(port);
+}
+
+} // namespace
+
+class TestDayRecords : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void firstReadingCreatesFiles();
+    void pathWrittenOncePerRun();
+    void portsShareWarningAndIndex();
+    void restartSameDay_data();
+    void restartSameDay();
+    void readingBeforeSettingsReport();
+    void newDayRemovesOnlyIndexFiles_data();
+    void newDayRemovesOnlyIndexFiles();
+    void failedWriteChangesNothing_data();
+    void failedWriteChangesNothing();
+    void midnightRollsOver_data();
+    void midnightRollsOver();
+    void rollOverBeforeConnection();
+    void replaceAndDeleteDayFile();
+    void deletionNeverTouchesIndexPath();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previous;
+};
+
+void TestDayRecords::init()
+{
+    m_previous = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void TestDayRecords::cleanup()
+{
+    QDir::setCurrent(m_previous);
+    m_dir.reset();
+}
+
+void TestDayRecords::firstReadingCreatesFiles()
+{
+    DayRecords records;
+    QVERIFY(Connect(records, 3).isEmpty());
+    QCOMPARE(records.indexFilePath(), kIndex);
+    QCOMPARE(Read(kIndex), kFreshIndex);
+
+    const RecordWrite write = records.AppendReading("14:03:27", "36.5C", "0.0C", kDay, 3);
+    QVERIFY(write.ok);
+    QCOMPARE(write.path, kDayFile3);
+    QCOMPARE(Read(kDayFile3), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
+    QCOMPARE(Read(kIndex), Index(1, "TempData/2024/05/20240521"));
+    QCOMPARE(records.recordCount(), 1u);
+    QCOMPARE(records.dayFilePath(), kDayFile3);
+    QVERIFY(!records.pathPending());
+}
+
+void TestDayRecords::pathWrittenOncePerRun()
+{
+    DayRecords records;
+    Connect(records, 3);
+    QVERIFY(records.AppendReading("14:03:27", "36.5C", "0.0C", kDay, 3).ok);
+    // Someone else's PATH must survive the second reading: only TOTAL_NUM is written again.
+    Write(kIndex, Index(1, "elsewhere"));
+    QVERIFY(records.AppendReading("14:03:30", "36.6C", "0.0C", kDay, 3).ok);
+    QCOMPARE(Read(kIndex), Index(2, "elsewhere"));
+    QCOMPARE(Read(kDayFile3), QByteArray("1,14:03:27,36.5C,0.0C\r\n2,14:03:30,36.6C,0.0C\r\n"));
+}
+
+void TestDayRecords::portsShareWarningAndIndex()
+{
+    DayRecords records;
+    Connect(records, 3);
+    const RecordWrite first = records.AppendReading("14:03:27", "38.5C", "25.0C", kDay, 3);
+    QVERIFY(records.WriteWarningRecord(first.line, kDay).ok);
+    QCOMPARE(records.dayFilePath(), kDayFile3);
+
+    // Disconnect, choose COM4, connect again: the count goes on, the file is the port's own.
+    QVERIFY(records.PrepareDayRecords(4).isEmpty());
+    const RecordWrite second = records.AppendReading("14:05:00", "38.7C", "25.0C", kDay, 4);
+    const RecordWrite warning = records.WriteWarningRecord(second.line, kDay);
+    QCOMPARE(warning.path, Native("TempData/2024/05/20240521-warning.txt"));
+
+    QCOMPARE(Read(kDayFile3), QByteArray("1,14:03:27,38.5C,25.0C\r\n"));
+    QCOMPARE(Read(Native("TempData/2024/05/20240521-04.txt")),
+             QByteArray("2,14:05:00,38.7C,25.0C\r\n"));
+    QCOMPARE(Read(warning.path),
+             QByteArray("1,14:03:27,38.5C,25.0C\r\n2,14:05:00,38.7C,25.0C\r\n"));
+    QCOMPARE(Read(kIndex), Index(2, "TempData/2024/05/20240521"));
+}
+
+void TestDayRecords::restartSameDay_data()
+{
+    QTest::addColumn<QByteArray>("pathValue");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<quint64>("count");
+    QTest::addColumn<QString>("dayFile");
+    // The file holds 3 records and a blank line; TOTAL_NUM says 5.
+    QTest::newRow("PATH names today")
+        << QByteArray("TempData/2024/05/20240521") << 3 << quint64(3) << kDayFile3;
+    QTest::newRow("PATH 0 never matches") << QByteArray("0") << 0 << quint64(5) << "0";
+    QTest::newRow("PATH of another day") << QByteArray("TempData/2024/05/20240520") << 0
+                                         << quint64(5) << "TempData/2024/05/20240520";
+}
+
+void TestDayRecords::restartSameDay()
+{
+    QFETCH(QByteArray, pathValue);
+    QFETCH(int, rows);
+    QFETCH(quint64, count);
+    QFETCH(QString, dayFile);
+    Write(kIndex, Index(5, pathValue.constData()));
+    Write(kDayFile3,
+          "1,09:00:00,36.5C,0.0C\r\n\r\n2,09:00:01,36.5C,0.0C\r\n3,09:00:02,36.5C,0.0C\r\n");
+
+    DayRecords records;
+    records.LoadDayIndex(kDay);
+    QCOMPARE(records.recordCount(), quint64(5));
+    QCOMPARE(records.dayFilePath(), Native(pathValue));
+
+    const RecordRows loaded = records.PrepareDayRecords(3);
+    QCOMPARE(loaded.size(), rows);
+    if (rows > 0)
+        QCOMPARE(loaded.last(), (QStringList{"3", "09:00:02", "36.5C", "0.0C"}));
+    QCOMPARE(records.recordCount(), count);
+    QCOMPARE(records.dayFilePath(), Native(dayFile));
+    QCOMPARE(Read(kIndex), Index(5, pathValue.constData()));
+
+    const RecordWrite next = records.AppendReading("10:00:00", "36.6C", "0.0C", kDay, 3);
+    QCOMPARE(next.record.quantity, QString::number(count + 1));
+}
+
+void TestDayRecords::readingBeforeSettingsReport()
+{
+    DayRecords records;
+    records.LoadDayIndex(kDay);
+    QVERIFY(records.AppendReading("14:03:27", "36.5C", "0.0C", kDay, 3).ok);
+    QVERIFY(!QFileInfo::exists("Ini"));
+    QVERIFY(records.pathPending());
+
+    // PATH waits for an index to write it to; the reload on reconnect depends on it.
+    records.PrepareDayRecords(3);
+    QVERIFY(records.AppendReading("14:03:30", "36.6C", "0.0C", kDay, 3).ok);
+    QCOMPARE(Read(kIndex), Index(2, "TempData/2024/05/20240521"));
+}
+
+void TestDayRecords::newDayRemovesOnlyIndexFiles_data()
+{
+    QTest::addColumn<QStringList>("userFiles");
+    QTest::addColumn<bool>("folderKept");
+    QTest::newRow("only old indexes") << QStringList{} << false;
+    QTest::newRow("operator's notes") << QStringList{"Ini/notes.txt"} << true;
+    QTest::newRow("sub-folder") << QStringList{"Ini/keep/2024-05-19.ini"} << true;
+}
+
+void TestDayRecords::newDayRemovesOnlyIndexFiles()
+{
+    QFETCH(QStringList, userFiles);
+    QFETCH(bool, folderKept);
+    Write("Ini/2024-05-20.ini", Index(7, "TempData/2024/05/20240520"));
+    Write("Ini/2024-05-19.INI", kFreshIndex);
+    Write("TempData/2024/05/20240520-03.txt", "1,09:00:00,36.5C,0.0C\r\n");
+    for (const QString &file : userFiles)
+        Write(file, "mine");
+
+    DayRecords records;
+    records.LoadDayIndex(kDay);
+
+    QCOMPARE(records.recordCount(), 0u);
+    QVERIFY(!QFileInfo::exists("Ini/2024-05-20.ini"));
+    QVERIFY(!QFileInfo::exists("Ini/2024-05-19.INI"));
+    QCOMPARE(QFileInfo::exists("Ini"), folderKept);
+    for (const QString &file : userFiles)
+        QCOMPARE(Read(file), QByteArray("mine"));
+    QCOMPARE(Read("TempData/2024/05/20240520-03.txt"), QByteArray("1,09:00:00,36.5C,0.0C\r\n"));
+}
+
+void TestDayRecords::failedWriteChangesNothing_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<bool>("asFolder");
+    QTest::newRow("folder in the day file's place") << kDayFile3 << true;
+    QTest::newRow("file in the month folder's place") << "TempData/2024/05" << false;
+}
+
+void TestDayRecords::failedWriteChangesNothing()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(bool, asFolder);
+    DayRecords records;
+    Connect(records, 3);
+    if (asFolder)
+        QVERIFY(QDir().mkpath(obstacle));
+    else
+        Write(obstacle, "");
+
+    const RecordWrite write = records.AppendReading("14:03:27", "36.5C", "0.0C", kDay, 3);
+    QVERIFY(!write.ok);
+    QCOMPARE(write.path, kDayFile3);
+    QVERIFY(!write.error.isEmpty());
+    QCOMPARE(write.line, QStringLiteral("1,14:03:27,36.5C,0.0C"));
+    QCOMPARE(records.recordCount(), 0u);
+    QVERIFY(records.dayFilePath().isEmpty());
+    QVERIFY(records.pathPending());
+    QCOMPARE(Read(kIndex), kFreshIndex);
+
+    // Once the way is clear the same quantity is stored: no gap, no double count.
+    QVERIFY(asFolder ? QDir(obstacle).removeRecursively() : QFile::remove(obstacle));
+    QCOMPARE(records.AppendReading("14:03:30", "36.6C", "0.0C", kDay, 3).record.quantity, "1");
+    QCOMPARE(Read(kIndex), Index(1, "TempData/2024/05/20240521"));
+}
+
+void TestDayRecords::midnightRollsOver_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QString>("newFile");
+    QTest::addColumn<QByteArray>("newPath");
+    QTest::newRow("next day") << kDay << QDate(2024, 5, 22) << "TempData/2024/05/20240522-03.txt"
+                              << QByteArray("TempData/2024/05/20240522");
+    QTest::newRow("new year") << QDate(2024, 12, 31) << QDate(2025, 1, 1)
+                              << "TempData/2025/01/20250101-03.txt"
+                              << QByteArray("TempData/2025/01/20250101");
+}
+
+void TestDayRecords::midnightRollsOver()
+{
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QString, newFile);
+    QFETCH(QByteArray, newPath);
+    DayRecords records;
+    Connect(records, 3, from);
+    records.AppendReading("23:59:58", "36.5C", "0.0C", from, 3);
+    records.AppendReading("23:59:59", "36.5C", "0.0C", from, 3);
+    const QByteArray oldIndex = Read(records.indexFilePath());
+
+    records.RollOverTo(to);
+    QCOMPARE(records.dateText(), to.toString("yyyy-MM-dd"));
+    QCOMPARE(records.indexFilePath(), Native("Ini/" + to.toString("yyyy-MM-dd") + ".ini"));
+    QCOMPARE(Read(records.indexFilePath()), kFreshIndex);
+    QCOMPARE(records.recordCount(), 0u);
+    QVERIFY(records.pathPending());
+
+    const RecordWrite write = records.AppendReading("00:00:01", "36.6C", "0.0C", to, 3);
+    QCOMPARE(write.path, Native(newFile));
+    QCOMPARE(Read(newFile), QByteArray("1,00:00:01,36.6C,0.0C\r\n"));
+    QCOMPARE(Read(records.indexFilePath()), Index(1, newPath.constData()));
+    QCOMPARE(Read("Ini/" + from.toString("yyyy-MM-dd") + ".ini"), oldIndex);
+}
+
+void TestDayRecords::rollOverBeforeConnection()
+{
+    DayRecords records;
+    records.LoadDayIndex(kDay);
+    Write("Ini/2024-05-22.ini", Index(4, "TempData/2024/05/20240522"));
+    records.RollOverTo(QDate(2024, 5, 22));
+    // The new day's count is taken from its index; no index file is made without a connection.
+    QCOMPARE(records.recordCount(), 4u);
+    QVERIFY(records.indexFilePath().isEmpty());
+    QVERIFY(!QFileInfo::exists(kIndex));
+}
+
+void TestDayRecords::replaceAndDeleteDayFile()
+{
+    DayRecords records;
+    Connect(records, 3);
+    for (int i = 0; i < 5; ++i)
+        records.AppendReading(QString::asprintf("09:00:%02d", i), "36.5C", "0.0C", kDay, 3);
+
+    const RecordRows kept{{"1", "09:00:00", "36.5C", "0.0C"}, {"2", "09:00:04", "36.5C", "0.0C"}};
+    QVERIFY(records.ReplaceDayFile(kept, kDay, 3).ok);
+    QCOMPARE(Read(kDayFile3), QByteArray("1,09:00:00,36.5C,0.0C\r\n2,09:00:04,36.5C,0.0C\r\n"));
+    QCOMPARE(records.recordCount(), 2u);
+    QCOMPARE(Read(kIndex), Index(2, "TempData/2024/05/20240521"));
+
+    const RecordWrite deleted = records.DeleteDayFile();
+    QVERIFY(deleted.ok);
+    QCOMPARE(deleted.path, kDayFile3);
+    QVERIFY(!QFileInfo::exists(kDayFile3));
+    QCOMPARE(Read(kIndex), Index(0, "TempData/2024/05/20240521"));
+    QCOMPARE(records.AppendReading("10:00:00", "36.5C", "0.0C", kDay, 3).record.quantity, "1");
+}
+
+void TestDayRecords::deletionNeverTouchesIndexPath()
+{
+    // After a restart with PATH "0" the day file path is "0": a file of that name is not ours.
+    Write(kIndex, Index(3, "0"));
+    Write("0", "mine");
+    Write(kDayFile3, "1,09:00:00,36.5C,0.0C\r\n");
+    DayRecords records;
+    Connect(records, 3);
+
+    QVERIFY(records.DeleteDayFile().ok);
+    QVERIFY(records.ReplaceDayFile({}, kDay, 3).ok);
+    QCOMPARE(Read("0"), QByteArray("mine"));
+    QCOMPARE(Read(kDayFile3), QByteArray("1,09:00:00,36.5C,0.0C\r\n"));
+    QCOMPARE(Read(kIndex), Index(0, "0"));
+}
+
+QTEST_GUILESS_MAIN(TestDayRecords)
+#include "tst_dayrecords.moc"
