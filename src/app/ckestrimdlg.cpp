@@ -1,1 +1,244 @@
 #include "ckestrimdlg.h"
+
+#include "controls/cmyprogress.h"
+#include "controls/craisedbutton.h"
+#include "dialogbuilder.h"
+#include "dialogtemplate.h"
+#include "logging.h"
+#include "panestatusbar.h"
+#include "records/recordlistmodel.h"
+#include "releasedcapture.h"
+#include "speech/qtspeechengine.h"
+#include "speech/speechannouncer.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTableView>
+
+namespace {
+
+constexpr int kMainTemplate = 102;
+constexpr int kRecordListMenu = 145;
+constexpr int kFirstIndicator = 1001;
+
+// The controls that are the program's own classes rather than standard ones.
+QWidget *CreateCustomControl(const DialogControl &control, QWidget *parent)
+{
+    switch (control.id) {
+    case 1011:
+    case 1022:
+    case 1023: {
+        auto *button = new CRaisedButton(parent);
+        button->setText(control.caption);
+        button->setAutoDefault(false);
+        return button;
+    }
+    case 1032:
+        return new CMyProgress(parent);
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+const std::array<int, CKestrimDlg::kPaneCount> CKestrimDlg::kPaneWidths{80,  70, 80, 60,
+                                                                        110, 40, 40};
+
+CKestrimDlg::CKestrimDlg(KestrimSeams seams, QWidget *parent)
+    : QDialog(parent)
+    , m_seams(std::move(seams))
+    , m_icon(QStringLiteral(":/images/kestrim.png"))
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    m_serial = new CMscomm(this);
+    m_serial->setObjectName(QStringLiteral("1006"));
+    m_announcer =
+        std::make_unique<SpeechAnnouncer>(m_seams.speechEngine ? m_seams.speechEngine : [] {
+            return std::make_unique<QtSpeechEngine>();
+        });
+    m_recordModel = new RecordListModel(this);
+    CreateFromTemplate();
+    DoDataExchange();
+    WireDispatchTable();
+}
+
+CKestrimDlg::~CKestrimDlg()
+{
+    DestroyWindow();
+}
+
+void CKestrimDlg::CreateFromTemplate()
+{
+    DialogBuilder(LoadDialogTemplate(kMainTemplate), CreateCustomControl).build(this);
+
+    const MenuTemplate menu = LoadMenuTemplate(kRecordListMenu);
+    for (const MenuItem &item : menu.items) {
+        auto *action = new QAction(item.caption, this);
+        action->setObjectName(QString::number(item.command));
+        (item.command == 32780 ? m_actionSelectDelete : m_actionDeleteAll) = action;
+    }
+}
+
+void CKestrimDlg::DoDataExchange()
+{
+    const auto bind = [this](auto *&member, int id) {
+        using Widget = std::remove_pointer_t<std::remove_reference_t<decltype(member)>>;
+        member = findChild<Widget *>(QString::number(id), Qt::FindDirectChildrenOnly);
+        Q_ASSERT_X(member, "DoDataExchange", qPrintable(QString::number(id)));
+    };
+    bind(m_recordList, 1012);
+    bind(m_staticReading, 1028);
+    bind(m_staticVerdict, 1010);
+    bind(m_staticTitle, 1020);
+    bind(m_serial, 1006);
+    bind(m_buttonConnect, 1008);
+    bind(m_comboCom, 1007);
+    bind(m_comboAlarm, 1013);
+    bind(m_staticStatus, 1015);
+    bind(m_editAck, 1025);
+    bind(m_staticUnit, 1027);
+    bind(m_batteryBar, 1032);
+    bind(m_comboVolume, 1045);
+    bind(m_staticSpeed, 1053);
+    bind(m_staticVolume, 1054);
+    bind(m_sliderSpeed, 1051);
+    bind(m_sliderVolume, 1052);
+    bind(m_buttonSaveAs, 1011);
+    bind(m_buttonChinese, 1022);
+    bind(m_buttonEnglish, 1023);
+}
+
+// Every event the window answers, and its handler, in one place.
+void CKestrimDlg::WireDispatchTable()
+{
+    const auto button = [this](int id) {
+        return findChild<QAbstractButton *>(QString::number(id), Qt::FindDirectChildrenOnly);
+    };
+    const auto onClick = [&](int id, void (CKestrimDlg::*handler)()) {
+        connect(button(id), &QAbstractButton::clicked, this, handler);
+    };
+    const auto onSelect = [this](QComboBox *combo, void (CKestrimDlg::*handler)()) {
+        connect(combo, &QComboBox::activated, this, handler);
+    };
+
+    // Painting: the window draws nothing itself; the controls (CRaisedButton included) paint
+    // themselves. The drag icon is OnQueryDragIcon.
+    connect(&m_clockTimer, &QTimer::timeout, this, [this] { OnTimer(kClockTimer); });
+    connect(&m_queryTimer, &QTimer::timeout, this, [this] { OnTimer(kQueryTimer); });
+    // Control colours are set on the controls whenever the state behind them changes.
+    // Device arrival and removal do not re-list the ports; a lost port is connectionLost below.
+    onClick(1008, &CKestrimDlg::OnBnClickedConnect);
+    onSelect(m_comboCom, &CKestrimDlg::OnCbnSelchangeCom);
+    onClick(1024, &CKestrimDlg::OnBnClickedEnvironmentQuery);
+    onClick(1022, &CKestrimDlg::OnBnClickedChinese);
+    onClick(1023, &CKestrimDlg::OnBnClickedEnglish);
+    onClick(1000, &CKestrimDlg::OnBnClickedCelsius);
+    onClick(1001, &CKestrimDlg::OnBnClickedFahrenheit);
+    onClick(1002, &CKestrimDlg::OnBnClickedSurfaceMode);
+    onClick(1003, &CKestrimDlg::OnBnClickedBodyMode);
+    onClick(1004, &CKestrimDlg::OnBnClickedCountMode);
+    onSelect(m_comboAlarm, &CKestrimDlg::OnCbnSelchangeAlarm);
+    onSelect(m_comboVolume, &CKestrimDlg::OnCbnSelchangeVolume);
+    onClick(1036, &CKestrimDlg::OnBnClickedBacklightOff);
+    onClick(1037, &CKestrimDlg::OnBnClickedBacklightOn);
+    onClick(1038, &CKestrimDlg::OnBnClickedSwitchMode);
+    onClick(1039, &CKestrimDlg::OnBnClickedPulseMode);
+    onClick(1049, &CKestrimDlg::OnBnClickedModelR9);
+    onClick(1050, &CKestrimDlg::OnBnClickedModelR9Pro);
+    connect(new ReleasedCapture(m_sliderSpeed), &ReleasedCapture::released, this,
+            &CKestrimDlg::OnReleasedCaptureSpeed);
+    connect(new ReleasedCapture(m_sliderVolume), &ReleasedCapture::released, this,
+            &CKestrimDlg::OnReleasedCaptureVolume);
+    onClick(1011, &CKestrimDlg::OnBnClickedSaveAs);
+    m_recordList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_recordList, &QWidget::customContextMenuRequested, this,
+            &CKestrimDlg::OnNMRClickRecordList);
+    connect(m_actionSelectDelete, &QAction::triggered, this, &CKestrimDlg::OnSelectDelete);
+    connect(m_actionDeleteAll, &QAction::triggered, this, &CKestrimDlg::OnDeleteAll);
+    connect(m_serial, &CMscomm::received, this, &CKestrimDlg::OnComm);
+    connect(m_serial, &CMscomm::connectionLost, this, &CKestrimDlg::OnConnectionLost);
+}
+
+void CKestrimDlg::setVisible(bool visible)
+{
+    if (visible && !m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::setVisible(visible);
+}
+
+// Enter and Escape end the window, as in any dialog; Enter on a focused push button clicks it.
+void CKestrimDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto *focused = qobject_cast<QPushButton *>(focusWidget()))
+            focused->click();
+        else
+            accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CKestrimDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    PlaceStatusBar();
+}
+
+// Timer 1: the clock, and the date the day's records follow.
+void CKestrimDlg::OnClockTick()
+{
+    const QDateTime now = m_seams.clock->now();
+    m_timeText = now.toString(QStringLiteral("HH:mm:ss"));
+    if (m_statusBar)
+        m_statusBar->setPaneText(3, m_timeText);
+    const QDate today = now.isValid() ? now.date() : QDate();
+    m_year = today.isValid() ? today.year() : 0;
+    m_month = today.isValid() ? today.month() : 0;
+    m_day = today.isValid() ? today.day() : 0;
+    const QString dateText = today.toString(QStringLiteral("yyyy-MM-dd"));
+    if (today.isValid() && !m_records.dateText().isEmpty() && dateText != m_records.dateText())
+        RollOverTo(today);
+}
+
+void CKestrimDlg::CreateStatusBar()
+{
+    QList<int> ids, widths;
+    QStringList texts;
+    for (int i = 0; i < kPaneCount; ++i) {
+        m_indicators[i] = kFirstIndicator + i;
+        ids.append(m_indicators[i]);
+        widths.append(kPaneWidths[i]);
+        texts.append(LoadResourceString(m_indicators[i]));
+    }
+    m_statusBar = new PaneStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("statusBar"));
+    m_statusBar->setIndicators(ids, widths, texts);
+    m_statusBar->setPaneText(0, QStringLiteral("Current Date："));
+    m_statusBar->setPaneText(1, m_records.dateText());
+    m_statusBar->setPaneText(2, QStringLiteral("Current Time："));
+    m_statusBar->setPaneText(4, QStringLiteral("Environment Temp.："));
+    m_statusBar->setPaneText(5, QStringLiteral("-----"));
+    m_statusBar->show();
+    PlaceStatusBar();
+}
+
+// The status bar takes its place at the bottom of the client area.
+void CKestrimDlg::PlaceStatusBar()
+{
+    if (!m_statusBar)
+        return;
+    const int height = m_statusBar->sizeHint().height();
+    m_statusBar->setGeometry(0, this->height() - height, width(), height);
+    m_statusBar->raise();
+}

@@ -1,1 +1,226 @@
+// The main window: everything the operator sees, and the owner of everything else for the run.
+//
+// It is built from dialog template 102, keeps the program's state as members, and routes every
+// control event to one handler (WireDispatchTable). Logic lives in the units it calls; this
+// class reads controls, calls the logic and writes controls.
 #pragma once
+
+#include "app/clock.h"
+#include "app/prompts.h"
+#include "device/cmscomm.h"
+#include "reception/framecodec.h"
+#include "reception/measurement.h"
+#include "records/dayrecords.h"
+#include "records/measurementrecord.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QDir>
+#include <QFont>
+#include <QIcon>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class CMyProgress;
+class QAbstractButton;
+class CRaisedButton;
+class PaneStatusBar;
+class RecordListModel;
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSlider;
+class QTableView;
+class SpeechAnnouncer;
+class SpeechEngine;
+
+// What the window takes from outside; tests put their own parts in.
+struct KestrimSeams {
+    std::shared_ptr<const Clock> clock = std::make_shared<Clock>();
+    std::shared_ptr<Prompts> prompts = std::make_shared<Prompts>();
+    // Makes the speech engine; called on the speech worker's thread. Empty: the system's voice.
+    std::function<std::unique_ptr<SpeechEngine>()> speechEngine;
+};
+
+class CKestrimDlg : public QDialog {
+    Q_OBJECT
+    friend class TestMainWindow;
+
+public:
+    explicit CKestrimDlg(KestrimSeams seams = {}, QWidget *parent = nullptr);
+    ~CKestrimDlg() override;
+
+    void setVisible(bool visible) override;
+
+    // The window's initialisation; runs once, before the window is first shown.
+    bool OnInitDialog();
+    QIcon OnQueryDragIcon() const { return m_icon; }
+
+    // Timer 1 keeps the clock; timer 2 sends the environment query.
+    static constexpr int kClockTimer = 1;
+    static constexpr int kQueryTimer = 2;
+    void OnTimer(int id);
+
+    // Pause after a settings report before Connect takes the next click.
+    static constexpr int kConnectSettleMs = 500;
+    static inline const QColor kNormalColour{0, 111, 3};
+    static inline const QColor kAbnormalColour{245, 3, 3};
+
+    // The status bar's panes, in order.
+    static constexpr int kPaneCount = 7;
+    static const std::array<int, kPaneCount> kPaneWidths;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void done(int result) override;
+
+private:
+    void DestroyWindow();
+    void CreateFromTemplate();
+    void DoDataExchange();
+    void WireDispatchTable();
+    void CreateStatusBar();
+    void PlaceStatusBar();
+    void ProbePorts();
+    void OnClockTick();
+    void OnQueryTick();
+    void RollOverTo(const QDate &day);
+    void ShowTitleLine(const QDate &day);
+    void SetUpSpeechControls();
+    void SetUpRecordList();
+    void LoadDayIndex();
+    QDate Today() const;
+    void ShowWriteFailure(const RecordWrite &write);
+    template <typename T> T *control(int id) const
+    {
+        return findChild<T *>(QString::number(id), Qt::FindDirectChildrenOnly);
+    }
+
+    // Reception
+    void OnComm(const QByteArray &bytes);
+    void HandleFrame(quint8 code, const QByteArray &payload, const QByteArray &frame);
+    void OnSettingsReport(const QByteArray &payload, const QByteArray &frame);
+    void OnCommandAcknowledged(const QByteArray &payload);
+    void OnEnvironmentTemperature(const QByteArray &payload);
+    void OnMeasurement(const QByteArray &payload);
+    QFont VerdictFont(Verdict verdict) const;
+    void ApplyControlColours();
+
+    // Records
+    void PrepareDayRecords();
+    std::optional<QString> AppendReading(const QString &testValue, const QString &envTemp);
+    void WriteWarningRecord(const QString &line);
+
+    // Connection
+    void OnBnClickedConnect();
+    void OnCbnSelchangeCom();
+    void OpenConnection();
+    void CloseConnection();
+    void ShowDisconnected();
+    void OnConnectionLost(const QString &reason);
+    void EnableSettingsControls(bool enable);
+    void SendFrame(const QByteArray &bytes);
+    // Settings commands
+    void OnBnClickedEnvironmentQuery();
+    void OnBnClickedCelsius();
+    void OnBnClickedFahrenheit();
+    void OnBnClickedSurfaceMode();
+    void OnBnClickedBodyMode();
+    void OnBnClickedCountMode();
+    void OnCbnSelchangeAlarm();
+    void OnCbnSelchangeVolume();
+    void OnBnClickedBacklightOff();
+    void OnBnClickedBacklightOn();
+    void OnBnClickedSwitchMode();
+    void OnBnClickedPulseMode();
+    void OnBnClickedModelR9();
+    void OnBnClickedModelR9Pro();
+    // Interface language
+    void OnBnClickedChinese();
+    void OnBnClickedEnglish();
+    // Speech
+    void OnReleasedCaptureSpeed();
+    void OnReleasedCaptureVolume();
+    // Records
+    void OnBnClickedSaveAs();
+    void OnNMRClickRecordList(const QPoint &pos);
+    void OnSelectDelete();
+    void OnDeleteAll();
+
+    KestrimSeams m_seams;
+    bool m_initialised = false;
+
+    QIcon m_icon;
+    // A font that is not set leaves the control in the dialog's font.
+    std::optional<QFont> m_fontReading, m_fontVerdict, m_fontTitle, m_fontStatus;
+    // Backgrounds of the reading and the verdict.
+    std::optional<QColor> m_colourReading, m_colourVerdict;
+    CRaisedButton *m_buttonSaveAs = nullptr;
+    CRaisedButton *m_buttonChinese = nullptr;
+    CRaisedButton *m_buttonEnglish = nullptr;
+    qint32 m_speechRate = 1;
+    qint32 m_speechVolume = 80;
+    PaneStatusBar *m_statusBar = nullptr;
+    std::array<int, kPaneCount> m_indicators{};
+    qint32 m_windowWidth = 0;
+    qint32 m_windowHeight = 0;
+    qint32 m_tempUnit = 0;    // 0 Celsius, 1 Fahrenheit
+    qint32 m_workMode = 0;    // 0 surface, 1 body, 2 count
+    qint32 m_machineType = 1; // 0 R9, 1 R9 Pro
+    float m_readingC = 0.0f, m_readingF = 0.0f;
+    float m_envTempC = 0.0f, m_envTempF = 0.0f;
+    float m_alarmLimitC = 37.5f, m_alarmLimitF = 99.5f;
+    qint32 m_baudRate = 115200;
+    QString m_statusText = QStringLiteral("fail");
+    bool m_connected = false;
+    qint32 m_language = 1; // 0 Chinese, 1 English
+    bool m_queryNow = false;
+    // The day's files and index: data and index folders, day file, index file, record count,
+    // index date and whether PATH is still to be written.
+    DayRecords m_records;
+    RecordListModel *m_recordModel = nullptr;
+    QString m_csvHeader;
+    qint32 m_year = 0, m_month = 0, m_day = 0;
+    QString m_monthNames = QStringLiteral("Jan,Feb,Mar,Apr,May,Jun,Jul,Aug,Sep,Oct,Nov,Dec");
+    QString m_timeText;
+    bool m_lastAbnormal = false;
+    QString m_commandResult;
+    MeasurementRecord m_lastRecord;
+    qint32 m_queryTicks = 0;
+    qint32 m_queryPeriod = 25;
+    // The last settings report, exactly as received; settings commands are built from it.
+    QByteArray m_settingsReport;
+    std::unique_ptr<SpeechAnnouncer> m_announcer;
+
+    // Received bytes not yet part of a whole frame are held by the codec.
+    FrameCodec m_frameCodec;
+    QTimer m_clockTimer;
+    QTimer m_queryTimer;
+
+    // Controls, bound by DoDataExchange.
+    QTableView *m_recordList = nullptr;
+    QLabel *m_staticReading = nullptr;
+    QLabel *m_staticVerdict = nullptr;
+    QLabel *m_staticTitle = nullptr;
+    CMscomm *m_serial = nullptr;
+    QAbstractButton *m_buttonConnect = nullptr;
+    QComboBox *m_comboCom = nullptr;
+    QComboBox *m_comboAlarm = nullptr;
+    QLabel *m_staticStatus = nullptr;
+    QLineEdit *m_editAck = nullptr;
+    QLabel *m_staticUnit = nullptr;
+    CMyProgress *m_batteryBar = nullptr;
+    QComboBox *m_comboVolume = nullptr;
+    QLabel *m_staticSpeed = nullptr;
+    QLabel *m_staticVolume = nullptr;
+    QSlider *m_sliderSpeed = nullptr;
+    QSlider *m_sliderVolume = nullptr;
+    QAction *m_actionSelectDelete = nullptr;
+    QAction *m_actionDeleteAll = nullptr;
+};

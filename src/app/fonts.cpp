@@ -1,1 +1,23 @@
 #include "fonts.h"
+
+#include <QStringList>
+
+void InstallFontSubstitutes()
+{
+#ifndef Q_OS_WIN
+    const QString latin = QStringLiteral("Liberation Sans");
+    const QString cjkSans = QStringLiteral("Noto Sans CJK SC");
+    const QString cjkScript = QStringLiteral("AR PL UKai CN");
+    QFont::insertSubstitutions(kFaceArial, {latin, cjkSans});
+    QFont::insertSubstitutions(kFaceDialog, {latin, cjkSans});
+    QFont::insertSubstitutions(kFaceHeiti, {cjkSans, latin});
+    QFont::insertSubstitutions(kFaceKaiti, {cjkScript, cjkSans, latin});
+#endif
+}
+
+QFont PointFont(const QString &face, qreal pointSize)
+{
+    QFont font(face);
+    font.setPointSizeF(pointSize);
+    return font;
+}

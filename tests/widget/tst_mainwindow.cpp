@@ -1,4 +1,278 @@
+// The main window as the operator first sees it: built from its layout, with its status bar,
+// clock, port list and keyboard behaviour.
+#include "app/ckestrimdlg.h"
+#include "app/dialogbuilder.h"
+#include "app/dialogtemplate.h"
+#include "app/fonts.h"
+#include "app/panestatusbar.h"
+#include "manualclock.h"
+#include "pseudoterminal.h"
+#include "recordingprompts.h"
+#include "speech/speechengine.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFile>
+#include <QFontInfo>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
-class T : public QObject { Q_OBJECT };
-QTEST_GUILESS_MAIN(T)
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void controlsComeFromTheLayout();
+    void radioButtonsFormTheirGroups();
+    void tabOrderFollowsTheLayout();
+    void statusBarPanes();
+    void clockTicksIntoThePaneAndDate();
+    void facesResolveToInstalledFonts_data();
+    void facesResolveToInstalledFonts();
+    void portListSelectsHighestPortThatOpens();
+    void portListWithoutPorts();
+    void enterAndEscapeEndTheWindow_data();
+    void enterAndEscapeEndTheWindow();
+    void enterOnAFocusedButtonClicksIt();
+
+private:
+    std::unique_ptr<CKestrimDlg> makeWindow();
+    template <typename T = QWidget> T *control(CKestrimDlg &window, int id)
+    {
+        return window.findChild<T *>(QString::number(id));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_workDir;
+    QString m_previousDir;
+    std::shared_ptr<ManualClock> m_clock;
+};
+
+void TestMainWindow::initTestCase()
+{
+    InstallFontSubstitutes();
+    m_previousDir = QDir::currentPath();
+}
+
+void TestMainWindow::init()
+{
+    m_workDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(m_workDir->path()));
+    m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 1, 5), QTime(9, 30, 0)));
+}
+
+void TestMainWindow::cleanup()
+{
+    QDir::setCurrent(m_previousDir);
+    m_workDir.reset();
+}
+
+std::unique_ptr<CKestrimDlg> TestMainWindow::makeWindow()
+{
+    KestrimSeams seams;
+    seams.clock = m_clock;
+    seams.prompts = std::make_shared<RecordingPrompts>();
+    seams.speechEngine = [] {
+        return std::unique_ptr<SpeechEngine>();
+    };
+    auto window = std::make_unique<CKestrimDlg>(seams);
+    window->show();
+    return window;
+}
+
+void TestMainWindow::controlsComeFromTheLayout()
+{
+    auto window = makeWindow();
+    QCOMPARE(window->windowTitle(), QStringLiteral("QUELLOR   V2.1"));
+
+    const DialogTemplate layout = LoadDialogTemplate(102);
+    const DialogUnits units(window->font());
+    QVERIFY(units.baseX() > 0 && units.baseY() > 0);
+    QCOMPARE(window->size(), units.toPixels(layout.size));
+    for (const DialogControl &c : layout.controls) {
+        if (c.id < 0 || c.kind == ControlKind::SerialControl)
+            continue;
+        QWidget *widget = control(*window, c.id);
+        QVERIFY2(widget, qPrintable(QString::number(c.id)));
+        QCOMPARE(widget->isVisible(), c.visible);
+        QCOMPARE(widget->pos(), units.toPixels(c.rect).topLeft());
+        if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            QCOMPARE(button->text(), c.caption);
+    }
+    QVERIFY(window->findChild<QObject *>(QStringLiteral("1006")));
+    const QString shots = qEnvironmentVariable("KESTRIM_SCREENSHOT_DIR");
+    if (!shots.isEmpty())
+        window->grab().save(shots + QStringLiteral("/mainwindow.png"));
+    // Accessible names stay the visible text, not the id.
+    QCOMPARE(control(*window, 1008)->accessibleName(), QString());
+}
+
+void TestMainWindow::radioButtonsFormTheirGroups()
+{
+    auto window = makeWindow();
+    const auto radio = [&](int id) {
+        return control<QRadioButton>(*window, id);
+    };
+    // Settings controls are disabled until a thermometer answers; ticking works all the same.
+    for (int id : {1001, 1003, 1037, 1039, 1049, 1000})
+        radio(id)->setChecked(true);
+    QVERIFY(radio(1000)->isChecked() && !radio(1001)->isChecked());
+    QVERIFY(radio(1003)->isChecked()); // another group, untouched
+    radio(1004)->setChecked(true);
+    QVERIFY(radio(1004)->isChecked() && !radio(1003)->isChecked() && radio(1000)->isChecked());
+    QVERIFY(radio(1037)->isChecked() && radio(1039)->isChecked() && radio(1049)->isChecked());
+}
+
+void TestMainWindow::tabOrderFollowsTheLayout()
+{
+    auto window = makeWindow();
+    QList<QWidget *> expected;
+    for (const DialogControl &c : LoadDialogTemplate(102).controls) {
+        QWidget *widget = c.id < 0 ? nullptr : control(*window, c.id);
+        if (widget && widget->focusPolicy() != Qt::NoFocus)
+            expected.append(widget);
+    }
+    QVERIFY(expected.size() > 20);
+    // Walk the focus chain, skipping the inner widgets of composite controls.
+    QList<QWidget *> chain;
+    for (QWidget *w = expected.first(); chain.size() < expected.size(); w = w->nextInFocusChain()) {
+        if (expected.contains(w))
+            chain.append(w);
+    }
+    QCOMPARE(chain, expected);
+}
+
+void TestMainWindow::statusBarPanes()
+{
+    auto window = makeWindow();
+    auto *bar = window->findChild<PaneStatusBar *>();
+    QVERIFY(bar);
+    QCOMPARE(bar->paneCount(), 7);
+    const QStringList texts{"Current Date：",
+                            "2024-01-05",
+                            "Current Time：",
+                            "计数模式",
+                            "Environment Temp.：",
+                            "-----",
+                            ""};
+    for (int i = 0; i < 7; ++i) {
+        QCOMPARE(bar->pane(i)->width(), CKestrimDlg::kPaneWidths[i]);
+        QCOMPARE(bar->paneText(i), texts[i]);
+    }
+    // The bar sits at the bottom of the client area, across its width.
+    QCOMPARE(bar->geometry().bottom(), window->rect().bottom());
+    QCOMPARE(bar->width(), window->width());
+}
+
+void TestMainWindow::clockTicksIntoThePaneAndDate()
+{
+    m_clock->set(QDateTime(QDate(2024, 5, 20), QTime(23, 59, 59)));
+    auto window = makeWindow();
+    auto *bar = window->findChild<PaneStatusBar *>();
+    window->OnTimer(CKestrimDlg::kClockTimer);
+    QCOMPARE(bar->paneText(3), QStringLiteral("23:59:59"));
+    QCOMPARE(window->m_day, 20);
+
+    m_clock->set(QDateTime(QDate(2024, 5, 21), QTime(0, 0, 0)));
+    window->OnTimer(CKestrimDlg::kClockTimer);
+    QCOMPARE(bar->paneText(3), QStringLiteral("00:00:00"));
+    QCOMPARE(window->m_year, 2024);
+    QCOMPARE(window->m_month, 5);
+    QCOMPARE(window->m_day, 21);
+    // Past midnight the date pane and the title line follow the new day.
+    QCOMPARE(bar->paneText(1), QStringLiteral("2024-05-21"));
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("1020"))->text(),
+             QStringLiteral("May 21,2024 Temp. Statistics"));
+
+    m_clock->set(QDateTime());
+    window->OnTimer(CKestrimDlg::kClockTimer);
+    QCOMPARE(window->m_year, 0);
+    QCOMPARE(window->m_day, 0);
+
+    // The real timer drives the same handler.
+    m_clock->set(QDateTime(QDate(2024, 5, 21), QTime(8, 1, 2)));
+    QTRY_COMPARE_WITH_TIMEOUT(bar->paneText(3), QStringLiteral("08:01:02"), 3000);
+}
+
+void TestMainWindow::facesResolveToInstalledFonts_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<QString>("family");
+    QTest::newRow("Arial") << kFaceArial << "Liberation Sans";
+    QTest::newRow("黑体") << kFaceHeiti << "Noto Sans CJK SC";
+    QTest::newRow("楷体") << kFaceKaiti << "AR PL UKai CN";
+    QTest::newRow("dialog font") << kFaceDialog << "Liberation Sans";
+}
+
+void TestMainWindow::facesResolveToInstalledFonts()
+{
+    QFETCH(QString, face);
+    QFETCH(QString, family);
+    QCOMPARE(QFontInfo(PointFont(face, 14)).family(), family);
+}
+
+void TestMainWindow::portListSelectsHighestPortThatOpens()
+{
+    TestPseudoTerminal com3, com7;
+    QVERIFY(com3.isValid() && com7.isValid());
+    QVERIFY(QDir().mkpath(QStringLiteral("Ports")));
+    QVERIFY(QFile::link(com3.slavePath(), QStringLiteral("Ports/com3")));
+    QVERIFY(QFile::link(com7.slavePath(), QStringLiteral("Ports/com7")));
+    QVERIFY(QFile::link(QStringLiteral("/nonexistent"), QStringLiteral("Ports/com9")));
+
+    auto window = makeWindow();
+    auto *combo = control<QComboBox>(*window, 1007);
+    QCOMPARE(combo->count(), 20);
+    QCOMPARE(combo->itemText(0), QStringLiteral("COM1"));
+    QCOMPARE(combo->itemText(19), QStringLiteral("COM20"));
+    QCOMPARE(combo->currentText(), QStringLiteral("COM7"));
+    QCOMPARE(combo->itemData(6, Qt::ToolTipRole).toString(),
+             QStringLiteral("Ports/com7 → ") + com7.slavePath());
+    QCOMPARE(combo->itemData(0, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyUSB0"));
+}
+
+void TestMainWindow::portListWithoutPorts()
+{
+    auto window = makeWindow();
+    auto *combo = control<QComboBox>(*window, 1007);
+    QCOMPARE(combo->count(), 20);
+    QCOMPARE(combo->currentIndex(), 0);
+}
+
+void TestMainWindow::enterAndEscapeEndTheWindow_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("Escape") << int(Qt::Key_Escape);
+}
+
+void TestMainWindow::enterAndEscapeEndTheWindow()
+{
+    QFETCH(int, key);
+    auto window = makeWindow();
+    control(*window, 1000)->setFocus();
+    QSignalSpy finished(window.get(), &QDialog::finished);
+    QTest::keyClick(window.get(), Qt::Key(key));
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(!window->isVisible());
+    QVERIFY(!window->m_clockTimer.isActive());
+}
+
+void TestMainWindow::enterOnAFocusedButtonClicksIt()
+{
+    auto window = makeWindow();
+    auto *connect = control<QAbstractButton>(*window, 1008);
+    QSignalSpy clicked(connect, &QAbstractButton::clicked);
+    QSignalSpy finished(window.get(), &QDialog::finished);
+    connect->setFocus();
+    QTest::keyClick(connect, Qt::Key_Return);
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(finished.count(), 0);
+}
+
+QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -1,0 +1,19 @@
+#include "ckestrimapp.h"
+
+#include "ckestrimdlg.h"
+#include "fonts.h"
+
+#include <QApplication>
+
+bool CKestrimApp::InitInstance()
+{
+    QApplication::setApplicationName(QStringLiteral("Kestrim"));
+    QApplication::setApplicationDisplayName(QStringLiteral("QUELLOR   V2.1"));
+    // The settings root; nothing of the program is stored under it.
+    QApplication::setOrganizationName(QStringLiteral("应用程序向导生成的本地应用程序"));
+    InstallFontSubstitutes();
+
+    CKestrimDlg dialog;
+    dialog.exec();
+    return false;
+}

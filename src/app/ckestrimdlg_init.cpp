@@ -1,0 +1,143 @@
+// The window's initialisation, the environment query and the orderly end.
+#include "ckestrimdlg.h"
+
+#include "controls/cmyprogress.h"
+#include "controls/craisedbutton.h"
+#include "fonts.h"
+#include "panestatusbar.h"
+#include "reception/settingsreport.h"
+#include "records/recordline.h"
+#include "records/recordlistmodel.h"
+#include "speech/speechannouncer.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTableView>
+
+bool CKestrimDlg::OnInitDialog()
+{
+    m_windowWidth = width();
+    m_windowHeight = height();
+    SetUpSpeechControls();
+
+    m_comboAlarm->addItems(SteppedAlarmEntries(36.0f, 39.0f));
+    m_comboAlarm->setCurrentIndex(-1);
+    m_staticUnit->setText(QStringLiteral("C"));
+    m_fontVerdict = PointFont(kFaceHeiti, 30);
+    m_fontReading = PointFont(kFaceArial, 30);
+    m_fontTitle = PointFont(kFaceKaiti, 14);
+    m_fontStatus = PointFont(kFaceArial, 14);
+    m_colourReading = kNormalColour;
+    m_colourVerdict = kNormalColour;
+    m_staticStatus->setText(m_statusText);
+    ShowTitleLine(m_seams.clock->now().date());
+    control<QRadioButton>(1050)->setChecked(true);
+    LoadDayIndex();
+    m_staticReading->setText(QStringLiteral("--.-"));
+    for (int percent = 0; percent <= 100; percent += 25)
+        m_comboVolume->addItem(QString::asprintf("%d", percent) + QStringLiteral("%"));
+    m_comboVolume->setCurrentIndex(-1);
+
+    SetUpRecordList();
+    EnableSettingsControls(false);
+    m_buttonSaveAs->setEnabled(false);
+    m_csvHeader = QStringLiteral("Quantity,Test Time,Test Value,Envrionment Temp.");
+    CreateStatusBar();
+    m_batteryBar->setRange(0, 100);
+    m_batteryBar->setValue(0);
+    ProbePorts();
+    m_announcer->start();
+
+    ApplyControlColours();
+    m_clockTimer.start(1000);
+    m_queryTimer.start(1000);
+    setWindowIcon(m_icon);
+    return true;
+}
+
+// "Jan 5,2024 Temp. Statistics"
+void CKestrimDlg::ShowTitleLine(const QDate &day)
+{
+    const QStringList months = SplitFields(m_monthNames);
+    m_month = day.month();
+    m_staticTitle->setText(QString::asprintf(
+        "%s %d,%d Temp. Statistics", qPrintable(months.value(m_month - 1)), day.day(), day.year()));
+}
+
+void CKestrimDlg::SetUpRecordList()
+{
+    m_recordList->setModel(m_recordModel);
+    m_recordList->setShowGrid(true);
+    m_recordList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_recordList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_recordList->setWordWrap(false);
+    // Rows of one height make a day of 100,000 readings as quick to scroll as ten.
+    QHeaderView *rows = m_recordList->verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(m_recordList->fontMetrics().height() + 4);
+    QHeaderView *columns = m_recordList->horizontalHeader();
+    columns->setHighlightSections(false);
+    columns->setDefaultAlignment(Qt::AlignCenter);
+    const int widths[] = {60, 68, 72, 123};
+    for (int column = 0; column < 4; ++column)
+        columns->resizeSection(column, widths[column]);
+}
+
+// Lists COM1 … COM20 and selects the highest-numbered one that opens (COM1 when none does).
+void CKestrimDlg::ProbePorts()
+{
+    m_comboCom->clear();
+    int selected = 0;
+    for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
+        m_comboCom->addItem(PortMap::PortName(n));
+        m_comboCom->setItemData(m_comboCom->count() - 1, m_serial->portMap().describe(n),
+                                Qt::ToolTipRole);
+        if (CMscomm::CanOpen(m_serial->portMap().device(n)))
+            selected = n - PortMap::kFirstPort;
+    }
+    if (m_comboCom->count() > 0)
+        m_comboCom->setCurrentIndex(selected);
+}
+
+void CKestrimDlg::OnTimer(int id)
+{
+    if (id == kClockTimer)
+        OnClockTick();
+    else if (id == kQueryTimer)
+        OnQueryTick();
+}
+
+// While connected the environment query goes out every m_queryPeriod ticks, and at the first
+// tick after a settings report.
+void CKestrimDlg::OnQueryTick()
+{
+    ++m_queryTicks;
+    if (m_queryTicks % m_queryPeriod != 0 && !m_queryNow)
+        return;
+    if (!m_connected)
+        return;
+    SendFrame(EnvironmentQueryFrame());
+    m_queryTicks = 0;
+    m_queryNow = false;
+}
+
+void CKestrimDlg::done(int result)
+{
+    DestroyWindow();
+    QDialog::done(result);
+}
+
+// Nothing is left running: the timers stop, the speech worker ends without waiting for a
+// sentence, the port closes.
+void CKestrimDlg::DestroyWindow()
+{
+    m_clockTimer.stop();
+    m_queryTimer.stop();
+    if (m_announcer)
+        m_announcer->stop();
+    if (m_serial)
+        m_serial->close();
+}

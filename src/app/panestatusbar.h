@@ -1,0 +1,24 @@
+// A status bar of fixed-width text panes, addressed by index like the platform's indicator panes.
+#pragma once
+
+#include <QList>
+#include <QStatusBar>
+
+class QLabel;
+
+class PaneStatusBar : public QStatusBar {
+    Q_OBJECT
+
+public:
+    explicit PaneStatusBar(QWidget *parent = nullptr);
+
+    // One pane per indicator id, with its width in pixels; a pane starts with the text given.
+    void setIndicators(const QList<int> &ids, const QList<int> &widths, const QStringList &texts);
+    void setPaneText(int index, const QString &text);
+    QString paneText(int index) const;
+    int paneCount() const { return int(m_panes.size()); }
+    QLabel *pane(int index) const { return m_panes.value(index); }
+
+private:
+    QList<QLabel *> m_panes;
+};
