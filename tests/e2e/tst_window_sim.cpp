@@ -1,0 +1,271 @@
+// The real window against the thermometer simulator over a real pseudo-terminal: connect,
+// readings on screen, in the list, spoken and on disk, byte for byte.
+#include "app/ckestrimdlg.h"
+#include "app/fonts.h"
+#include "app/panestatusbar.h"
+#include "manualclock.h"
+#include "recordingprompts.h"
+#include "recordingspeech.h"
+#include "simprocess.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+constexpr int kWait = 10000;
+const QColor kGreen(0, 111, 3);
+const QColor kRed(245, 3, 3);
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+class TestWindowSim : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void bodyReadingsNormalAndAbnormal();
+    void readingsInEachModeAndUnit_data();
+    void readingsInEachModeAndUnit();
+    void restartOnTheSameDayResumesTheCount();
+    void disconnectShowsFail();
+    void simulatorEndingMidSessionEndsTheConnection();
+
+private:
+    // Starts the simulator on COM3 and a window, connects, and waits for the settings report.
+    void connectWindow(const QStringList &simArguments);
+    void closeWindow();
+    template <typename T = QWidget> T *control(int id) const
+    {
+        return m_window->findChild<T *>(QString::number(id));
+    }
+    QString pane(int index) const
+    {
+        return m_window->findChild<PaneStatusBar *>()->paneText(index);
+    }
+    QAbstractItemModel *list() const { return control<QTableView>(1012)->model(); }
+    QStringList listRow(int row) const
+    {
+        QStringList fields;
+        for (int column = 0; column < 4; ++column)
+            fields.append(list()->index(row, column).data().toString());
+        return fields;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    std::shared_ptr<ManualClock> m_clock;
+    std::shared_ptr<RecordingPrompts> m_prompts;
+    std::shared_ptr<SpokenLog> m_spoken;
+    std::unique_ptr<SimProcess> m_sim;
+    std::unique_ptr<CKestrimDlg> m_window;
+};
+
+void TestWindowSim::initTestCase()
+{
+    InstallFontSubstitutes();
+    m_previousDir = QDir::currentPath();
+}
+
+void TestWindowSim::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 5, 21), QTime(14, 3, 27)));
+    m_prompts = std::make_shared<RecordingPrompts>();
+    m_spoken = std::make_shared<SpokenLog>();
+}
+
+void TestWindowSim::cleanup()
+{
+    closeWindow();
+    m_sim.reset();
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+void TestWindowSim::connectWindow(const QStringList &simArguments)
+{
+    if (!m_sim) {
+        m_sim = std::make_unique<SimProcess>();
+        QVERIFY(!m_sim->start(simArguments + QStringList{"--link", m_dir->filePath("Ports/com3")})
+                     .isEmpty());
+    }
+    KestrimSeams seams;
+    seams.clock = m_clock;
+    seams.prompts = m_prompts;
+    seams.speechEngine = [log = m_spoken] {
+        return std::make_unique<RecordingSpeechEngine>(log);
+    };
+    m_window = std::make_unique<CKestrimDlg>(seams);
+    m_window->show();
+    // The clock has ticked, so readings carry the time.
+    QTRY_COMPARE_WITH_TIMEOUT(pane(3), QStringLiteral("14:03:27"), kWait);
+    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
+
+    control<QAbstractButton>(1008)->click();
+    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("Disconnect"));
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("success"), kWait);
+    QVERIFY(m_sim->receivedFrames().contains(QByteArray::fromHex("55AA050105")));
+    QVERIFY(!control<QComboBox>(1007)->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(control<QAbstractButton>(1008)->isEnabled(), kWait);
+}
+
+void TestWindowSim::closeWindow()
+{
+    if (m_window)
+        m_window->close();
+    m_window.reset();
+}
+
+void TestWindowSim::bodyReadingsNormalAndAbnormal()
+{
+    connectWindow({"--model", "r9pro", "--mode", "body", "--limit", "37.5", "--env", "24.5"});
+    // The report filled the settings controls.
+    QVERIFY(control<QRadioButton>(1000)->isChecked());
+    QVERIFY(control<QRadioButton>(1003)->isChecked());
+    auto *alarm = control<QComboBox>(1013);
+    QCOMPARE(alarm->count(), 30);
+    QCOMPARE(alarm->currentText(), QStringLiteral("37.5"));
+    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("C"));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        m_spoken->sentences().value(0),
+        QStringLiteral("connect successfully, please measure the temperature"), kWait);
+    // The environment query follows the report within a tick.
+    QTRY_COMPARE_WITH_TIMEOUT(pane(5), QStringLiteral("24.5C"), kWait);
+
+    QVERIFY(m_sim->send("36.5"));
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1028)->text(), QStringLiteral("36.5C"), kWait);
+    QCOMPARE(control<QLabel>(1028)->palette().color(QPalette::Window), kGreen);
+    QCOMPARE(control<QLabel>(1028)->palette().color(QPalette::WindowText), QColor(Qt::white));
+    QVERIFY(control<QLabel>(1010)->isVisible());
+    QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Normal"));
+    QCOMPARE(control<QLabel>(1010)->palette().color(QPalette::Window), kGreen);
+    QVERIFY(control<QAbstractButton>(1011)->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(m_spoken->sentences().contains("Normal Temperature"), kWait);
+    QCOMPARE(list()->rowCount(), 1);
+    QCOMPARE(listRow(0), (QStringList{"1", "14:03:27", "36.5C", "24.5C"}));
+    QVERIFY(control<QTableView>(1012)->selectionModel()->isRowSelected(0));
+
+    m_clock->set(QDateTime(QDate(2024, 5, 21), QTime(14, 4, 2)));
+    QTRY_COMPARE_WITH_TIMEOUT(pane(3), QStringLiteral("14:04:02"), kWait);
+    QVERIFY(m_sim->send("37.5"));
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1028)->text(), QStringLiteral("37.5C"), kWait);
+    QCOMPARE(control<QLabel>(1028)->palette().color(QPalette::Window), kRed);
+    QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Abnormal"));
+    QCOMPARE(control<QLabel>(1010)->palette().color(QPalette::Window), kRed);
+    QCOMPARE(control<QLabel>(1010)->font().pointSize(), 20);
+    QTRY_VERIFY_WITH_TIMEOUT(m_spoken->sentences().contains("Abnormal Temperature"), kWait);
+    QVERIFY(control<QTableView>(1012)->selectionModel()->isRowSelected(1));
+    QVERIFY(!control<QTableView>(1012)->selectionModel()->isRowSelected(0));
+
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"),
+             QByteArray("1,14:03:27,36.5C,24.5C\r\n2,14:04:02,37.5C,24.5C\r\n"));
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-warning.txt"),
+             QByteArray("2,14:04:02,37.5C,24.5C\r\n"));
+    QCOMPARE(ReadFile("Ini/2024-05-21.ini"),
+             QByteArray("[RECORD]\r\nTOTAL_NUM=2\r\nPATH=TempData/2024/05/20240521\r\n"));
+    QVERIFY(m_prompts->messages.isEmpty());
+}
+
+void TestWindowSim::readingsInEachModeAndUnit_data()
+{
+    QTest::addColumn<QStringList>("simArguments");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("spoken");
+    QTest::addColumn<QByteArray>("dayFile");
+    QTest::newRow("body, Fahrenheit")
+        << QStringList{"--unit", "f", "--mode", "body", "--env", "75.2"} << "97.7"
+        << "97.7F"
+        << "Normal Temperature" << QByteArray("1,14:03:27,97.7F,75.2F\r\n");
+    QTest::newRow("count") << QStringList{"--mode", "count"} << "12"
+                           << "12"
+                           << "12" << QByteArray("1,14:03:27,12,24.5C\r\n");
+    QTest::newRow("surface") << QStringList{"--mode", "surface"} << "36.5"
+                             << "36.5C"
+                             << "36.5degrees celsius" << QByteArray("1,14:03:27,36.5C,24.5C\r\n");
+    QTest::newRow("R9, body") << QStringList{"--model", "r9", "--mode", "body"} << "36.9"
+                              << "36.9C"
+                              << "Normal Temperature" << QByteArray("1,14:03:27,36.9C,24.5C\r\n");
+}
+
+void TestWindowSim::readingsInEachModeAndUnit()
+{
+    QFETCH(QStringList, simArguments);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, spoken);
+    QFETCH(QByteArray, dayFile);
+
+    connectWindow(simArguments);
+    QTRY_VERIFY_WITH_TIMEOUT(pane(5) != QStringLiteral("-----"), kWait);
+    QVERIFY(m_sim->send(typed));
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1028)->text(), shown, kWait);
+    QCOMPARE(control<QLabel>(1028)->palette().color(QPalette::Window), kGreen);
+    QTRY_VERIFY_WITH_TIMEOUT(m_spoken->sentences().contains(spoken), kWait);
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), dayFile);
+}
+
+void TestWindowSim::restartOnTheSameDayResumesTheCount()
+{
+    connectWindow({"--mode", "body"});
+    QVERIFY(m_sim->send("36.5"));
+    QVERIFY(m_sim->send("36.6"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 2, kWait);
+    closeWindow();
+
+    connectWindow({});
+    // The day's rows are back in the list, and the next reading continues the count.
+    QCOMPARE(list()->rowCount(), 2);
+    QCOMPARE(listRow(1).value(2), QStringLiteral("36.6C"));
+    QVERIFY(m_sim->send("36.7"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 3, kWait);
+    QCOMPARE(listRow(2).value(0), QStringLiteral("3"));
+    QCOMPARE(ReadFile("Ini/2024-05-21.ini"),
+             QByteArray("[RECORD]\r\nTOTAL_NUM=3\r\nPATH=TempData/2024/05/20240521\r\n"));
+}
+
+void TestWindowSim::disconnectShowsFail()
+{
+    connectWindow({});
+    control<QAbstractButton>(1008)->click();
+    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
+    QCOMPARE(control<QLabel>(1015)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("Connect"));
+    QVERIFY(control<QComboBox>(1007)->isEnabled());
+    for (int id : {1000, 1001, 1002, 1003, 1004, 1036, 1037, 1038, 1039})
+        QVERIFY2(!control<QWidget>(id)->isEnabled(), qPrintable(QString::number(id)));
+    QVERIFY(!control<QComboBox>(1013)->isEnabled());
+}
+
+void TestWindowSim::simulatorEndingMidSessionEndsTheConnection()
+{
+    connectWindow({"--mode", "body"});
+    QVERIFY(m_sim->send("36.5"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
+    m_sim->stop();
+
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("fail"), kWait);
+    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("Connect"));
+    QVERIFY(control<QAbstractButton>(1008)->isEnabled());
+    QCOMPARE(m_prompts->messages.size(), 1);
+    QVERIFY2(m_prompts->messages[0].startsWith("COM3 ("), qPrintable(m_prompts->messages[0]));
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
+}
+
+QTEST_MAIN(TestWindowSim)
+#include "tst_window_sim.moc"
