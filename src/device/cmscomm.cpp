@@ -90,7 +90,12 @@ void CMscomm::handleError(QSerialPort::SerialPortError error)
         return;
     if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
         error == QSerialPort::WriteError) {
-        const QString reason = m_port.errorString();
+        // Qt's text here is often a stale one from an earlier call (a hung-up pseudo-terminal
+        // reports "Inappropriate ioctl for device"), so the operator gets a plain reason.
+        const QString reason = error == QSerialPort::WriteError
+                                   ? tr("the device stopped accepting data")
+                                   : tr("the device was unplugged or closed");
+        qCInfo(lcSerial) << "port error" << error << m_port.errorString();
         // Close first: with a hung-up device the error repeats for as long as the port is open.
         m_port.close();
         m_port.clearError();
