@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/clock.h"
+#include "app/environmentqueryschedule.h"
 #include "app/prompts.h"
 #include "device/cmscomm.h"
 #include "reception/framecodec.h"
@@ -93,6 +94,7 @@ private:
     void RollOverTo(const QDate &day);
     void ShowTitleLine(const QDate &day);
     void SetUpSpeechControls();
+    bool InitialiseCom();
     void SetUpRecordList();
     void LoadDayIndex();
     QDate Today() const;
@@ -155,6 +157,7 @@ private:
 
     KestrimSeams m_seams;
     bool m_initialised = false;
+    bool m_comInitialised = false;
 
     QIcon m_icon;
     // A font that is not set leaves the control in the dialog's font.
@@ -180,7 +183,6 @@ private:
     QString m_statusText = QStringLiteral("fail");
     bool m_connected = false;
     qint32 m_language = 1; // 0 Chinese, 1 English
-    bool m_queryNow = false;
     // The day's files and index: data and index folders, day file, index file, record count,
     // index date and whether PATH is still to be written.
     DayRecords m_records;
@@ -192,8 +194,8 @@ private:
     bool m_lastAbnormal = false;
     QString m_commandResult;
     MeasurementRecord m_lastRecord;
-    qint32 m_queryTicks = 0;
-    qint32 m_queryPeriod = 25;
+    // m_queryTicks, m_queryPeriod (25) and m_queryNow: when the environment query goes out.
+    EnvironmentQuerySchedule m_querySchedule{25};
     // The last settings report, exactly as received; settings commands are built from it.
     QByteArray m_settingsReport;
     std::unique_ptr<SpeechAnnouncer> m_announcer;

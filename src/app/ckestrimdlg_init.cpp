@@ -17,11 +17,19 @@
 #include <QSlider>
 #include <QTableView>
 
+#ifdef Q_OS_WIN
+#include <objbase.h>
+#endif
+
 bool CKestrimDlg::OnInitDialog()
 {
     m_windowWidth = width();
     m_windowHeight = height();
     SetUpSpeechControls();
+    if (!InitialiseCom()) {
+        m_seams.prompts->message(this, QStringLiteral("Error to intiliaze COM"));
+        return false;
+    }
 
     m_comboAlarm->addItems(SteppedAlarmEntries(36.0f, 39.0f));
     m_comboAlarm->setCurrentIndex(-1);
@@ -55,6 +63,20 @@ bool CKestrimDlg::OnInitDialog()
     m_clockTimer.start(1000);
     m_queryTimer.start(1000);
     setWindowIcon(m_icon);
+    return true;
+}
+
+// The speech platform on Windows needs COM on the window's thread; elsewhere there is nothing
+// to set up and this cannot fail.
+bool CKestrimDlg::InitialiseCom()
+{
+#ifdef Q_OS_WIN
+    const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // Qt may have initialised the thread already, in another mode; that is as good.
+    if (FAILED(result) && result != RPC_E_CHANGED_MODE)
+        return false;
+    m_comInitialised = SUCCEEDED(result);
+#endif
     return true;
 }
 
@@ -110,18 +132,10 @@ void CKestrimDlg::OnTimer(int id)
         OnQueryTick();
 }
 
-// While connected the environment query goes out every m_queryPeriod ticks, and at the first
-// tick after a settings report.
 void CKestrimDlg::OnQueryTick()
 {
-    ++m_queryTicks;
-    if (m_queryTicks % m_queryPeriod != 0 && !m_queryNow)
-        return;
-    if (!m_connected)
-        return;
-    SendFrame(EnvironmentQueryFrame());
-    m_queryTicks = 0;
-    m_queryNow = false;
+    if (m_querySchedule.tick(m_connected))
+        SendFrame(EnvironmentQueryFrame());
 }
 
 void CKestrimDlg::done(int result)
@@ -140,4 +154,9 @@ void CKestrimDlg::DestroyWindow()
         m_announcer->stop();
     if (m_serial)
         m_serial->close();
+#ifdef Q_OS_WIN
+    if (m_comInitialised)
+        CoUninitialize();
+    m_comInitialised = false;
+#endif
 }

@@ -81,7 +81,7 @@ void CKestrimDlg::OnSettingsReport(const QByteArray &payload, const QByteArray &
     m_comboAlarm->addItems(choices.entries);
     m_comboAlarm->setCurrentIndex(choices.selected);
     m_staticUnit->setText(m_tempUnit != 0 ? QStringLiteral("F") : QStringLiteral("C"));
-    m_queryNow = true;
+    m_querySchedule.requestNow();
 
     if (m_machineType == 1) {
         m_comboVolume->setCurrentIndex(report.volume < m_comboVolume->count() ? report.volume : -1);
