@@ -23,6 +23,14 @@ constexpr int kWait = 10000;
 const QColor kGreen(0, 111, 3);
 const QColor kRed(245, 3, 3);
 
+// With KESTRIM_SCREENSHOT_DIR set, keeps a picture of the window as the operator sees it.
+void Screenshot(QWidget *window, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("KESTRIM_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 QByteArray ReadFile(const QString &path)
 {
     QFile file(path);
@@ -159,6 +167,7 @@ void TestWindowSim::bodyReadingsNormalAndAbnormal()
     QCOMPARE(list()->rowCount(), 1);
     QCOMPARE(listRow(0), (QStringList{"1", "14:03:27", "36.5C", "24.5C"}));
     QVERIFY(control<QTableView>(1012)->selectionModel()->isRowSelected(0));
+    Screenshot(m_window.get(), QStringLiteral("reading-normal"));
 
     m_clock->set(QDateTime(QDate(2024, 5, 21), QTime(14, 4, 2)));
     QTRY_COMPARE_WITH_TIMEOUT(pane(3), QStringLiteral("14:04:02"), kWait);
@@ -171,6 +180,7 @@ void TestWindowSim::bodyReadingsNormalAndAbnormal()
     QTRY_VERIFY_WITH_TIMEOUT(m_spoken->sentences().contains("Abnormal Temperature"), kWait);
     QVERIFY(control<QTableView>(1012)->selectionModel()->isRowSelected(1));
     QVERIFY(!control<QTableView>(1012)->selectionModel()->isRowSelected(0));
+    Screenshot(m_window.get(), QStringLiteral("reading-abnormal"));
 
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"),
              QByteArray("1,14:03:27,36.5C,24.5C\r\n2,14:04:02,37.5C,24.5C\r\n"));

@@ -7,6 +7,7 @@
 #include "app/panestatusbar.h"
 #include "manualclock.h"
 #include "pseudoterminal.h"
+#include "reception/frame.h"
 #include "recordingprompts.h"
 #include "speech/speechengine.h"
 
@@ -15,8 +16,10 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,6 +42,10 @@ private slots:
     void enterAndEscapeEndTheWindow_data();
     void enterAndEscapeEndTheWindow();
     void enterOnAFocusedButtonClicksIt();
+    void framesFromTheThermometer_data();
+    void framesFromTheThermometer();
+    void portThatCannotBeOpened();
+    void speechSlidersTakeTheirValueOnRelease();
 
 private:
     std::unique_ptr<CKestrimDlg> makeWindow();
@@ -272,6 +279,92 @@ void TestMainWindow::enterOnAFocusedButtonClicksIt()
     QTest::keyClick(connect, Qt::Key_Return);
     QCOMPARE(clicked.count(), 1);
     QCOMPARE(finished.count(), 0);
+}
+
+void TestMainWindow::framesFromTheThermometer_data()
+{
+    QTest::addColumn<QByteArray>("payloads"); // code byte then payload, frames separated by '|'
+    QTest::addColumn<QString>("ack");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("environmentPane");
+    QTest::newRow("acknowledged") << QByteArray("0200") << "success" << QStringList{} << "-----";
+    QTest::newRow("rejected") << QByteArray("0201") << "" << QStringList{"fail"} << "-----";
+    QTest::newRow("0x0A is a failure too")
+        << QByteArray("020A") << "" << QStringList{"fail"} << "-----";
+    QTest::newRow("environment in Fahrenheit")
+        << QByteArray("01010175030200000001|03FD00") << "" << QStringList{} << "25.3F";
+    QTest::newRow("environment in Celsius")
+        << QByteArray("03F500") << "" << QStringList{} << "24.5C";
+    QTest::newRow("unknown code ignored") << QByteArray("0E0102") << "" << QStringList{} << "-----";
+}
+
+// Frames handed straight to the receive path, as the port would deliver them.
+void TestMainWindow::framesFromTheThermometer()
+{
+    QFETCH(QByteArray, payloads);
+    auto prompts = std::make_shared<RecordingPrompts>();
+    KestrimSeams seams;
+    seams.clock = m_clock;
+    seams.prompts = prompts;
+    seams.speechEngine = [] {
+        return std::unique_ptr<SpeechEngine>();
+    };
+    CKestrimDlg window(seams);
+    window.show();
+    QByteArray stream;
+    for (const QByteArray &hex : payloads.split('|')) {
+        const QByteArray bytes = QByteArray::fromHex(hex);
+        stream += BuildFrame(quint8(bytes[0]), bytes.sliced(1));
+    }
+    window.OnComm(stream);
+    QTEST(control<QLineEdit>(window, 1025)->text(), "ack");
+    QTEST(prompts->messages, "messages");
+    QTEST(window.findChild<PaneStatusBar *>()->paneText(5), "environmentPane");
+    if (QTest::currentDataTag() == QByteArrayLiteral("environment in Fahrenheit"))
+        QCOMPARE(window.m_envTempC, -3.6f);
+}
+
+void TestMainWindow::portThatCannotBeOpened()
+{
+    auto prompts = std::make_shared<RecordingPrompts>();
+    KestrimSeams seams;
+    seams.clock = m_clock;
+    seams.prompts = prompts;
+    seams.speechEngine = [] {
+        return std::unique_ptr<SpeechEngine>();
+    };
+    QVERIFY(QDir().mkpath(QStringLiteral("Ports")));
+    QVERIFY(QFile::link(QStringLiteral("/nonexistent/tty"), QStringLiteral("Ports/com2")));
+    CKestrimDlg window(seams);
+    window.show();
+    control<QComboBox>(window, 1007)->setCurrentIndex(1);
+    control<QAbstractButton>(window, 1008)->click();
+    QCOMPARE(prompts->messages.size(), 1);
+    QVERIFY2(
+        prompts->messages[0].startsWith(QStringLiteral("COM2 (Ports/com2 → /nonexistent/tty)")),
+        qPrintable(prompts->messages[0]));
+    QCOMPARE(control<QAbstractButton>(window, 1008)->text(), QStringLiteral("Connect"));
+    QVERIFY(control<QAbstractButton>(window, 1008)->isEnabled());
+    QVERIFY(!window.m_connected);
+}
+
+void TestMainWindow::speechSlidersTakeTheirValueOnRelease()
+{
+    auto window = makeWindow();
+    auto *speed = control<QSlider>(*window, 1051);
+    auto *label = control<QLabel>(*window, 1053);
+    QCOMPARE(speed->minimum(), -10);
+    QCOMPARE(label->text(), QStringLiteral("1"));
+    QCOMPARE(control<QLabel>(*window, 1054)->text(), QStringLiteral("80"));
+    // Keys move the thumb only.
+    speed->setFocus();
+    QTest::keyClick(speed, Qt::Key_Home);
+    QCOMPARE(speed->value(), -10);
+    QCOMPARE(label->text(), QStringLiteral("1"));
+    // Letting go of the mouse takes the value.
+    QTest::mouseRelease(speed, Qt::LeftButton, {}, speed->rect().center());
+    QTRY_COMPARE(label->text(), QStringLiteral("-10"));
+    QCOMPARE(window->m_speechRate, -10);
 }
 
 QTEST_MAIN(TestMainWindow)
