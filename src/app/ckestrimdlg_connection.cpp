@@ -92,3 +92,9 @@ void CKestrimDlg::SendFrame(const QByteArray &bytes)
     if (!m_serial->write(bytes))
         qCWarning(lcSerial) << "not sent (port closed):" << bytes.toHex(' ');
 }
+
+// The hidden environment button asks at once, whatever the schedule says.
+void CKestrimDlg::OnBnClickedEnvironmentQuery()
+{
+    SendFrame(EnvironmentQueryFrame());
+}

@@ -1,7 +1,6 @@
 // Handlers whose behaviour is not built yet; they are wired so that the dispatch table is whole.
 #include "ckestrimdlg.h"
 
-void CKestrimDlg::OnBnClickedEnvironmentQuery() {}
 void CKestrimDlg::OnBnClickedCelsius() {}
 void CKestrimDlg::OnBnClickedFahrenheit() {}
 void CKestrimDlg::OnBnClickedSurfaceMode() {}
