@@ -48,6 +48,7 @@ private slots:
     void speechSlidersTakeTheirValueOnRelease();
 
 private:
+    KestrimSeams seams(std::shared_ptr<Prompts> prompts) const;
     std::unique_ptr<CKestrimDlg> makeWindow();
     template <typename T = QWidget> T *control(CKestrimDlg &window, int id)
     {
@@ -78,15 +79,21 @@ void TestMainWindow::cleanup()
     m_workDir.reset();
 }
 
-std::unique_ptr<CKestrimDlg> TestMainWindow::makeWindow()
+// The test's clock and prompts, and no speech.
+KestrimSeams TestMainWindow::seams(std::shared_ptr<Prompts> prompts) const
 {
     KestrimSeams seams;
     seams.clock = m_clock;
-    seams.prompts = std::make_shared<RecordingPrompts>();
+    seams.prompts = std::move(prompts);
     seams.speechEngine = [] {
         return std::unique_ptr<SpeechEngine>();
     };
-    auto window = std::make_unique<CKestrimDlg>(seams);
+    return seams;
+}
+
+std::unique_ptr<CKestrimDlg> TestMainWindow::makeWindow()
+{
+    auto window = std::make_unique<CKestrimDlg>(seams(std::make_shared<RecordingPrompts>()));
     window->show();
     return window;
 }
@@ -303,13 +310,7 @@ void TestMainWindow::framesFromTheThermometer()
 {
     QFETCH(QByteArray, payloads);
     auto prompts = std::make_shared<RecordingPrompts>();
-    KestrimSeams seams;
-    seams.clock = m_clock;
-    seams.prompts = prompts;
-    seams.speechEngine = [] {
-        return std::unique_ptr<SpeechEngine>();
-    };
-    CKestrimDlg window(seams);
+    CKestrimDlg window(seams(prompts));
     window.show();
     QByteArray stream;
     for (const QByteArray &hex : payloads.split('|')) {
@@ -327,15 +328,9 @@ void TestMainWindow::framesFromTheThermometer()
 void TestMainWindow::portThatCannotBeOpened()
 {
     auto prompts = std::make_shared<RecordingPrompts>();
-    KestrimSeams seams;
-    seams.clock = m_clock;
-    seams.prompts = prompts;
-    seams.speechEngine = [] {
-        return std::unique_ptr<SpeechEngine>();
-    };
     QVERIFY(QDir().mkpath(QStringLiteral("Ports")));
     QVERIFY(QFile::link(QStringLiteral("/nonexistent/tty"), QStringLiteral("Ports/com2")));
-    CKestrimDlg window(seams);
+    CKestrimDlg window(seams(prompts));
     window.show();
     control<QComboBox>(window, 1007)->setCurrentIndex(1);
     control<QAbstractButton>(window, 1008)->click();
