@@ -5,8 +5,8 @@
 #include "app/dialogtemplate.h"
 #include "app/fonts.h"
 #include "app/panestatusbar.h"
+#include "kestrim-sim/pseudoterminal.h"
 #include "manualclock.h"
-#include "pseudoterminal.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "speech/speechengine.h"
@@ -231,8 +231,8 @@ void TestMainWindow::facesResolveToInstalledFonts()
 
 void TestMainWindow::portListSelectsHighestPortThatOpens()
 {
-    TestPseudoTerminal com3, com7;
-    QVERIFY(com3.isValid() && com7.isValid());
+    PseudoTerminal com3, com7;
+    QVERIFY(com3.open() && com7.open());
     QVERIFY(QDir().mkpath(QStringLiteral("Ports")));
     QVERIFY(QFile::link(com3.slavePath(), QStringLiteral("Ports/com3")));
     QVERIFY(QFile::link(com7.slavePath(), QStringLiteral("Ports/com7")));
