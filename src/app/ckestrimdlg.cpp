@@ -65,6 +65,8 @@ CKestrimDlg::CKestrimDlg(KestrimSeams seams, QWidget *parent)
             return std::make_unique<QtSpeechEngine>();
         });
     m_recordModel = new RecordListModel(this);
+    m_connectSettleTimer.setSingleShot(true);
+    m_connectSettleTimer.setInterval(kConnectSettleMs);
     CreateFromTemplate();
     DoDataExchange();
     WireDispatchTable();
@@ -133,6 +135,8 @@ void CKestrimDlg::WireDispatchTable()
     // themselves. The drag icon is OnQueryDragIcon.
     connect(&m_clockTimer, &QTimer::timeout, this, [this] { OnTimer(kClockTimer); });
     connect(&m_queryTimer, &QTimer::timeout, this, [this] { OnTimer(kQueryTimer); });
+    connect(&m_connectSettleTimer, &QTimer::timeout, m_buttonConnect,
+            [this] { m_buttonConnect->setEnabled(true); });
     // Control colours are set on the controls whenever the state behind them changes.
     // Device arrival and removal do not re-list the ports; a lost port is connectionLost below.
     onClick(1008, &CKestrimDlg::OnBnClickedConnect);

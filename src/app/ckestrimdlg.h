@@ -9,6 +9,7 @@
 #include "app/environmentqueryschedule.h"
 #include "app/prompts.h"
 #include "device/cmscomm.h"
+#include "device/settingscommand.h"
 #include "reception/framecodec.h"
 #include "reception/measurement.h"
 #include "records/dayrecords.h"
@@ -69,6 +70,8 @@ public:
 
     // Pause after a settings report before Connect takes the next click.
     static constexpr int kConnectSettleMs = 500;
+    // The R9 has no bottom band of controls; its window is this much shorter.
+    static constexpr int kR9HeightCut = 90;
     static inline const QColor kNormalColour{0, 111, 3};
     static inline const QColor kAbnormalColour{245, 3, 3};
 
@@ -93,6 +96,7 @@ private:
     void OnQueryTick();
     void RollOverTo(const QDate &day);
     void ShowTitleLine(const QDate &day);
+    void ShowTitleLine();
     void SetUpSpeechControls();
     bool InitialiseCom();
     void SetUpRecordList();
@@ -129,6 +133,11 @@ private:
     void EnableSettingsControls(bool enable);
     void SendFrame(const QByteArray &bytes);
     // Settings commands
+    void BuildSettingsCommand(QByteArray &out, SettingField field, int value);
+    void SendSettingsCommand(SettingField field, int value);
+    void SelectUnit(int unit);
+    void SelectMode(int mode);
+    void SelectModel(int machineType);
     void OnBnClickedEnvironmentQuery();
     void OnBnClickedCelsius();
     void OnBnClickedFahrenheit();
@@ -146,6 +155,7 @@ private:
     // Interface language
     void OnBnClickedChinese();
     void OnBnClickedEnglish();
+    void SwitchLanguage(int language);
     // Speech
     void OnReleasedCaptureSpeed();
     void OnReleasedCaptureVolume();
@@ -196,14 +206,18 @@ private:
     MeasurementRecord m_lastRecord;
     // m_queryTicks, m_queryPeriod (25) and m_queryNow: when the environment query goes out.
     EnvironmentQuerySchedule m_querySchedule{25};
-    // The last settings report, exactly as received; settings commands are built from it.
-    QByteArray m_settingsReport;
+    // The last settings report or command sent, as upper-case hexadecimal text of exactly its
+    // frame; settings commands are built from it.
+    QString m_settingsReport;
     std::unique_ptr<SpeechAnnouncer> m_announcer;
 
     // Received bytes not yet part of a whole frame are held by the codec.
     FrameCodec m_frameCodec;
     QTimer m_clockTimer;
     QTimer m_queryTimer;
+    // The pause after a settings report before Connect takes the next click; a disconnect
+    // cancels it.
+    QTimer m_connectSettleTimer;
 
     // Controls, bound by DoDataExchange.
     QTableView *m_recordList = nullptr;

@@ -49,6 +49,7 @@ void CKestrimDlg::CloseConnection()
 
 void CKestrimDlg::ShowDisconnected()
 {
+    m_connectSettleTimer.stop();
     m_connected = false;
     EnableSettingsControls(false);
     m_language = 1;
@@ -64,10 +65,11 @@ void CKestrimDlg::ShowDisconnected()
 void CKestrimDlg::OnConnectionLost(const QString &reason)
 {
     const int port = m_serial->portNumber();
+    // The message is in the language the operator was using, before the disconnect resets it.
+    const QString text = PortLostText(PortMap::PortName(port), m_serial->portMap().describe(port),
+                                      reason, m_language);
     ShowDisconnected();
-    m_seams.prompts->message(this,
-                             PortLostText(PortMap::PortName(port),
-                                          m_serial->portMap().describe(port), reason, m_language));
+    m_seams.prompts->message(this, text);
 }
 
 void CKestrimDlg::OnCbnSelchangeCom()

@@ -3,6 +3,7 @@
 
 #include "controls/cmyprogress.h"
 #include "controls/craisedbutton.h"
+#include "device/interfacetexts.h"
 #include "fonts.h"
 #include "panestatusbar.h"
 #include "reception/settingsreport.h"
@@ -80,13 +81,21 @@ bool CKestrimDlg::InitialiseCom()
     return true;
 }
 
-// "Jan 5,2024 Temp. Statistics"
+// The title line shows the window's day in the interface language.
 void CKestrimDlg::ShowTitleLine(const QDate &day)
 {
-    const QStringList months = SplitFields(m_monthNames);
+    m_year = day.year();
     m_month = day.month();
-    m_staticTitle->setText(QString::asprintf(
-        "%s %d,%d Temp. Statistics", qPrintable(months.value(m_month - 1)), day.day(), day.year()));
+    m_day = day.day();
+    ShowTitleLine();
+}
+
+// "Jan 5,2024 Temp. Statistics" or "2024年01月05日温度采集信息表"
+void CKestrimDlg::ShowTitleLine()
+{
+    const QStringList months = SplitFields(m_monthNames);
+    m_staticTitle->setText(
+        TitleLineText(months.value(m_month - 1), m_year, m_month, m_day, m_language));
 }
 
 void CKestrimDlg::SetUpRecordList()

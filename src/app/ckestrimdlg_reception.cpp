@@ -64,7 +64,7 @@ void CKestrimDlg::HandleFrame(quint8 code, const QByteArray &payload, const QByt
 
 void CKestrimDlg::OnSettingsReport(const QByteArray &payload, const QByteArray &frame)
 {
-    m_settingsReport = frame;
+    m_settingsReport = QString::fromLatin1(frame.toHex().toUpper());
     const SettingsReport report = ParseSettingsReport(payload);
     m_tempUnit = report.tempUnit;
     CheckRadio(this, {1000, 1001}, m_tempUnit != 0 ? 1001 : 1000);
@@ -96,13 +96,14 @@ void CKestrimDlg::OnSettingsReport(const QByteArray &payload, const QByteArray &
     ApplyControlColours();
     m_announcer->RequestSpeech(ConnectedSentence(m_language), SpeechLanguage(m_language));
     // The thermometer needs a moment before it takes the next command; the window stays live.
-    QTimer::singleShot(kConnectSettleMs, this, [this] { m_buttonConnect->setEnabled(true); });
+    m_connectSettleTimer.start();
 }
 
 void CKestrimDlg::OnCommandAcknowledged(const QByteArray &payload)
 {
-    // Result byte: 0 success, anything else failure.
-    if (PayloadReader(payload).byte() == 0) {
+    // Result byte: 0 success, anything else failure. Without its result byte the
+    // acknowledgement says nothing, so the command cannot count as taken.
+    if (!payload.isEmpty() && PayloadReader(payload).byte() == 0) {
         m_commandResult = QStringLiteral("success");
         m_editAck->setText(m_commandResult);
         return;

@@ -18,7 +18,12 @@ SettingsReport ParseSettingsReport(QByteArrayView payload)
     return report;
 }
 
-AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC, float alarmLimitF)
+namespace {
+
+// 36.0 … 38.9 °C on the R9 Pro, 37.0 … 38.0 on the R9, each in the unit given; `selects` is
+// asked with the entry's Celsius tenths and its value in the unit.
+template <typename Selects>
+AlarmChoices AlarmEntries(int machineType, int tempUnit, Selects selects)
 {
     AlarmChoices choices;
     for (int tenths = 360; tenths <= 389; ++tenths) {
@@ -27,11 +32,29 @@ AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC
         float value = static_cast<float>(tenths / 10.0);
         if (tempUnit != 0)
             value = ToFahrenheit(value);
-        if (std::fabs(value - alarmLimitC) < 0.001f || std::fabs(value - alarmLimitF) < 0.001f)
+        if (selects(tenths, value))
             choices.selected = int(choices.entries.size());
         choices.entries.append(QString::asprintf("%0.1f", double(value)));
     }
     return choices;
+}
+
+} // namespace
+
+AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC, float alarmLimitF)
+{
+    return AlarmEntries(machineType, tempUnit, [&](int, float value) {
+        return std::fabs(value - alarmLimitC) < 0.001f || std::fabs(value - alarmLimitF) < 0.001f;
+    });
+}
+
+AlarmChoices UnitAlarmChoices(int machineType, int tempUnit, float alarmLimitC, float alarmLimitF)
+{
+    return AlarmEntries(machineType, tempUnit, [&](int tenths, float value) {
+        if (tempUnit == 0)
+            return float(tenths) == alarmLimitC * 10.0f;
+        return std::fabs(value - alarmLimitF) < 0.001f;
+    });
 }
 
 QStringList SteppedAlarmEntries(float first, float last)

@@ -27,6 +27,11 @@ struct AlarmChoices {
 AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC,
                                 float alarmLimitF);
 
+// The alarm list after the operator changes the unit: the same entries in the new unit; a
+// Celsius entry is selected when its tenths equal ten times the Celsius limit, a Fahrenheit
+// entry when it lies within 0.001 of the Fahrenheit limit.
+AlarmChoices UnitAlarmChoices(int machineType, int tempUnit, float alarmLimitC, float alarmLimitF);
+
 // The alarm list before any report and after a model change: first, first + 0.1, … while the
 // value (kept in single precision) is at most last. 36.0 … 39.0 gives 31 entries.
 QStringList SteppedAlarmEntries(float first, float last);

@@ -115,6 +115,7 @@ void TestMeasurement::readsSettingsReports()
     QCOMPARE(truncated.volume, 0);
 }
 
+// The list after a report, or (rows "unit button") after the operator changes the unit.
 void TestMeasurement::alarmChoicesAfterAReport_data()
 {
     QTest::addColumn<int>("machine");
@@ -140,6 +141,16 @@ void TestMeasurement::alarmChoicesAfterAReport_data()
     QTest::newRow("limit not offered") << 1 << 0 << 0.0f << 32.0f << 30 << "36.0"
                                        << "38.9"
                                        << "";
+    // A Celsius entry is chosen by the Celsius limit alone, a Fahrenheit one by the Fahrenheit.
+    QTest::newRow("unit button, Celsius") << 1 << 0 << 37.5f << 38.2f << 30 << "36.0"
+                                          << "38.9"
+                                          << "37.5";
+    QTest::newRow("unit button, Fahrenheit") << 1 << 1 << 38.0f << 99.5f << 30 << "96.8"
+                                             << "102.0"
+                                             << "99.5";
+    QTest::newRow("unit button, R9, Celsius") << 0 << 0 << 38.0f << 100.4f << 11 << "37.0"
+                                              << "38.0"
+                                              << "38.0";
 }
 
 void TestMeasurement::alarmChoicesAfterAReport()
@@ -148,7 +159,9 @@ void TestMeasurement::alarmChoicesAfterAReport()
     QFETCH(int, unit);
     QFETCH(float, limitC);
     QFETCH(float, limitF);
-    const AlarmChoices choices = ReportAlarmChoices(machine, unit, limitC, limitF);
+    const AlarmChoices choices = QByteArray(QTest::currentDataTag()).startsWith("unit button")
+                                     ? UnitAlarmChoices(machine, unit, limitC, limitF)
+                                     : ReportAlarmChoices(machine, unit, limitC, limitF);
     QTEST(int(choices.entries.size()), "count");
     QTEST(choices.entries.first(), "first");
     QTEST(choices.entries.last(), "last");

@@ -1,0 +1,68 @@
+// The interface language: every switchable text of the window in English or Chinese.
+#include "ckestrimdlg.h"
+
+#include "device/interfacetexts.h"
+#include "fonts.h"
+#include "panestatusbar.h"
+#include "records/recordline.h"
+#include "records/recordlistmodel.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+
+void CKestrimDlg::OnBnClickedChinese()
+{
+    SwitchLanguage(0);
+}
+
+void CKestrimDlg::OnBnClickedEnglish()
+{
+    SwitchLanguage(1);
+}
+
+void CKestrimDlg::SwitchLanguage(int language)
+{
+    m_language = language;
+    m_statusBar->setPaneText(0, Texts::kPaneDate.in(language));
+    m_statusBar->setPaneText(2, Texts::kPaneTime.in(language));
+    m_statusBar->setPaneText(4, Texts::kPaneEnvironment.in(language));
+    for (int column = 0; column < int(kListColumns.size()); ++column) {
+        const ListColumnText &text = kListColumns[size_t(column)];
+        m_recordModel->setHeaderData(column, Qt::Horizontal, text.caption.in(language));
+        m_recordList->horizontalHeader()->resizeSection(column, text.width(language));
+    }
+    m_csvHeader = Texts::kCsvHeader.in(language);
+    for (const SwitchedCaption &caption : kSwitchedCaptions) {
+        QWidget *widget = findChild<QWidget *>(QString::number(caption.id));
+        if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            button->setText(caption.caption.in(language));
+        else if (auto *label = qobject_cast<QLabel *>(widget))
+            label->setText(caption.caption.in(language));
+        else if (auto *group = qobject_cast<QGroupBox *>(widget))
+            group->setTitle(caption.caption.in(language));
+    }
+
+    // The verdict is judged in Celsius whatever the unit shown.
+    if (m_fontVerdict) {
+        m_fontVerdict = language == 0 ? PointFont(kFaceHeiti, 30) : PointFont(kFaceArial, 20);
+        m_staticVerdict->setText(VerdictText(
+            m_readingC < m_alarmLimitC ? Verdict::Normal : Verdict::Abnormal, language));
+    }
+    if (m_fontTitle)
+        m_fontTitle = PointFont(language == 0 ? kFaceKaiti : kFaceArial, 14);
+    ShowTitleLine();
+    ApplyControlColours();
+
+    const QString caption = m_buttonConnect->text();
+    const bool notConnected =
+        caption == Texts::kConnect.chinese || caption == Texts::kConnect.english;
+    m_buttonConnect->setText(notConnected ? Texts::kConnect.in(language)
+                                          : Texts::kDisconnect.in(language));
+
+    // The R9 has no device language; its interface language changes all the same.
+    if (m_connected && m_machineType != 0)
+        SendSettingsCommand(SettingLanguage, language);
+}
