@@ -52,6 +52,8 @@ struct KestrimSeams {
 class CKestrimDlg : public QDialog {
     Q_OBJECT
     friend class TestMainWindow;
+    friend class TestWindowSettings;
+    friend class TestWindowSim;
 
 public:
     explicit CKestrimDlg(KestrimSeams seams = {}, QWidget *parent = nullptr);

@@ -13,10 +13,14 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <functional>
 
 namespace {
 constexpr int kWait = 10000;
@@ -51,6 +55,10 @@ private slots:
     void restartOnTheSameDayResumesTheCount();
     void disconnectShowsFail();
     void simulatorEndingMidSessionEndsTheConnection();
+    void lostPortIsToldInTheOperatorsLanguage();
+    void everySettingReachesTheThermometer();
+    void refusedCommandShowsFail();
+    void r9CommandIsItsFrameAndFourZeroBytes();
 
 private:
     // Starts the simulator on COM3 and a window, connects, and waits for the settings report.
@@ -275,6 +283,116 @@ void TestWindowSim::simulatorEndingMidSessionEndsTheConnection()
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY2(m_prompts->messages[0].startsWith("COM3 ("), qPrintable(m_prompts->messages[0]));
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
+}
+
+void TestWindowSim::lostPortIsToldInTheOperatorsLanguage()
+{
+    connectWindow({});
+    control<QAbstractButton>(1022)->click();
+    m_sim->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages.size(), 1, kWait);
+    QVERIFY2(m_prompts->messages[0].contains(QStringLiteral("连接已断开")),
+             qPrintable(m_prompts->messages[0]));
+}
+
+// Each control in turn, each command built on the one before: the thermometer receives exactly
+// these bytes, takes them and says so, and reports them back after a reconnect.
+void TestWindowSim::everySettingReachesTheThermometer()
+{
+    connectWindow({"--model", "r9pro", "--mode", "body", "--limit", "37.5"});
+    const auto choose = [this](int comboId, const QString &entry) {
+        auto *combo = control<QComboBox>(comboId);
+        const int index = combo->findText(entry);
+        QVERIFY2(index >= 0, qPrintable(entry));
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    };
+    struct Step {
+        const char *what;
+        std::function<void()> act;
+        const char *frame;
+    };
+    const auto click = [this](int id) {
+        return [this, id] {
+            control<QAbstractButton>(id)->click();
+        };
+    };
+    const Step steps[] = {
+        {"Fahrenheit", click(1001), "55AA0D020101E30302000001F9"},
+        {"Count Mode", click(1004), "55AA0D020102E30302000001FA"},
+        {"Surface Mode", click(1002), "55AA0D020100E30302000001F8"},
+        {"Celsius", click(1000), "55AA0D02000077010200000189"},
+        {"Body Mode", click(1003), "55AA0D0200017701020000018A"},
+        {"alarm 38.0", [&] { choose(1013, QStringLiteral("38.0")); },
+         "55AA0D0200017C010200000 18F"},
+        {"volume 100%", [&] { choose(1045, QStringLiteral("100%")); },
+         "55AA0D0200017C0104000001 91"},
+        {"backlight ON", click(1037), "55AA0D0200017C01040100 0192"},
+        {"Pulse Mode", click(1039), "55AA0D0200017C01040101 0193"},
+        {"backlight OFF", click(1036), "55AA0D0200017C01040001 0192"},
+        {"Switch Mode", click(1038), "55AA0D0200017C01040000 0191"},
+        {"中文", click(1022), "55AA0D0200017C01040000 0090"},
+    };
+    for (const Step &step : steps) {
+        control<QLineEdit>(1025)->setText(QString());
+        step.act();
+        QVERIFY2(m_sim->waitForReceived(QByteArray::fromHex(step.frame)), step.what);
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLineEdit>(1025)->text(), QStringLiteral("success"),
+                                  kWait);
+    }
+    QVERIFY(m_prompts->messages.isEmpty());
+
+    control<QAbstractButton>(1008)->click();
+    control<QAbstractButton>(1008)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim->receivedFrames().count(QByteArray::fromHex("55AA050105")), 2,
+                              kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->m_settingsReport,
+                              QStringLiteral("55AA0D0100017C010400000 08F").remove(u' '), kWait);
+    QVERIFY(control<QRadioButton>(1000)->isChecked());
+    QVERIFY(control<QRadioButton>(1003)->isChecked());
+    QCOMPARE(control<QComboBox>(1013)->currentText(), QStringLiteral("38.0"));
+    QCOMPARE(control<QComboBox>(1045)->currentText(), QStringLiteral("100%"));
+    QVERIFY(control<QRadioButton>(1036)->isChecked());
+    QVERIFY(control<QRadioButton>(1038)->isChecked());
+    Screenshot(m_window.get(), QStringLiteral("settings-chinese"));
+}
+
+void TestWindowSim::refusedCommandShowsFail()
+{
+    connectWindow({"--ack-fail"});
+    control<QAbstractButton>(1001)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages, QStringList{"fail"}, kWait);
+    QCOMPARE(control<QLineEdit>(1025)->text(), QString());
+}
+
+void TestWindowSim::r9CommandIsItsFrameAndFourZeroBytes()
+{
+    m_sim = std::make_unique<SimProcess>();
+    QVERIFY(
+        !m_sim->start({"--model", "r9", "--mode", "body", "--link", m_dir->filePath("Ports/com3")})
+             .isEmpty());
+    connectWindow({});
+    control<QAbstractButton>(1049)->click();
+    QCOMPARE(control<QComboBox>(1013)->count(), 11);
+    control<QAbstractButton>(1008)->click();
+    control<QAbstractButton>(1008)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("success"), kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(control<QAbstractButton>(1008)->isEnabled(), kWait);
+
+    auto *alarm = control<QComboBox>(1013);
+    alarm->setCurrentIndex(alarm->findText(QStringLiteral("38.0")));
+    emit alarm->activated(alarm->currentIndex());
+    QVERIFY(m_sim->waitForReceived(QByteArray::fromHex("55AA090200017C0188")));
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLineEdit>(1025)->text(), QStringLiteral("success"), kWait);
+    // The padding after the frame is not taken for a frame of its own.
+    const QList<QByteArray> frames = m_sim->receivedFrames();
+    QCOMPARE(
+        std::count_if(frames.begin(), frames.end(),
+                      [](const QByteArray &frame) { return frame.size() > 3 && frame[3] == 2; }),
+        1);
+    QVERIFY(std::none_of(frames.begin(), frames.end(),
+                         [](const QByteArray &frame) { return frame.startsWith('\0'); }));
+    QCOMPARE(m_window->m_alarmLimitF, 100.4f);
 }
 
 QTEST_MAIN(TestWindowSim)

@@ -296,6 +296,8 @@ void TestMainWindow::framesFromTheThermometer_data()
     QTest::addColumn<QString>("environmentPane");
     QTest::newRow("acknowledged") << QByteArray("0200") << "success" << QStringList{} << "-----";
     QTest::newRow("rejected") << QByteArray("0201") << "" << QStringList{"fail"} << "-----";
+    QTest::newRow("no result byte is a failure")
+        << QByteArray("02") << "" << QStringList{"fail"} << "-----";
     QTest::newRow("0x0A is a failure too")
         << QByteArray("020A") << "" << QStringList{"fail"} << "-----";
     QTest::newRow("environment in Fahrenheit")

@@ -1,0 +1,418 @@
+// The window's settings controls, model buttons and language switch, driven on the offscreen
+// platform with frames handed to the receive path (or a bare pseudo-terminal where the
+// connection itself matters).
+#include "app/ckestrimdlg.h"
+#include "app/fonts.h"
+#include "app/panestatusbar.h"
+#include "kestrim-sim/pseudoterminal.h"
+#include "manualclock.h"
+#include "reception/frame.h"
+#include "recordingprompts.h"
+#include "speech/speechengine.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFile>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// An R9 Pro in Celsius and body mode, limit 37.5, volume 50 %, backlight off, switch output,
+// English.
+const QByteArray kProReport = QByteArray::fromHex("55AA0D0100017701020000 0189");
+// An R9 in Celsius and body mode, limit 37.5.
+const QByteArray kR9Report = QByteArray::fromHex("55AA090100017701 82");
+
+QByteArray FrameOf(quint8 code, const char *payloadHex)
+{
+    return BuildFrame(code, QByteArray::fromHex(payloadHex));
+}
+
+// With KESTRIM_SCREENSHOT_DIR set, keeps a picture of the window as the operator sees it.
+void Screenshot(QWidget *window, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("KESTRIM_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+// The caption of a button, label or group box.
+QString Caption(QWidget *widget)
+{
+    if (auto *button = qobject_cast<QAbstractButton *>(widget))
+        return button->text();
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        return label->text();
+    if (auto *group = qobject_cast<QGroupBox *>(widget))
+        return group->title();
+    return QStringLiteral("<no caption>");
+}
+
+} // namespace
+
+class TestWindowSettings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void captionsInBothLanguages_data();
+    void captionsInBothLanguages();
+    void panesColumnsTitleAndVerdictInBothLanguages();
+    void textsTheSwitchLeavesAlone();
+    void unitButtonsConvertWhatIsShown();
+    void modeButtons_data();
+    void modeButtons();
+    void modelButtonsSetTheRangeAndTheWindow();
+    void refusedCommandsSendNothing_data();
+    void refusedCommandsSendNothing();
+    void reconnectWithinThePauseKeepsConnectDisabled();
+    void readingInTheSameChunkAsTheReportIsStoredAtOnce();
+
+private:
+    std::unique_ptr<CKestrimDlg> makeWindow();
+    // A pseudo-terminal behind COM3, so that Connect opens a real port.
+    void linkCom3(PseudoTerminal &terminal);
+    template <typename T = QWidget> T *control(int id) const
+    {
+        return m_window->findChild<T *>(QString::number(id));
+    }
+    QString pane(int index) const
+    {
+        return m_window->findChild<PaneStatusBar *>()->paneText(index);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_workDir;
+    QString m_previousDir;
+    std::shared_ptr<ManualClock> m_clock;
+    std::shared_ptr<RecordingPrompts> m_prompts;
+    std::unique_ptr<CKestrimDlg> m_window;
+};
+
+void TestWindowSettings::initTestCase()
+{
+    InstallFontSubstitutes();
+    m_previousDir = QDir::currentPath();
+}
+
+void TestWindowSettings::init()
+{
+    m_workDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(m_workDir->path()));
+    m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 12, 9), QTime(10, 0, 0)));
+    m_prompts = std::make_shared<RecordingPrompts>();
+    m_window = makeWindow();
+}
+
+void TestWindowSettings::cleanup()
+{
+    m_window.reset();
+    QDir::setCurrent(m_previousDir);
+    m_workDir.reset();
+}
+
+std::unique_ptr<CKestrimDlg> TestWindowSettings::makeWindow()
+{
+    KestrimSeams seams;
+    seams.clock = m_clock;
+    seams.prompts = m_prompts;
+    seams.speechEngine = [] {
+        return std::unique_ptr<SpeechEngine>();
+    };
+    auto window = std::make_unique<CKestrimDlg>(seams);
+    window->show();
+    return window;
+}
+
+void TestWindowSettings::linkCom3(PseudoTerminal &terminal)
+{
+    QVERIFY2(terminal.open(), qPrintable(terminal.errorString()));
+    QVERIFY(QDir().mkpath(QStringLiteral("Ports")));
+    QVERIFY(QFile::link(terminal.slavePath(), QStringLiteral("Ports/com3")));
+    m_window = makeWindow();
+    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
+}
+
+void TestWindowSettings::captionsInBothLanguages_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("chinese");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("atStart");
+    const auto row = [](int id, const char *chinese, const char *english, const char *atStart) {
+        QTest::addRow("%d", id) << id << QString::fromUtf8(chinese) << QString::fromUtf8(english)
+                                << QString::fromUtf8(atStart);
+    };
+    row(1011, "另存为", "Save As", "Save As");
+    row(1017, "串口操作", "Serial Port Operation", "Serial Port Operation");
+    row(1018, "温度格式", "Temp. Format", "Temp. Format");
+    row(1019, "工作模式", "Work Mode", "Work Mode");
+    row(1002, "表面模式", "Surface Mode", "Surface Mode");
+    row(1003, "人体模式", "Body Mode", "Body Mode");
+    row(1004, "计数模式", "Count Mode", "Count Mode");
+    row(1000, "摄氏度", "Celsius", "Celsius");
+    row(1001, "华氏度", "Fahrenheit", "Fahrenheit");
+    row(1021, "报警上限：", "Alarm Upper Limit:", "Alarm Upper Limit：");
+    row(1036, "关", "OFF", "OFF");
+    row(1037, "开", "ON", "ON");
+    row(1038, "开关模式", "Switch Mode", "Switch Mode");
+    row(1039, "脉冲模式", "Pulse Mode", "Pulse Mode");
+    row(1044, "输出信号模式", "Output Signal Type", "Output Signal Type");
+    row(1034, "音量:", "Volume:", "Volume:");
+    row(1043, "背光", "BlackLight", "BackLight");
+    row(1031, "电量：", "Power:", "Power:");
+    row(1008, "连接设备", "Connect", "Connect");
+}
+
+void TestWindowSettings::captionsInBothLanguages()
+{
+    QFETCH(int, id);
+    QWidget *widget = control(id);
+    QVERIFY(widget);
+    QTEST(Caption(widget), "atStart");
+    control<QAbstractButton>(1022)->click();
+    QCOMPARE(m_window->m_language, 0);
+    QTEST(Caption(widget), "chinese");
+    control<QAbstractButton>(1023)->click();
+    QCOMPARE(m_window->m_language, 1);
+    QTEST(Caption(widget), "english");
+}
+
+void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
+{
+    auto *header = control<QTableView>(1012)->horizontalHeader();
+    auto *title = control<QLabel>(1020);
+    auto *verdict = control<QLabel>(1010);
+    const auto columns = [&] {
+        QStringList captions;
+        for (int column = 0; column < 4; ++column)
+            captions.append(QStringLiteral("%1 %2")
+                                .arg(header->model()->headerData(column, Qt::Horizontal).toString())
+                                .arg(header->sectionSize(column)));
+        return captions;
+    };
+    QCOMPARE(columns(), (QStringList{"Quantity 60", "Test Time 68", "Test Value 72",
+                                     "Envrionment Temp. 123"}));
+    QCOMPARE(title->text(), QStringLiteral("Dec 9,2024 Temp. Statistics"));
+    // The reading equals the limit: the verdict reads abnormal.
+    m_window->m_readingC = 37.5f;
+
+    control<QAbstractButton>(1022)->click();
+    QCOMPARE(pane(0), QStringLiteral("当前日期："));
+    QCOMPARE(pane(2), QStringLiteral("当前时间："));
+    QCOMPARE(pane(4), QStringLiteral("环境温度："));
+    QCOMPARE(columns(), (QStringList{"数量 60", "测试时间 80", "测量数值 80", "环境温度 80"}));
+    QCOMPARE(m_window->m_csvHeader, QStringLiteral("数量,测试时间,测量数值,环境温度"));
+    QCOMPARE(title->text(), QStringLiteral("2024年12月09日温度采集信息表"));
+    QCOMPARE(QFontInfo(title->font()).family(), QStringLiteral("AR PL UKai CN"));
+    QCOMPARE(title->font().pointSize(), 14);
+    QCOMPARE(verdict->text(), QStringLiteral("异常"));
+    QCOMPARE(QFontInfo(verdict->font()).family(), QStringLiteral("Noto Sans CJK SC"));
+    QCOMPARE(verdict->font().pointSize(), 30);
+    Screenshot(m_window.get(), QStringLiteral("language-chinese"));
+
+    m_window->m_readingC = 36.5f;
+    control<QAbstractButton>(1023)->click();
+    QCOMPARE(pane(0), QStringLiteral("Current Date:"));
+    QCOMPARE(pane(2), QStringLiteral("Current Time:"));
+    QCOMPARE(pane(4), QStringLiteral("Environment Temp.:"));
+    QCOMPARE(columns(), (QStringList{"Quantity 60", "Test Time 80", "Test Value 80",
+                                     "Envrionment Temp. 140"}));
+    QCOMPARE(m_window->m_csvHeader,
+             QStringLiteral("Quantity,Test Time,Test Value,Envrionment Temp."));
+    QCOMPARE(title->text(), QStringLiteral("Dec 9,2024 Temp. Statistics"));
+    QCOMPARE(QFontInfo(title->font()).family(), QStringLiteral("Liberation Sans"));
+    QCOMPARE(verdict->text(), QStringLiteral("Normal"));
+    QCOMPARE(verdict->font().pointSize(), 20);
+    Screenshot(m_window.get(), QStringLiteral("language-english"));
+
+    // Connected, the button names the other action in each language.
+    auto *connect = control<QAbstractButton>(1008);
+    connect->setText(QStringLiteral("Disconnect"));
+    control<QAbstractButton>(1022)->click();
+    QCOMPARE(connect->text(), QStringLiteral("断开设备"));
+    control<QAbstractButton>(1023)->click();
+    QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
+    // Not connected, nothing is sent and nothing is said.
+    QVERIFY(m_prompts->messages.isEmpty());
+}
+
+void TestWindowSettings::textsTheSwitchLeavesAlone()
+{
+    control<QAbstractButton>(1022)->click();
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("QUELLOR   V2.1"));
+    QCOMPARE(control<QLabel>(1016)->text(), QStringLiteral("COM："));
+    QCOMPARE(control<QAbstractButton>(1049)->text(), QStringLiteral("R9"));
+    QCOMPARE(control<QAbstractButton>(1050)->text(), QStringLiteral("R9  Pro"));
+    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
+    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("C"));
+    QStringList groups;
+    for (auto *group : m_window->findChildren<QGroupBox *>())
+        groups.append(group->title());
+    QVERIFY(groups.contains(QStringLiteral("Machine Type")));
+    QVERIFY(groups.contains(QStringLiteral("PC Volume Setting")));
+}
+
+void TestWindowSettings::unitButtonsConvertWhatIsShown()
+{
+    m_window->OnComm(kProReport + FrameOf(3, "F500") + FrameOf(4, "6D01"));
+    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
+    QCOMPARE(pane(5), QStringLiteral("24.5C"));
+    auto *alarm = control<QComboBox>(1013);
+    auto *ack = control<QLineEdit>(1025);
+    ack->setText(QStringLiteral("success"));
+
+    m_window->OnBnClickedFahrenheit();
+    QCOMPARE(ack->text(), QString());
+    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("97.7F"));
+    QCOMPARE(pane(5), QStringLiteral("76.1F"));
+    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("F"));
+    QCOMPARE(alarm->count(), 30);
+    QCOMPARE(alarm->itemText(0), QStringLiteral("96.8"));
+    QCOMPARE(alarm->currentText(), QStringLiteral("99.5"));
+    QCOMPARE(m_window->m_tempUnit, 1);
+    QCOMPARE(m_window->m_settingsReport, QStringLiteral("55AA0D020101E30302000001F9"));
+
+    m_window->OnBnClickedCelsius();
+    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
+    QCOMPARE(pane(5), QStringLiteral("24.5C"));
+    QCOMPARE(alarm->currentText(), QStringLiteral("37.5"));
+    QCOMPARE(m_window->m_settingsReport, QStringLiteral("55AA0D0200017701020000018A"));
+}
+
+void TestWindowSettings::modeButtons_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("verdictShown");
+    QTest::newRow("Surface Mode") << 1002 << 0 << false;
+    QTest::newRow("Body Mode") << 1003 << 1 << true;
+    QTest::newRow("Count Mode") << 1004 << 2 << false;
+}
+
+void TestWindowSettings::modeButtons()
+{
+    QFETCH(int, id);
+    QFETCH(int, mode);
+    // Start from count mode after an abnormal reading, so every button has something to change.
+    m_window->OnComm(FrameOf(1, "00027701020000 01") + FrameOf(4, "0C00"));
+    m_window->m_colourVerdict = QColor(245, 3, 3);
+    control<QLineEdit>(1025)->setText(QStringLiteral("success"));
+    auto *button = control<QAbstractButton>(id);
+    button->setEnabled(true);
+    button->click();
+    QCOMPARE(m_window->m_workMode, mode);
+    QTEST(control<QLabel>(1010)->isVisible(), "verdictShown");
+    QCOMPARE(control<QLineEdit>(1025)->text(), QString());
+    QCOMPARE(m_window->m_settingsReport.mid(10, 2), QString::asprintf("%02d", mode));
+    if (mode == 1) {
+        QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Normal"));
+        QCOMPARE(control<QLabel>(1010)->font().pointSize(), 25);
+        QCOMPARE(control<QLabel>(1010)->palette().color(QPalette::Window), QColor(0, 111, 3));
+    }
+}
+
+void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
+{
+    const QSize full = m_window->size();
+    auto *alarm = control<QComboBox>(1013);
+    auto *bar = m_window->findChild<PaneStatusBar *>();
+    control<QAbstractButton>(1008)->setEnabled(false);
+
+    control<QAbstractButton>(1049)->click();
+    QCOMPARE(m_window->m_machineType, 0);
+    QVERIFY(control<QAbstractButton>(1008)->isEnabled());
+    QCOMPARE(alarm->count(), 11);
+    QCOMPARE(alarm->itemText(0), QStringLiteral("37.0"));
+    QCOMPARE(alarm->itemText(10), QStringLiteral("38.0"));
+    QCOMPARE(alarm->currentIndex(), -1);
+    QCOMPARE(m_window->size(), QSize(full.width(), full.height() - 90));
+    // The bottom band (volume, backlight, output) is outside the window; the status bar is not.
+    QVERIFY(control(1045)->geometry().top() > bar->geometry().top());
+    QCOMPARE(bar->geometry().bottom(), m_window->rect().bottom());
+
+    control<QAbstractButton>(1050)->click();
+    QCOMPARE(m_window->m_machineType, 1);
+    QCOMPARE(alarm->count(), 31);
+    QCOMPARE(alarm->itemText(30), QStringLiteral("39.0"));
+    QCOMPARE(m_window->size(), full);
+}
+
+void TestWindowSettings::refusedCommandsSendNothing_data()
+{
+    QTest::addColumn<QByteArray>("report");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no report") << QByteArray() << 1
+                               << "The instruction is empty, please reconnect the device!";
+    QTest::newRow("no report, Chinese") << QByteArray() << 0 << "指令为空，请重新连接设备!";
+    QTest::newRow("R9 report with R9 Pro selected")
+        << kR9Report << 1
+        << "The thermometer's settings do not match the model selected (R9  Pro); nothing was "
+           "sent.\nSelect the thermometer's model and connect again.";
+}
+
+void TestWindowSettings::refusedCommandsSendNothing()
+{
+    QFETCH(QByteArray, report);
+    QFETCH(int, language);
+    if (!report.isEmpty())
+        m_window->OnComm(report);
+    const QString stored = m_window->m_settingsReport;
+    m_window->m_language = language;
+    m_window->OnBnClickedCountMode();
+    QTEST(m_prompts->messages.value(0), "message");
+    QCOMPARE(m_prompts->messages.size(), 1);
+    QCOMPARE(m_window->m_settingsReport, stored);
+}
+
+// The pause after a report belongs to its connection: a disconnect cancels it, so it cannot
+// enable Connect during the next handshake.
+void TestWindowSettings::reconnectWithinThePauseKeepsConnectDisabled()
+{
+    PseudoTerminal terminal;
+    linkCom3(terminal);
+    auto *connect = control<QAbstractButton>(1008);
+    connect->click();
+    QVERIFY(!connect->isEnabled());
+    m_window->OnComm(kProReport);
+    QVERIFY(!connect->isEnabled());
+
+    m_window->CloseConnection();
+    QVERIFY(connect->isEnabled());
+    connect->click();
+    QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
+    QVERIFY(!connect->isEnabled());
+    QTest::qWait(2 * CKestrimDlg::kConnectSettleMs);
+    QVERIFY(!connect->isEnabled());
+}
+
+// The pause does not hold the window: a reading right behind the report is shown and stored
+// while Connect is still waiting.
+void TestWindowSettings::readingInTheSameChunkAsTheReportIsStoredAtOnce()
+{
+    PseudoTerminal terminal;
+    linkCom3(terminal);
+    m_window->OnTimer(CKestrimDlg::kClockTimer);
+    auto *connect = control<QAbstractButton>(1008);
+    connect->click();
+
+    m_window->OnComm(kProReport + FrameOf(4, "6D01"));
+    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
+    QFile day(QStringLiteral("TempData/2024/12/20241209-03.txt"));
+    QVERIFY(day.open(QIODevice::ReadOnly));
+    QCOMPARE(day.readAll(), QByteArray("1,10:00:00,36.5C,0.0C\r\n"));
+    QVERIFY(!connect->isEnabled());
+    QTRY_VERIFY(connect->isEnabled());
+}
+
+QTEST_MAIN(TestWindowSettings)
+#include "tst_windowsettings.moc"
