@@ -7,6 +7,7 @@
 #include "recordingprompts.h"
 #include "recordingspeech.h"
 #include "simprocess.h"
+#include "windowtesting.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>
@@ -26,14 +27,6 @@ namespace {
 constexpr int kWait = 10000;
 const QColor kGreen(0, 111, 3);
 const QColor kRed(245, 3, 3);
-
-// With KESTRIM_SCREENSHOT_DIR set, keeps a picture of the window as the operator sees it.
-void Screenshot(QWidget *window, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("KESTRIM_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
 
 QByteArray ReadFile(const QString &path)
 {
@@ -120,13 +113,7 @@ void TestWindowSim::connectWindow(const QStringList &simArguments)
         QVERIFY(!m_sim->start(simArguments + QStringList{"--link", m_dir->filePath("Ports/com3")})
                      .isEmpty());
     }
-    KestrimSeams seams;
-    seams.clock = m_clock;
-    seams.prompts = m_prompts;
-    seams.speechEngine = [log = m_spoken] {
-        return std::make_unique<RecordingSpeechEngine>(log);
-    };
-    m_window = std::make_unique<CKestrimDlg>(seams);
+    m_window = std::make_unique<CKestrimDlg>(TestSeams(m_clock, m_prompts, m_spoken));
     m_window->show();
     // The clock has ticked, so readings carry the time.
     QTRY_COMPARE_WITH_TIMEOUT(pane(3), QStringLiteral("14:03:27"), kWait);

@@ -12,6 +12,23 @@ QByteArray Hex(const char *text)
 {
     return QByteArray::fromHex(text);
 }
+
+// The request a row of the current table describes.
+SettingsCommandRequest RequestOfRow()
+{
+    SettingsCommandRequest request;
+    QFETCH(QString, report);
+    request.report = report.remove(u' ');
+    QFETCH(int, machine);
+    request.machineType = machine;
+    QFETCH(int, field);
+    request.field = SettingField(field);
+    QFETCH(QString, alarmText);
+    request.alarmText = alarmText;
+    QFETCH(int, volumeIndex);
+    request.volumeIndex = volumeIndex;
+    return request;
+}
 } // namespace
 
 class TestSettingsCommand : public QObject {
@@ -69,26 +86,16 @@ void TestSettingsCommand::composesCommands_data()
 
 void TestSettingsCommand::composesCommands()
 {
-    QFETCH(QString, report);
     QFETCH(QByteArray, frame);
-    SettingsCommandRequest request;
-    request.report = report.remove(u' ');
-    QFETCH(int, machine);
-    request.machineType = machine;
-    QFETCH(int, field);
-    request.field = SettingField(field);
+    SettingsCommandRequest request = RequestOfRow();
     QFETCH(int, value);
     request.value = value;
-    QFETCH(QString, alarmText);
-    request.alarmText = alarmText;
-    QFETCH(int, volumeIndex);
-    request.volumeIndex = volumeIndex;
 
     const SettingsCommand command = ComposeSettingsCommand(request);
     QCOMPARE(command.refusal, CommandRefusal::None);
     QCOMPARE(command.frame.toHex(' '), frame.toHex(' '));
     // The stored text is exactly the frame sent, without the R9's padding.
-    const int length = machine == 0 ? 9 : 13;
+    const int length = request.machineType == 0 ? 9 : 13;
     QCOMPARE(command.report, QString::fromLatin1(frame.first(length).toHex().toUpper()));
     QTEST(command.alarmLimitC, "limitC");
     QTEST(command.alarmLimitF, "limitF");
@@ -143,18 +150,7 @@ void TestSettingsCommand::refusals_data()
 // A refused command leaves nothing to send and no text to keep.
 void TestSettingsCommand::refusals()
 {
-    QFETCH(QString, report);
-    SettingsCommandRequest request;
-    request.report = report.remove(u' ');
-    QFETCH(int, machine);
-    request.machineType = machine;
-    QFETCH(int, field);
-    request.field = SettingField(field);
-    QFETCH(QString, alarmText);
-    request.alarmText = alarmText;
-    QFETCH(int, volumeIndex);
-    request.volumeIndex = volumeIndex;
-    const SettingsCommand command = ComposeSettingsCommand(request);
+    const SettingsCommand command = ComposeSettingsCommand(RequestOfRow());
     QTEST(command.refusal, "refusal");
     QVERIFY(command.frame.isEmpty());
     QVERIFY(command.report.isEmpty());

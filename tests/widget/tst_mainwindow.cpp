@@ -9,7 +9,7 @@
 #include "manualclock.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
-#include "speech/speechengine.h"
+#include "windowtesting.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -82,13 +82,7 @@ void TestMainWindow::cleanup()
 // The test's clock and prompts, and no speech.
 KestrimSeams TestMainWindow::seams(std::shared_ptr<Prompts> prompts) const
 {
-    KestrimSeams seams;
-    seams.clock = m_clock;
-    seams.prompts = std::move(prompts);
-    seams.speechEngine = [] {
-        return std::unique_ptr<SpeechEngine>();
-    };
-    return seams;
+    return TestSeams(m_clock, std::move(prompts));
 }
 
 std::unique_ptr<CKestrimDlg> TestMainWindow::makeWindow()
@@ -118,9 +112,7 @@ void TestMainWindow::controlsComeFromTheLayout()
             QCOMPARE(button->text(), c.caption);
     }
     QVERIFY(window->findChild<QObject *>(QStringLiteral("1006")));
-    const QString shots = qEnvironmentVariable("KESTRIM_SCREENSHOT_DIR");
-    if (!shots.isEmpty())
-        window->grab().save(shots + QStringLiteral("/mainwindow.png"));
+    Screenshot(window.get(), QStringLiteral("mainwindow"));
     // Accessible names stay the visible text, not the id.
     QCOMPARE(control(*window, 1008)->accessibleName(), QString());
 }

@@ -8,7 +8,7 @@
 #include "manualclock.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
-#include "speech/speechengine.h"
+#include "windowtesting.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -33,14 +33,6 @@ const QByteArray kR9Report = QByteArray::fromHex("55AA090100017701 82");
 QByteArray FrameOf(quint8 code, const char *payloadHex)
 {
     return BuildFrame(code, QByteArray::fromHex(payloadHex));
-}
-
-// With KESTRIM_SCREENSHOT_DIR set, keeps a picture of the window as the operator sees it.
-void Screenshot(QWidget *window, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("KESTRIM_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 // The caption of a button, label or group box.
@@ -121,13 +113,7 @@ void TestWindowSettings::cleanup()
 
 std::unique_ptr<CKestrimDlg> TestWindowSettings::makeWindow()
 {
-    KestrimSeams seams;
-    seams.clock = m_clock;
-    seams.prompts = m_prompts;
-    seams.speechEngine = [] {
-        return std::unique_ptr<SpeechEngine>();
-    };
-    auto window = std::make_unique<CKestrimDlg>(seams);
+    auto window = std::make_unique<CKestrimDlg>(TestSeams(m_clock, m_prompts));
     window->show();
     return window;
 }
