@@ -4,7 +4,10 @@
 
 PaneStatusBar::PaneStatusBar(QWidget *parent)
     : QStatusBar(parent)
-{}
+{
+    // The window has a fixed size; a grip would only take room from the panes.
+    setSizeGripEnabled(false);
+}
 
 void PaneStatusBar::setIndicators(const QList<int> &ids, const QList<int> &widths,
                                   const QStringList &texts)
@@ -14,18 +17,37 @@ void PaneStatusBar::setIndicators(const QList<int> &ids, const QList<int> &width
     for (int i = 0; i < ids.size(); ++i) {
         auto *label = new QLabel(texts.value(i), this);
         label->setObjectName(QStringLiteral("pane%1").arg(i));
-        label->setFixedWidth(widths.value(i));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
-        addWidget(label);
+        // The last pane takes whatever room is left, so that panes widened for their texts
+        // never push each other out of the bar.
+        const bool last = i == ids.size() - 1;
+        addWidget(label, last ? 1 : 0);
         m_panes.append(label);
+        m_widths.append(widths.value(i));
+        FitPane(i);
     }
 }
 
 void PaneStatusBar::setPaneText(int index, const QString &text)
 {
-    if (QLabel *label = m_panes.value(index))
+    if (QLabel *label = m_panes.value(index)) {
         label->setText(text);
+        FitPane(index);
+    }
+}
+
+// A pane keeps its width unless its text needs more.
+void PaneStatusBar::FitPane(int index)
+{
+    QLabel *label = m_panes[index];
+    const int frame = label->width() - label->contentsRect().width();
+    const int needed = label->fontMetrics().horizontalAdvance(label->text()) + frame +
+                       2 * label->margin() + kTextPadding;
+    if (index == m_panes.size() - 1 && label->text().isEmpty())
+        label->setMinimumWidth(0);
+    else
+        label->setFixedWidth(qMax(m_widths[index], needed));
 }
 
 QString PaneStatusBar::paneText(int index) const

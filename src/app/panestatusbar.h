@@ -1,4 +1,5 @@
 // A status bar of fixed-width text panes, addressed by index like the platform's indicator panes.
+// A pane whose text does not fit its width grows to hold it.
 #pragma once
 
 #include <QList>
@@ -20,5 +21,9 @@ public:
     QLabel *pane(int index) const { return m_panes.value(index); }
 
 private:
+    static constexpr int kTextPadding = 4;
+    void FitPane(int index);
+
     QList<QLabel *> m_panes;
+    QList<int> m_widths; // the width each pane has at least
 };

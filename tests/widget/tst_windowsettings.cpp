@@ -18,6 +18,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,6 +62,8 @@ private slots:
     void captionsInBothLanguages();
     void panesColumnsTitleAndVerdictInBothLanguages();
     void textsTheSwitchLeavesAlone();
+    void everyCaptionFitsItsControl_data();
+    void everyCaptionFitsItsControl();
     void unitButtonsConvertWhatIsShown();
     void modeButtons_data();
     void modeButtons();
@@ -245,6 +249,72 @@ void TestWindowSettings::textsTheSwitchLeavesAlone()
         groups.append(group->title());
     QVERIFY(groups.contains(QStringLiteral("Machine Type")));
     QVERIFY(groups.contains(QStringLiteral("PC Volume Setting")));
+}
+
+void TestWindowSettings::everyCaptionFitsItsControl_data()
+{
+    QTest::addColumn<int>("switchTo"); // 0 Chinese, 1 English, -1 as started
+    QTest::newRow("at start") << -1;
+    QTest::newRow("English") << 1;
+    QTest::newRow("Chinese") << 0;
+}
+
+// Every visible text is whole in the fonts this machine resolves: no caption is wider or
+// taller than the control that shows it, the status panes included.
+void TestWindowSettings::everyCaptionFitsItsControl()
+{
+    QFETCH(int, switchTo);
+    // The widest texts the window shows: a three-digit reading, connected, a verdict.
+    m_window->OnComm(kProReport + FrameOf(3, "F500") + FrameOf(4, "D403"));
+    m_window->OnTimer(CKestrimDlg::kClockTimer);
+    if (switchTo >= 0)
+        control<QAbstractButton>(switchTo == 0 ? 1022 : 1023)->click();
+    control<QAbstractButton>(1008)->setText(switchTo == 0 ? QStringLiteral("断开设备")
+                                                          : QStringLiteral("Disconnect"));
+    Screenshot(m_window.get(), QStringLiteral("fit-") + QTest::currentDataTag());
+
+    QStringList clipped;
+    const auto check = [&](QWidget *widget, const QString &text, QSize needed, QSize room) {
+        if (needed.width() > room.width() || needed.height() > room.height())
+            clipped.append(QStringLiteral("%1 \"%2\": needs %3×%4, has %5×%6")
+                               .arg(widget->objectName(), text)
+                               .arg(needed.width())
+                               .arg(needed.height())
+                               .arg(room.width())
+                               .arg(room.height()));
+    };
+    for (QWidget *widget : m_window->findChildren<QWidget *>()) {
+        if (!widget->isVisibleTo(m_window.get()) || widget->window() != m_window.get())
+            continue;
+        const QFontMetrics metrics = widget->fontMetrics();
+        if (auto *label = qobject_cast<QLabel *>(widget); label && !label->text().isEmpty()) {
+            // A label centres its whole line, so the line must fit, not only the glyphs; a
+            // Chinese character or a full-width colon makes the line taller.
+            check(label, label->text(), metrics.size(Qt::TextSingleLine, label->text()),
+                  label->contentsRect().size());
+        } else if (auto *radio = qobject_cast<QRadioButton *>(widget)) {
+            const QSize needed(radio->sizeHint().width(),
+                               metrics.tightBoundingRect(radio->text()).height());
+            check(radio, radio->text(), needed, radio->size());
+        } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
+            check(button, button->text(), metrics.size(Qt::TextSingleLine, button->text()),
+                  button->size() - QSize(8, 4));
+        } else if (auto *group = qobject_cast<QGroupBox *>(widget)) {
+            check(group, group->title(), metrics.size(Qt::TextSingleLine, group->title()),
+                  group->size() - QSize(8, 0));
+        }
+    }
+    // The panes sit side by side inside the bar.
+    auto *bar = m_window->findChild<PaneStatusBar *>();
+    for (int i = 0; i < bar->paneCount(); ++i) {
+        const QRect pane = bar->pane(i)->geometry();
+        const int end =
+            i + 1 < bar->paneCount() ? bar->pane(i + 1)->geometry().left() : bar->width();
+        if (pane.right() >= end)
+            clipped.append(
+                QStringLiteral("pane %1 ends at %2, past %3").arg(i).arg(pane.right()).arg(end));
+    }
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u'\n')));
 }
 
 void TestWindowSettings::unitButtonsConvertWhatIsShown()
