@@ -13,6 +13,7 @@
 #include "reception/measurement.h"
 #include "records/dayrecords.h"
 #include "records/measurementrecord.h"
+#include "records/recordmessages.h"
 
 #include <QColor>
 #include <QDialog>
@@ -98,7 +99,9 @@ private:
     void SetUpRecordList();
     void LoadDayIndex();
     QDate Today() const;
-    void ShowWriteFailure(const RecordWrite &write);
+    void ShowIndexFailure(const RecordWrite &write);
+    void ShowRecordMessage(RecordMessage message, const QString &path = {},
+                           const QString &reason = {});
     template <typename T> T *control(int id) const
     {
         return findChild<T *>(QString::number(id), Qt::FindDirectChildrenOnly);
@@ -116,8 +119,9 @@ private:
 
     // Records
     void PrepareDayRecords();
-    std::optional<QString> AppendReading(const QString &testValue, const QString &envTemp);
-    void WriteWarningRecord(const QString &line);
+    std::optional<QString> AppendReading(const QDateTime &instant, const QString &testValue,
+                                         const QString &envTemp);
+    void WriteWarningRecord(const QString &line, const QDate &day);
 
     // Connection
     void OnBnClickedConnect();
