@@ -36,6 +36,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QSlider;
 class QTableView;
 class SpeechAnnouncer;
@@ -52,6 +53,7 @@ struct KestrimSeams {
 class CKestrimDlg : public QDialog {
     Q_OBJECT
     friend class TestMainWindow;
+    friend class TestExportDelete;
 
 public:
     explicit CKestrimDlg(KestrimSeams seams = {}, QWidget *parent = nullptr);
@@ -227,6 +229,7 @@ private:
     QLabel *m_staticVolume = nullptr;
     QSlider *m_sliderSpeed = nullptr;
     QSlider *m_sliderVolume = nullptr;
+    QMenu *m_recordMenu = nullptr; // menu 145
     QAction *m_actionSelectDelete = nullptr;
     QAction *m_actionDeleteAll = nullptr;
 };

@@ -16,7 +16,3 @@ void CKestrimDlg::OnBnClickedModelR9() {}
 void CKestrimDlg::OnBnClickedModelR9Pro() {}
 void CKestrimDlg::OnBnClickedChinese() {}
 void CKestrimDlg::OnBnClickedEnglish() {}
-void CKestrimDlg::OnBnClickedSaveAs() {}
-void CKestrimDlg::OnNMRClickRecordList(const QPoint &) {}
-void CKestrimDlg::OnSelectDelete() {}
-void CKestrimDlg::OnDeleteAll() {}
