@@ -25,8 +25,6 @@ public:
     // The rows shown; set before the dialog is shown, read back after it closed.
     void setRows(RecordRows rows) { m_rows = std::move(rows); }
     const RecordRows &rows() const { return m_rows; }
-    int startLine() const { return m_startLine; }
-    int endLine() const { return m_endLine; }
 
     static constexpr int kTemplate = 146;
     static constexpr int kLineMenu = 147;

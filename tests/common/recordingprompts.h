@@ -6,8 +6,6 @@
 #include <QList>
 #include <QStringList>
 
-#include <functional>
-
 class RecordingPrompts : public Prompts {
 public:
     void message(QWidget *, const QString &text) override { messages.append(text); }
@@ -20,13 +18,11 @@ public:
         return saveTargets.isEmpty() ? QString() : saveTargets.takeFirst();
     }
 
-    // Questions: remembered as "caption: text"; `whileAsked` runs while each is open, then it
-    // is answered with the next of `answers`, Yes when none is left.
+    // Questions: remembered as "caption: text" and answered with the next of `answers`, Yes
+    // when none is left.
     bool question(QWidget *, const QString &caption, const QString &text) override
     {
         questions.append(caption + QStringLiteral(": ") + text);
-        if (whileAsked)
-            whileAsked();
         return answers.isEmpty() || answers.takeFirst();
     }
 
@@ -35,5 +31,4 @@ public:
     QStringList saveDialogs;
     QStringList questions;
     QList<bool> answers;
-    std::function<void()> whileAsked;
 };

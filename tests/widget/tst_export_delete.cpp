@@ -398,14 +398,16 @@ void TestExportDelete::delRefusedAndEscape_data()
 {
     QTest::addColumn<int>("startLine");
     QTest::addColumn<int>("endLine");
+    QTest::addColumn<QList<bool>>("answers"); // to the confirmations; Yes when none is left
     QTest::addColumn<QStringList>("messages");
     const QString neither = QStringLiteral("Please Select starting line and end line");
     const QString end = QStringLiteral("Please Select end line");
-    QTest::newRow("Esc alone") << 0 << 0 << QStringList{};
-    QTest::newRow("no line") << 0 << 0 << QStringList{neither};
-    QTest::newRow("start line only") << 3 << 0 << QStringList{end};
-    QTest::newRow("end line only") << 0 << 4 << QStringList{neither};
-    QTest::newRow("start after end") << 5 << 2 << QStringList{end};
+    QTest::newRow("Esc alone") << 0 << 0 << QList<bool>{} << QStringList{};
+    QTest::newRow("no line") << 0 << 0 << QList<bool>{} << QStringList{neither};
+    QTest::newRow("start line only") << 3 << 0 << QList<bool>{} << QStringList{end};
+    QTest::newRow("end line only") << 0 << 4 << QList<bool>{} << QStringList{neither};
+    QTest::newRow("start line declined") << 3 << 4 << QList<bool>{false} << QStringList{neither};
+    QTest::newRow("start after end") << 5 << 2 << QList<bool>{} << QStringList{end};
 }
 
 // A refused Del leaves the dialog open; Esc then closes it and the file stays as it was.
@@ -416,6 +418,8 @@ void TestExportDelete::delRefusedAndEscape()
     QFETCH(QStringList, messages);
     connect();
     record(1, 6);
+    QFETCH(QList<bool>, answers);
+    m_prompts->answers = answers;
     const QByteArray before = Read(kDayFile);
     const QDateTime modified = QFileInfo(kDayFile).lastModified();
 
