@@ -68,8 +68,8 @@ int main(int argc, char **argv)
     records.PrepareDayRecords(3);
     timer.restart();
     for (int i = 0; i < kReadings; ++i)
-        records.AppendReading(QStringLiteral("14:03:27"), QStringLiteral("36.5C"),
-                              QStringLiteral("25.0C"), day, 3);
+        records.AppendReading(QDateTime(day, QTime(14, 3, 27)), QStringLiteral("36.5C"),
+                              QStringLiteral("25.0C"), 3);
     out << "AppendReading (line, fdatasync, index replace): "
         << Milliseconds(timer) * 1000.0 / kReadings << " us per reading\n";
     return records.recordCount() == quint64(kReadings) ? 0 : 1;

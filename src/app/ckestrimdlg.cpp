@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -81,9 +82,12 @@ void CKestrimDlg::CreateFromTemplate()
 {
     DialogBuilder(LoadDialogTemplate(kMainTemplate), CreateCustomControl).build(this);
 
+    // Only the popup's items are shown; its caption never is.
     const MenuTemplate menu = LoadMenuTemplate(kRecordListMenu);
+    m_recordMenu = new QMenu(menu.popupCaption, this);
+    m_recordMenu->setObjectName(QString::number(kRecordListMenu));
     for (const MenuItem &item : menu.items) {
-        auto *action = new QAction(item.caption, this);
+        QAction *action = m_recordMenu->addAction(item.caption);
         action->setObjectName(QString::number(item.command));
         (item.command == 32780 ? m_actionSelectDelete : m_actionDeleteAll) = action;
     }

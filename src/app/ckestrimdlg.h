@@ -14,6 +14,7 @@
 #include "reception/measurement.h"
 #include "records/dayrecords.h"
 #include "records/measurementrecord.h"
+#include "records/recordmessages.h"
 
 #include <QColor>
 #include <QDialog>
@@ -36,6 +37,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QSlider;
 class QTableView;
 class SpeechAnnouncer;
@@ -54,6 +56,7 @@ class CKestrimDlg : public QDialog {
     friend class TestMainWindow;
     friend class TestWindowSettings;
     friend class TestWindowSim;
+    friend class TestExportDelete;
 
 public:
     explicit CKestrimDlg(KestrimSeams seams = {}, QWidget *parent = nullptr);
@@ -104,7 +107,9 @@ private:
     void SetUpRecordList();
     void LoadDayIndex();
     QDate Today() const;
-    void ShowWriteFailure(const RecordWrite &write);
+    void ShowIndexFailure(const RecordWrite &write);
+    void ShowRecordMessage(RecordMessage message, const QString &path = {},
+                           const QString &reason = {});
     template <typename T> T *control(int id) const
     {
         return findChild<T *>(QString::number(id), Qt::FindDirectChildrenOnly);
@@ -122,8 +127,9 @@ private:
 
     // Records
     void PrepareDayRecords();
-    std::optional<QString> AppendReading(const QString &testValue, const QString &envTemp);
-    void WriteWarningRecord(const QString &line);
+    std::optional<QString> AppendReading(const QDateTime &instant, const QString &testValue,
+                                         const QString &envTemp);
+    void WriteWarningRecord(const QString &line, const QDate &day);
 
     // Connection
     void OnBnClickedConnect();
@@ -239,6 +245,7 @@ private:
     QLabel *m_staticVolume = nullptr;
     QSlider *m_sliderSpeed = nullptr;
     QSlider *m_sliderVolume = nullptr;
+    QMenu *m_recordMenu = nullptr; // menu 145
     QAction *m_actionSelectDelete = nullptr;
     QAction *m_actionDeleteAll = nullptr;
 };

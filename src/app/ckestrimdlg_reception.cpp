@@ -128,6 +128,8 @@ void CKestrimDlg::OnEnvironmentTemperature(const QByteArray &payload)
 
 void CKestrimDlg::OnMeasurement(const QByteArray &payload)
 {
+    // One read of the clock: the reading's date and time are those of one instant.
+    const QDateTime instant = m_seams.clock->now();
     m_lastAbnormal = false;
     MeasurementSettings settings;
     settings.workMode = m_workMode;
@@ -148,7 +150,7 @@ void CKestrimDlg::OnMeasurement(const QByteArray &payload)
     if (!m.sentence.isEmpty())
         m_announcer->RequestSpeech(m.sentence, m.speechLanguage);
 
-    const std::optional<QString> line = AppendReading(m.testValue, m.envTemp);
+    const std::optional<QString> line = AppendReading(instant, m.testValue, m.envTemp);
 
     m_colourReading = m.verdict == Verdict::Abnormal ? kAbnormalColour : kNormalColour;
     m_colourVerdict = m_colourReading;
@@ -162,7 +164,7 @@ void CKestrimDlg::OnMeasurement(const QByteArray &payload)
     if (m.verdict == Verdict::Abnormal) {
         m_lastAbnormal = true;
         if (line)
-            WriteWarningRecord(*line);
+            WriteWarningRecord(*line, instant.date());
     }
     m_staticReading->setText(m.testValue);
     ApplyControlColours();

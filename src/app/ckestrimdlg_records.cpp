@@ -4,6 +4,7 @@
 #include "logging.h"
 #include "panestatusbar.h"
 #include "records/recordlistmodel.h"
+#include "records/recordmessages.h"
 
 #include <QComboBox>
 #include <QTableView>
@@ -23,14 +24,19 @@ void CKestrimDlg::PrepareDayRecords()
     m_recordModel->setRows(m_records.PrepareDayRecords(m_comboCom->currentIndex() + 1));
 }
 
-// Stores the reading, then lists it. Returns the record line, or nothing when it could not be
-// stored (the operator is told which file and why; nothing is counted or listed).
-std::optional<QString> CKestrimDlg::AppendReading(const QString &testValue, const QString &envTemp)
+// Stores the reading taken at `instant`, then lists it. Returns the record line, or nothing
+// when it could not be stored (the operator is told which file and why; nothing is counted or
+// listed). A reading of a new day rolls the window over first, so that it is counted, listed
+// and stored as the new day's.
+std::optional<QString> CKestrimDlg::AppendReading(const QDateTime &instant,
+                                                  const QString &testValue, const QString &envTemp)
 {
-    const RecordWrite write = m_records.AppendReading(m_timeText, testValue, envTemp, Today(),
-                                                      m_comboCom->currentIndex() + 1);
+    if (instant.isValid() && instant.date() != m_records.indexDay())
+        RollOverTo(instant.date());
+    const RecordWrite write =
+        m_records.AppendReading(instant, testValue, envTemp, m_comboCom->currentIndex() + 1);
     if (!write.ok) {
-        ShowWriteFailure(write);
+        ShowRecordMessage(RecordMessage::ReadingNotStored, write.path, write.error);
         return std::nullopt;
     }
     m_lastRecord = write.record;
@@ -44,27 +50,29 @@ std::optional<QString> CKestrimDlg::AppendReading(const QString &testValue, cons
     m_recordList->selectionModel()->select(row,
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
     m_recordList->setFocus();
+    ShowIndexFailure(write);
     return write.line;
 }
 
-void CKestrimDlg::WriteWarningRecord(const QString &line)
+void CKestrimDlg::WriteWarningRecord(const QString &line, const QDate &day)
 {
-    const RecordWrite write = m_records.WriteWarningRecord(line, Today());
+    const RecordWrite write = m_records.WriteWarningRecord(line, day);
     if (!write.ok)
-        ShowWriteFailure(write);
+        ShowRecordMessage(RecordMessage::WarningNotStored, write.path, write.error);
 }
 
-void CKestrimDlg::ShowWriteFailure(const RecordWrite &write)
+void CKestrimDlg::ShowIndexFailure(const RecordWrite &write)
 {
-    qCWarning(lcApp) << "cannot write" << write.path << ":" << write.error;
-    const QString text =
-        m_language == 0
-            ? QStringLiteral("无法写入记录文件 %1：%2\n此次测量未保存。")
-                  .arg(write.path, write.error)
-            : QStringLiteral("The reading could not be stored in %1: %2\nIt is not counted "
-                             "or listed; free the disk or fix the folder's permissions.")
-                  .arg(write.path, write.error);
-    m_seams.prompts->message(this, text);
+    if (!write.indexError.isEmpty())
+        ShowRecordMessage(RecordMessage::IndexNotUpdated, write.indexPath, write.indexError);
+}
+
+void CKestrimDlg::ShowRecordMessage(RecordMessage message, const QString &path,
+                                    const QString &reason)
+{
+    if (!path.isEmpty())
+        qCWarning(lcApp) << "records:" << path << reason;
+    m_seams.prompts->message(this, RecordMessageText(message, m_language, path, reason));
 }
 
 // Past midnight the date pane, the title line, the index, the count and the list follow the

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -11,4 +12,11 @@ public:
     // An OK message with the application's title. It does not block: the window goes on
     // receiving readings while the operator reads it.
     virtual void message(QWidget *parent, const QString &text);
+    // The save-file dialog: `filters` are "Name (*.ext)" entries, the first one chosen;
+    // replacing an existing file is confirmed by the operator first. Returns the chosen path,
+    // or an empty text when the dialog was cancelled.
+    virtual QString saveFileName(QWidget *parent, const QString &initialName,
+                                 const QStringList &filters);
+    // A Yes/No question with the question icon; true for Yes.
+    virtual bool question(QWidget *parent, const QString &caption, const QString &text);
 };

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 QString FolderName(const QString &folder)
@@ -104,6 +106,7 @@ RecordRows DayRecords::PrepareDayRecords(int port)
     }
     OpenIndexFile();
     ResolveDayFile(port);
+    m_countedFile.clear();
     if (!QFileInfo(m_dayFilePath).isFile())
         return {};
     RecordRows rows = LoadRecordRows(m_dayFilePath);
@@ -122,7 +125,8 @@ bool DayRecords::AppendTo(RecordWrite &write, QDate day) const
 }
 
 // TOTAL_NUM, and PATH when `pathValue` is given, into this run's index (none yet: nothing).
-void DayRecords::WriteCount(const QString &pathValue)
+// A failure goes into `write` for the operator; PATH stays pending and is tried again.
+void DayRecords::WriteCount(RecordWrite &write, const QString &pathValue)
 {
     if (m_indexFilePath.isEmpty())
         return;
@@ -133,24 +137,38 @@ void DayRecords::WriteCount(const QString &pathValue)
         pathValue.isEmpty()
             ? index.Write({{IndexFile::kTotalNum, count}}, &error)
             : index.Write({{IndexFile::kTotalNum, count}, {IndexFile::kPath, pathValue}}, &error);
-    if (!written)
+    if (!written) {
         qCWarning(lcRecords) << "cannot update" << m_indexFilePath << error;
-    else if (!pathValue.isEmpty())
+        write.indexPath = m_indexFilePath;
+        write.indexError = error;
+    } else if (!pathValue.isEmpty()) {
         m_pathPending = false;
+    }
 }
 
-RecordWrite DayRecords::AppendReading(const QString &time, const QString &testValue,
-                                      const QString &envTemp, QDate today, int port)
+RecordWrite DayRecords::AppendReading(const QDateTime &instant, const QString &testValue,
+                                      const QString &envTemp, int port)
 {
     RecordWrite write;
-    write.record = {QString::number(m_recordCount + 1), time, testValue, envTemp};
-    write.line = FormatRecordLine(write.record);
-    write.path = DayFilePath(today, port);
-    if (!AppendTo(write, today))
+    if (!instant.isValid()) {
+        write.error = QStringLiteral("the clock gives no date and time");
         return write;
-    ++m_recordCount;
+    }
+    const QDate day = instant.date();
+    RollOverTo(day);
+    write.path = DayFilePath(day, port);
+    quint64 count = m_recordCount;
+    if (write.path != m_countedFile)
+        count = std::max(count, LastRecordQuantity(write.path));
+    write.record = {QString::number(count + 1), instant.toString(QStringLiteral("HH:mm:ss")),
+                    testValue, envTemp};
+    write.line = FormatRecordLine(write.record);
+    if (!AppendTo(write, day))
+        return write;
+    m_recordCount = count + 1;
+    m_countedFile = write.path;
     m_dayFilePath = write.path;
-    WriteCount(m_pathPending ? DayPrefix(today) : QString());
+    WriteCount(write, m_pathPending ? DayPrefix(day) : QString());
     return write;
 }
 
@@ -169,6 +187,7 @@ void DayRecords::RollOverTo(QDate newDay)
         return;
     m_indexDay = newDay;
     m_pathPending = true;
+    m_countedFile.clear();
     if (!m_indexFilePath.isEmpty())
         OpenIndexFile();
     const IndexFile index(m_indexFolder + IndexFile::FileName(newDay));
@@ -202,11 +221,23 @@ RecordWrite DayRecords::ReplaceDayFile(const RecordRows &rows, QDate today, int 
     }
     write.ok = true;
     m_recordCount = quint64(rows.size());
-    WriteCount();
+    WriteCount(write);
     return write;
 }
 
 RecordWrite DayRecords::DeleteDayFile()
 {
     return ReplaceDayFile({}, QDate(), 0);
+}
+
+QString DayRecords::ExistingDayFile() const
+{
+    return IsDayFile(m_dayFilePath) && QFileInfo(m_dayFilePath).isFile() ? m_dayFilePath
+                                                                         : QString();
+}
+
+RecordRows DayRecords::DayFileRows() const
+{
+    const QString path = ExistingDayFile();
+    return path.isEmpty() ? RecordRows() : LoadRecordRows(path);
 }

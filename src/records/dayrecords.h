@@ -12,6 +12,7 @@
 #include "records/recordwrite.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QString>
 
@@ -25,10 +26,14 @@ public:
     // are missing, and, when the index's PATH names this day, points the day file at this
     // day's file for `port`. Returns that file's rows (the count follows them), or no rows.
     RecordRows PrepareDayRecords(int port);
-    // Stores one reading with the next quantity in the day file of `today` and `port`, then
-    // counts it and updates the index (TOTAL_NUM; PATH once per run).
-    RecordWrite AppendReading(const QString &time, const QString &testValue, const QString &envTemp,
-                              QDate today, int port);
+    // Stores one reading taken at `instant` with the next quantity in the day file of the
+    // instant's day and `port`, then counts it and updates the index (TOTAL_NUM; PATH once per
+    // run). Date and time come from that one instant: when its day is not the index's day, the
+    // records roll over to it first. The quantity carries on after the file's last record even
+    // when the index's count lags behind it (a run that ended before its index was written).
+    // Without a valid instant nothing is stored.
+    RecordWrite AppendReading(const QDateTime &instant, const QString &testValue,
+                              const QString &envTemp, int port);
     // Appends `line` to the warning file of `today`; the day file and index stay as they are.
     RecordWrite WriteWarningRecord(const QString &line, QDate today) const;
     // Midnight: the index follows `newDay` (created when a connection has opened one), the
@@ -40,6 +45,11 @@ public:
     RecordWrite ReplaceDayFile(const RecordRows &rows, QDate today, int port);
     // Removes the day file; the count and TOTAL_NUM become 0.
     RecordWrite DeleteDayFile();
+    // The rows of the day file the list, export and deletion act on; none when it names no
+    // day file (no record yet, or still an index's PATH) or the file is not there.
+    RecordRows DayFileRows() const;
+    // That day file's path when it exists, otherwise empty.
+    QString ExistingDayFile() const;
 
     QString DayFilePath(QDate day, int port) const;
     QString WarningFilePath(QDate day) const;
@@ -54,7 +64,8 @@ public:
     const QString &indexFilePath() const { return m_indexFilePath; }
     bool pathPending() const { return m_pathPending; }
     quint64 recordCount() const { return m_recordCount; }
-    // The day of the index, "yyyy-MM-dd".
+    // The day of the index, and as "yyyy-MM-dd".
+    QDate indexDay() const { return m_indexDay; }
     QString dateText() const;
 
 private:
@@ -64,7 +75,7 @@ private:
     void OpenIndexFile();
     void RemoveIndexFiles() const;
     bool AppendTo(RecordWrite &write, QDate day) const;
-    void WriteCount(const QString &pathValue = {});
+    void WriteCount(RecordWrite &write, const QString &pathValue = {});
 
     QString m_dataFolder = QStringLiteral("TempData") + QDir::separator();
     QString m_indexFolder = QStringLiteral("Ini") + QDir::separator();
@@ -73,5 +84,8 @@ private:
     // PATH has not yet been written to this run's index (for the current day).
     bool m_pathPending = true;
     quint64 m_recordCount = 0;
+    // The day file whose last record the count is known to cover; another file is looked at
+    // before its first append.
+    QString m_countedFile;
     QDate m_indexDay;
 };

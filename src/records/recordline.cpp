@@ -78,3 +78,22 @@ RecordRows LoadRecordRows(const QString &path)
     ForEachLine(text, [&rows](QStringView line) { rows.append(SplitFields(line)); });
     return rows;
 }
+
+quint64 LastRecordQuantity(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    // Record lines are a few dozen bytes: the file's tail holds its last whole line.
+    constexpr qint64 kTail = 4096;
+    if (file.size() > kTail)
+        file.seek(file.size() - kTail);
+    quint64 quantity = 0;
+    ForEachLine(QString::fromUtf8(file.readAll()), [&quantity](QStringView line) {
+        bool ok = false;
+        const quint64 value = SplitFields(line).value(0).toULongLong(&ok);
+        if (ok)
+            quantity = value;
+    });
+    return quantity;
+}

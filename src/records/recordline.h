@@ -28,3 +28,7 @@ QStringList ReadTextLines(const QString &path);
 // SplitFields of every non-empty line of a day file, in file order. A line that yields no field
 // (blank only) is still a row, an empty one.
 RecordRows LoadRecordRows(const QString &path);
+
+// The quantity of the last record of a day file (its last line whose first field is a number),
+// 0 for a missing or empty file.
+quint64 LastRecordQuantity(const QString &path);

@@ -42,6 +42,12 @@ void Write(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+// An instant of `day` at "HH:mm:ss".
+QDateTime At(const QString &time, QDate day = kDay)
+{
+    return QDateTime(day, QTime::fromString(time, QStringLiteral("HH:mm:ss")));
+}
+
 // A run that has connected on `port`: the index loaded at start-up and prepared.
 RecordRows Connect(DayRecords &records, int port, QDate day = kDay)
 {
@@ -70,6 +76,10 @@ private slots:
     void midnightRollsOver_data();
     void midnightRollsOver();
     void rollOverBeforeConnection();
+    void readingTakesItsTimeFromItsInstant();
+    void countCarriesOnAfterTheFile_data();
+    void countCarriesOnAfterTheFile();
+    void failedIndexWriteIsReported();
     void replaceAndDeleteDayFile();
     void deletionNeverTouchesIndexPath();
 
@@ -99,7 +109,7 @@ void TestDayRecords::firstReadingCreatesFiles()
     QCOMPARE(records.indexFilePath(), kIndex);
     QCOMPARE(Read(kIndex), kFreshIndex);
 
-    const RecordWrite write = records.AppendReading("14:03:27", "36.5C", "0.0C", kDay, 3);
+    const RecordWrite write = records.AppendReading(At("14:03:27"), "36.5C", "0.0C", 3);
     QVERIFY(write.ok);
     QCOMPARE(write.path, kDayFile3);
     QCOMPARE(Read(kDayFile3), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
@@ -113,10 +123,10 @@ void TestDayRecords::pathWrittenOncePerRun()
 {
     DayRecords records;
     Connect(records, 3);
-    QVERIFY(records.AppendReading("14:03:27", "36.5C", "0.0C", kDay, 3).ok);
+    QVERIFY(records.AppendReading(At("14:03:27"), "36.5C", "0.0C", 3).ok);
     // Someone else's PATH must survive the second reading: only TOTAL_NUM is written again.
     Write(kIndex, Index(1, "elsewhere"));
-    QVERIFY(records.AppendReading("14:03:30", "36.6C", "0.0C", kDay, 3).ok);
+    QVERIFY(records.AppendReading(At("14:03:30"), "36.6C", "0.0C", 3).ok);
     QCOMPARE(Read(kIndex), Index(2, "elsewhere"));
     QCOMPARE(Read(kDayFile3), QByteArray("1,14:03:27,36.5C,0.0C\r\n2,14:03:30,36.6C,0.0C\r\n"));
 }
@@ -125,13 +135,13 @@ void TestDayRecords::portsShareWarningAndIndex()
 {
     DayRecords records;
     Connect(records, 3);
-    const RecordWrite first = records.AppendReading("14:03:27", "38.5C", "25.0C", kDay, 3);
+    const RecordWrite first = records.AppendReading(At("14:03:27"), "38.5C", "25.0C", 3);
     QVERIFY(records.WriteWarningRecord(first.line, kDay).ok);
     QCOMPARE(records.dayFilePath(), kDayFile3);
 
     // Disconnect, choose COM4, connect again: the count goes on, the file is the port's own.
     QVERIFY(records.PrepareDayRecords(4).isEmpty());
-    const RecordWrite second = records.AppendReading("14:05:00", "38.7C", "25.0C", kDay, 4);
+    const RecordWrite second = records.AppendReading(At("14:05:00"), "38.7C", "25.0C", 4);
     const RecordWrite warning = records.WriteWarningRecord(second.line, kDay);
     QCOMPARE(warning.path, Native("TempData/2024/05/20240521-warning.txt"));
 
@@ -180,7 +190,7 @@ void TestDayRecords::restartSameDay()
     QCOMPARE(records.dayFilePath(), Native(dayFile));
     QCOMPARE(Read(kIndex), Index(5, pathValue.constData()));
 
-    const RecordWrite next = records.AppendReading("10:00:00", "36.6C", "0.0C", kDay, 3);
+    const RecordWrite next = records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3);
     QCOMPARE(next.record.quantity, QString::number(count + 1));
 }
 
@@ -188,13 +198,13 @@ void TestDayRecords::readingBeforeSettingsReport()
 {
     DayRecords records;
     records.LoadDayIndex(kDay);
-    QVERIFY(records.AppendReading("14:03:27", "36.5C", "0.0C", kDay, 3).ok);
+    QVERIFY(records.AppendReading(At("14:03:27"), "36.5C", "0.0C", 3).ok);
     QVERIFY(!QFileInfo::exists("Ini"));
     QVERIFY(records.pathPending());
 
     // PATH waits for an index to write it to; the reload on reconnect depends on it.
     records.PrepareDayRecords(3);
-    QVERIFY(records.AppendReading("14:03:30", "36.6C", "0.0C", kDay, 3).ok);
+    QVERIFY(records.AppendReading(At("14:03:30"), "36.6C", "0.0C", 3).ok);
     QCOMPARE(Read(kIndex), Index(2, "TempData/2024/05/20240521"));
 }
 
@@ -248,7 +258,7 @@ void TestDayRecords::failedWriteChangesNothing()
     else
         Write(obstacle, "");
 
-    const RecordWrite write = records.AppendReading("14:03:27", "36.5C", "0.0C", kDay, 3);
+    const RecordWrite write = records.AppendReading(At("14:03:27"), "36.5C", "0.0C", 3);
     QVERIFY(!write.ok);
     QCOMPARE(write.path, kDayFile3);
     QVERIFY(!write.error.isEmpty());
@@ -260,7 +270,7 @@ void TestDayRecords::failedWriteChangesNothing()
 
     // Once the way is clear the same quantity is stored: no gap, no double count.
     QVERIFY(asFolder ? QDir(obstacle).removeRecursively() : QFile::remove(obstacle));
-    QCOMPARE(records.AppendReading("14:03:30", "36.6C", "0.0C", kDay, 3).record.quantity, "1");
+    QCOMPARE(records.AppendReading(At("14:03:30"), "36.6C", "0.0C", 3).record.quantity, "1");
     QCOMPARE(Read(kIndex), Index(1, "TempData/2024/05/20240521"));
 }
 
@@ -270,11 +280,16 @@ void TestDayRecords::midnightRollsOver_data()
     QTest::addColumn<QDate>("to");
     QTest::addColumn<QString>("newFile");
     QTest::addColumn<QByteArray>("newPath");
+    // Whether the clock's tick rolled the day over before the first reading of the new day.
+    QTest::addColumn<bool>("tickFirst");
     QTest::newRow("next day") << kDay << QDate(2024, 5, 22) << "TempData/2024/05/20240522-03.txt"
-                              << QByteArray("TempData/2024/05/20240522");
+                              << QByteArray("TempData/2024/05/20240522") << true;
     QTest::newRow("new year") << QDate(2024, 12, 31) << QDate(2025, 1, 1)
                               << "TempData/2025/01/20250101-03.txt"
-                              << QByteArray("TempData/2025/01/20250101");
+                              << QByteArray("TempData/2025/01/20250101") << true;
+    QTest::newRow("reading before the tick")
+        << kDay << QDate(2024, 5, 22) << "TempData/2024/05/20240522-03.txt"
+        << QByteArray("TempData/2024/05/20240522") << false;
 }
 
 void TestDayRecords::midnightRollsOver()
@@ -283,20 +298,25 @@ void TestDayRecords::midnightRollsOver()
     QFETCH(QDate, to);
     QFETCH(QString, newFile);
     QFETCH(QByteArray, newPath);
+    QFETCH(bool, tickFirst);
     DayRecords records;
     Connect(records, 3, from);
-    records.AppendReading("23:59:58", "36.5C", "0.0C", from, 3);
-    records.AppendReading("23:59:59", "36.5C", "0.0C", from, 3);
+    records.AppendReading(At("23:59:58", from), "36.5C", "0.0C", 3);
+    records.AppendReading(At("23:59:59", from), "36.5C", "0.0C", 3);
     const QByteArray oldIndex = Read(records.indexFilePath());
 
-    records.RollOverTo(to);
-    QCOMPARE(records.dateText(), to.toString("yyyy-MM-dd"));
-    QCOMPARE(records.indexFilePath(), Native("Ini/" + to.toString("yyyy-MM-dd") + ".ini"));
-    QCOMPARE(Read(records.indexFilePath()), kFreshIndex);
-    QCOMPARE(records.recordCount(), 0u);
-    QVERIFY(records.pathPending());
+    if (tickFirst) {
+        records.RollOverTo(to);
+        QCOMPARE(records.dateText(), to.toString("yyyy-MM-dd"));
+        QCOMPARE(records.indexFilePath(), Native("Ini/" + to.toString("yyyy-MM-dd") + ".ini"));
+        QCOMPARE(Read(records.indexFilePath()), kFreshIndex);
+        QCOMPARE(records.recordCount(), 0u);
+        QVERIFY(records.pathPending());
+    }
 
-    const RecordWrite write = records.AppendReading("00:00:01", "36.6C", "0.0C", to, 3);
+    // The reading belongs wholly to the new day: its file, its quantity, its index.
+    const RecordWrite write = records.AppendReading(At("00:00:01", to), "36.6C", "0.0C", 3);
+    QCOMPARE(records.dateText(), to.toString("yyyy-MM-dd"));
     QCOMPARE(write.path, Native(newFile));
     QCOMPARE(Read(newFile), QByteArray("1,00:00:01,36.6C,0.0C\r\n"));
     QCOMPARE(Read(records.indexFilePath()), Index(1, newPath.constData()));
@@ -315,12 +335,87 @@ void TestDayRecords::rollOverBeforeConnection()
     QVERIFY(!QFileInfo::exists(kIndex));
 }
 
+void TestDayRecords::readingTakesItsTimeFromItsInstant()
+{
+    DayRecords records;
+    Connect(records, 3);
+    const RecordWrite write = records.AppendReading(At("00:00:07"), "36.5C", "0.0C", 3);
+    QCOMPARE(write.record.testTime, QStringLiteral("00:00:07"));
+    // No instant, no line: a record never has an empty time.
+    const RecordWrite timeless = records.AppendReading(QDateTime(), "36.6C", "0.0C", 3);
+    QVERIFY(!timeless.ok);
+    QVERIFY(!timeless.error.isEmpty());
+    QCOMPARE(Read(kDayFile3), QByteArray("1,00:00:07,36.5C,0.0C\r\n"));
+    QCOMPARE(records.recordCount(), 1u);
+}
+
+void TestDayRecords::countCarriesOnAfterTheFile_data()
+{
+    QTest::addColumn<QByteArray>("index");
+    QTest::addColumn<bool>("connect");
+    // The file holds records 1 to 5; the index was last written at the third, or never got
+    // PATH, when the run before ended.
+    QTest::newRow("TOTAL_NUM behind, PATH today") << Index(3, "TempData/2024/05/20240521") << true;
+    QTest::newRow("PATH never written") << Index(0, "0") << true;
+    QTest::newRow("reading before the settings report")
+        << Index(3, "TempData/2024/05/20240521") << false;
+}
+
+void TestDayRecords::countCarriesOnAfterTheFile()
+{
+    QFETCH(QByteArray, index);
+    QFETCH(bool, connect);
+    Write(kIndex, index);
+    QByteArray lines;
+    for (int i = 1; i <= 5; ++i)
+        lines += QByteArray::number(i) + ",09:00:0" + QByteArray::number(i) + ",36.5C,0.0C\r\n";
+    Write(kDayFile3, lines);
+
+    DayRecords records;
+    if (connect)
+        Connect(records, 3);
+    else
+        records.LoadDayIndex(kDay);
+    const RecordWrite write = records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3);
+    QCOMPARE(write.record.quantity, QStringLiteral("6"));
+    QCOMPARE(Read(kDayFile3), lines + "6,10:00:00,36.6C,0.0C\r\n");
+    QCOMPARE(records.recordCount(), 6u);
+    QCOMPARE(records.AppendReading(At("10:00:01"), "36.6C", "0.0C", 3).record.quantity, "7");
+    if (connect)
+        QVERIFY(Read(kIndex).startsWith("[RECORD]\r\nTOTAL_NUM=7\r\n"));
+}
+
+void TestDayRecords::failedIndexWriteIsReported()
+{
+    DayRecords records;
+    Connect(records, 3);
+    // A folder where the index should be: the index cannot be read or replaced.
+    QVERIFY(QFile::remove(kIndex));
+    QVERIFY(QDir().mkpath(kIndex));
+
+    const RecordWrite write = records.AppendReading(At("14:03:27"), "36.5C", "0.0C", 3);
+    QVERIFY(write.ok); // the record is on disk and counted
+    QCOMPARE(write.indexPath, kIndex);
+    QVERIFY(!write.indexError.isEmpty());
+    QCOMPARE(records.recordCount(), 1u);
+    QVERIFY(records.pathPending());
+    const RecordWrite deleted = records.DeleteDayFile();
+    QVERIFY(deleted.ok);
+    QCOMPARE(deleted.indexPath, kIndex);
+
+    // Once the index can be written again, count and PATH catch up.
+    QVERIFY(QDir(kIndex).removeRecursively());
+    const RecordWrite next = records.AppendReading(At("14:03:30"), "36.6C", "0.0C", 3);
+    QVERIFY(next.indexError.isEmpty());
+    QCOMPARE(Read(kIndex), Index(1, "TempData/2024/05/20240521"));
+}
+
 void TestDayRecords::replaceAndDeleteDayFile()
 {
     DayRecords records;
     Connect(records, 3);
     for (int i = 0; i < 5; ++i)
-        records.AppendReading(QString::asprintf("09:00:%02d", i), "36.5C", "0.0C", kDay, 3);
+        records.AppendReading(At(QString::asprintf("09:00:%02d", i)), "36.5C", "0.0C", 3);
 
     const RecordRows kept{{"1", "09:00:00", "36.5C", "0.0C"}, {"2", "09:00:04", "36.5C", "0.0C"}};
     QVERIFY(records.ReplaceDayFile(kept, kDay, 3).ok);
@@ -333,7 +428,7 @@ void TestDayRecords::replaceAndDeleteDayFile()
     QCOMPARE(deleted.path, kDayFile3);
     QVERIFY(!QFileInfo::exists(kDayFile3));
     QCOMPARE(Read(kIndex), Index(0, "TempData/2024/05/20240521"));
-    QCOMPARE(records.AppendReading("10:00:00", "36.5C", "0.0C", kDay, 3).record.quantity, "1");
+    QCOMPARE(records.AppendReading(At("10:00:00"), "36.5C", "0.0C", 3).record.quantity, "1");
 }
 
 void TestDayRecords::deletionNeverTouchesIndexPath()

@@ -1,0 +1,66 @@
+#include "records/dayexport.h"
+
+#include "logging.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+ExportResult Write(const QString &target, const QByteArray &bytes)
+{
+    QSaveFile file(target);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return {ExportResult::Outcome::Written, {}, {}};
+    qCWarning(lcRecords) << "cannot export to" << target << file.errorString();
+    return {ExportResult::Outcome::NotWritten, target, file.errorString()};
+}
+
+ExportResult CopyDayFile(const QString &dayFile, const QString &target)
+{
+    if (dayFile.isEmpty() || !QFileInfo(dayFile).isFile())
+        return {ExportResult::Outcome::NothingRecorded, {}, {}};
+    QFile source(dayFile);
+    if (!source.open(QIODevice::ReadOnly))
+        return {ExportResult::Outcome::NotRead, dayFile, source.errorString()};
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        return {ExportResult::Outcome::NotRead, dayFile, source.errorString()};
+    return Write(target, bytes);
+}
+
+// Each line, the header included, ends with a single CR, as the program has always written.
+QByteArray CsvBytes(const QString &csvHeader, const QStringList &lines)
+{
+    QString text = csvHeader + u'\r';
+    for (const QString &line : lines)
+        text += line + u'\r';
+    return text.toUtf8();
+}
+
+} // namespace
+
+ExportFormat ExportFormatOf(const QString &target)
+{
+    const QString ending = target.right(3).toLower();
+    if (ending == QLatin1String("txt"))
+        return ExportFormat::Text;
+    if (ending == QLatin1String("csv"))
+        return ExportFormat::Csv;
+    return ExportFormat::Unsupported;
+}
+
+ExportResult ExportDay(const QString &dayFile, const QStringList &lines, const QString &csvHeader,
+                       const QString &target)
+{
+    switch (ExportFormatOf(target)) {
+    case ExportFormat::Text:
+        return CopyDayFile(dayFile, target);
+    case ExportFormat::Csv:
+        return Write(target, CsvBytes(csvHeader, lines));
+    case ExportFormat::Unsupported:
+        break;
+    }
+    return {ExportResult::Outcome::Unsupported, {}, {}};
+}

@@ -1,0 +1,32 @@
+// Saving the day's records under a name the operator chose: the ending of the name decides,
+// ignoring case. ".txt" is a byte-for-byte copy of the day file; ".csv" is UTF-8 without a
+// byte-order mark, the header line first and then the day file's lines, each line ended by a
+// single CR. The target is replaced in one step, so it is never left half-written, and an
+// existing target the operator agreed to replace is replaced.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+enum class ExportFormat { Text, Csv, Unsupported };
+
+// The last three characters of the name, in lower case: "txt", "csv", or anything else.
+ExportFormat ExportFormatOf(const QString &target);
+
+struct ExportResult {
+    enum class Outcome {
+        Written,
+        Unsupported,     // neither .txt nor .csv; nothing written
+        NothingRecorded, // .txt with no day file; nothing written
+        NotRead,         // the day file could not be read; nothing written
+        NotWritten,      // the target could not be written; it is as it was
+    };
+    Outcome outcome = Outcome::Unsupported;
+    QString path;  // the file that could not be read or written
+    QString error; // the system's reason
+};
+
+// `dayFile`: the day file, empty when there is none. `lines`: its non-empty lines as they were
+// when the operator asked for the export (the CSV is made from them).
+ExportResult ExportDay(const QString &dayFile, const QStringList &lines, const QString &csvHeader,
+                       const QString &target);

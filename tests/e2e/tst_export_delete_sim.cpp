@@ -1,0 +1,216 @@
+// The real window against the thermometer simulator over a real pseudo-terminal, used as an
+// operator would: readings come in, the day is saved as CSV and TXT, a range is deleted while
+// the thermometer keeps measuring, then everything; each file read back byte for byte.
+#include "app/ckestrimdlg.h"
+#include "app/fonts.h"
+#include "app/panestatusbar.h"
+#include "manualclock.h"
+#include "recordingprompts.h"
+#include "recordingspeech.h"
+#include "records/cdeletedatadlg.h"
+#include "simprocess.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr int kWait = 10000;
+const QDate kDay(2024, 5, 21);
+const QString kDayFile = QStringLiteral("TempData/2024/05/20240521-03.txt");
+const QString kIndex = QStringLiteral("Ini/2024-05-21.ini");
+
+QByteArray Read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QByteArray Index(int count)
+{
+    return "[RECORD]\r\nTOTAL_NUM=" + QByteArray::number(count) +
+           "\r\nPATH=TempData/2024/05/20240521\r\n";
+}
+
+// Reading n is 36.0 + n/10 degrees at 10:00:n; `end` ends the line.
+QByteArray Line(int quantity, int n, const char *end = "\r\n")
+{
+    return QString::asprintf("%d,10:00:%02d,%.1fC,24.5C", quantity, n, 36.0 + n / 10.0).toLatin1() +
+           end;
+}
+
+// A right click on the list at `row`: the context menu of `owner` with id `menuId` pops up,
+// and `command` is clicked in it.
+void ChooseFromContextMenu(QTableView *list, int row, QWidget *owner, int menuId, int command)
+{
+    const QPoint pos = list->visualRect(list->model()->index(row, 0)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, list->viewport()->mapToGlobal(pos));
+    QApplication::sendEvent(list->viewport(), &event);
+    auto *menu = owner->findChild<QMenu *>(QString::number(menuId));
+    QVERIFY(menu && menu->isVisible());
+    QAction *action = menu->findChild<QAction *>(QString::number(command));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+}
+
+} // namespace
+
+class TestExportDeleteSim : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void exportAndDeleteWhileMeasuring();
+
+private:
+    void connectWindow();
+    // Reading n from the thermometer, waited for until it is listed as row `rows`.
+    void measure(int n, int rows);
+    void saveAs(const QString &name);
+    void chooseLine(CDeleteDataDlg &dialog, int line, int command);
+    template <typename T = QWidget> T *control(int id) const
+    {
+        return m_window->findChild<T *>(QString::number(id));
+    }
+    QTableView *list() const { return control<QTableView>(1012); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    std::shared_ptr<ManualClock> m_clock;
+    std::shared_ptr<RecordingPrompts> m_prompts;
+    std::unique_ptr<SimProcess> m_sim;
+    std::unique_ptr<CKestrimDlg> m_window;
+};
+
+void TestExportDeleteSim::initTestCase()
+{
+    InstallFontSubstitutes();
+    m_previousDir = QDir::currentPath();
+}
+
+void TestExportDeleteSim::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_clock = std::make_shared<ManualClock>(QDateTime(kDay, QTime(10, 0, 0)));
+    m_prompts = std::make_shared<RecordingPrompts>();
+}
+
+void TestExportDeleteSim::cleanup()
+{
+    if (m_window)
+        m_window->close();
+    m_window.reset();
+    m_sim.reset();
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+void TestExportDeleteSim::connectWindow()
+{
+    m_sim = std::make_unique<SimProcess>();
+    QVERIFY(
+        !m_sim->start({"--mode", "body", "--env", "24.5", "--link", m_dir->filePath("Ports/com3")})
+             .isEmpty());
+    KestrimSeams seams;
+    seams.clock = m_clock;
+    seams.prompts = m_prompts;
+    seams.speechEngine = [log = std::make_shared<SpokenLog>()] {
+        return std::make_unique<RecordingSpeechEngine>(log);
+    };
+    m_window = std::make_unique<CKestrimDlg>(seams);
+    m_window->show();
+    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
+    control<QAbstractButton>(1008)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("success"), kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->findChild<PaneStatusBar *>()->paneText(5),
+                              QStringLiteral("24.5C"), kWait);
+}
+
+void TestExportDeleteSim::measure(int n, int rows)
+{
+    m_clock->set(QDateTime(kDay, QTime(10, 0, n)));
+    QVERIFY(m_sim->send(QString::number(36.0 + n / 10.0, 'f', 1)));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->model()->rowCount(), rows, kWait);
+}
+
+void TestExportDeleteSim::saveAs(const QString &name)
+{
+    m_prompts->saveTargets = {m_dir->filePath(name)};
+    control<QAbstractButton>(1011)->click();
+}
+
+void TestExportDeleteSim::chooseLine(CDeleteDataDlg &dialog, int line, int command)
+{
+    auto *view = dialog.findChild<QTableView *>(QStringLiteral("1055"));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(line - 1, 0)).center());
+    QCoreApplication::processEvents();
+    ChooseFromContextMenu(view, line - 1, &dialog, 147, command);
+}
+
+void TestExportDeleteSim::exportAndDeleteWhileMeasuring()
+{
+    connectWindow();
+    QByteArray day, csv = "Quantity,Test Time,Test Value,Envrionment Temp.\r";
+    for (int n = 1; n <= 6; ++n) {
+        measure(n, n);
+        day += Line(n, n);
+        csv += Line(n, n, "\r");
+    }
+    QCOMPARE(Read(kDayFile), day);
+
+    saveAs("day.csv");
+    saveAs("day.txt");
+    QCOMPARE(Read("day.csv"), csv);
+    QCOMPARE(Read("day.txt"), day);
+
+    // Lines 2 to 3 go; reading 7 arrives while the dialog is open.
+    bool closed = false;
+    QTimer::singleShot(0, m_window.get(), [&] {
+        auto *dialog = qobject_cast<CDeleteDataDlg *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        chooseLine(*dialog, 2, 32782);
+        measure(7, 7);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(Read(kDayFile), day + Line(7, 7));
+        chooseLine(*dialog, 3, 32783);
+        QTest::mouseClick(dialog->findChild<QAbstractButton *>(QStringLiteral("1056")),
+                          Qt::LeftButton);
+        closed = !dialog->isVisible();
+    });
+    ChooseFromContextMenu(list(), 0, m_window.get(), 145, 32780);
+    QVERIFY(closed);
+    const QByteArray kept = Line(1, 1) + Line(2, 4) + Line(3, 5) + Line(4, 6) + Line(5, 7);
+    QCOMPARE(Read(kDayFile), kept);
+    QCOMPARE(Read(kIndex), Index(5));
+    QCOMPARE(list()->model()->rowCount(), 5);
+    QCOMPARE(list()->model()->index(4, 1).data().toString(), QStringLiteral("10:00:07"));
+
+    // The operator confirmed replacing the earlier export.
+    saveAs("day.txt");
+    QCOMPARE(Read("day.txt"), kept);
+
+    ChooseFromContextMenu(list(), 0, m_window.get(), 145, 32781);
+    QCOMPARE(list()->model()->rowCount(), 0);
+    QVERIFY(!QFileInfo::exists(kDayFile));
+    QCOMPARE(Read(kIndex), Index(0));
+    measure(8, 1);
+    QCOMPARE(Read(kDayFile), Line(1, 8));
+    QCOMPARE(Read(kIndex), Index(1));
+    QVERIFY2(m_prompts->messages.isEmpty(), qPrintable(m_prompts->messages.join('\n')));
+}
+
+QTEST_MAIN(TestExportDeleteSim)
+#include "tst_export_delete_sim.moc"
