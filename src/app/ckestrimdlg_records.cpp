@@ -43,6 +43,9 @@ std::optional<QString> CKestrimDlg::AppendReading(const QDateTime &instant,
     m_recordModel->appendRow({write.record.quantity, write.record.testTime, write.record.testValue,
                               write.record.envTemp});
     const QModelIndex row = m_recordModel->index(m_recordModel->rowCount() - 1, 0);
+    // Lay the list out first: the scroll range must already hold the new row (and the scroll
+    // bars their final place) for the row to end up wholly in view.
+    m_recordList->doItemsLayout();
     m_recordList->scrollTo(row);
     // The new row is selected and the one before it no longer.
     m_recordList->selectionModel()->select(

@@ -11,6 +11,7 @@
 #include "windowtesting.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFontInfo>
@@ -64,6 +65,7 @@ private slots:
     void textsTheSwitchLeavesAlone();
     void everyCaptionFitsItsControl_data();
     void everyCaptionFitsItsControl();
+    void newReadingRowIsWhollyVisible();
     void unitButtonsConvertWhatIsShown();
     void modeButtons_data();
     void modeButtons();
@@ -315,6 +317,26 @@ void TestWindowSettings::everyCaptionFitsItsControl()
                 QStringLiteral("pane %1 ends at %2, past %3").arg(i).arg(pane.right()).arg(end));
     }
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u'\n')));
+}
+
+// However many readings the list holds, the newest row is shown whole, above the horizontal
+// scroll bar.
+void TestWindowSettings::newReadingRowIsWhollyVisible()
+{
+    m_window->OnComm(kProReport);
+    auto *list = control<QTableView>(1012);
+    for (int reading = 0; reading < 30; ++reading) {
+        m_window->OnComm(FrameOf(4, "6D01"));
+        QApplication::processEvents();
+        const QModelIndex last = list->model()->index(list->model()->rowCount() - 1, 0);
+        const QRect row = list->visualRect(last);
+        QVERIFY2(list->viewport()->rect().contains(row),
+                 qPrintable(QStringLiteral("reading %1: row %2..%3, viewport height %4")
+                                .arg(reading + 1)
+                                .arg(row.top())
+                                .arg(row.bottom())
+                                .arg(list->viewport()->height())));
+    }
 }
 
 void TestWindowSettings::unitButtonsConvertWhatIsShown()
