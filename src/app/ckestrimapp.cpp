@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-bool CKestrimApp::InitInstance()
+bool CKestrimApp::InitInstance(const LaunchOptions &options)
 {
     QApplication::setApplicationName(QStringLiteral("Kestrim"));
     QApplication::setApplicationDisplayName(QStringLiteral("QUELLOR   V2.1"));
@@ -14,6 +14,7 @@ bool CKestrimApp::InitInstance()
     InstallFontSubstitutes();
 
     CKestrimDlg dialog;
+    dialog.SetLaunchOptions(options);
     dialog.exec();
     return false;
 }

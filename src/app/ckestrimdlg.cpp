@@ -2,6 +2,7 @@
 
 #include "controls/cmyprogress.h"
 #include "controls/craisedbutton.h"
+#include "device/reconnector.h"
 #include "dialogbuilder.h"
 #include "dialogtemplate.h"
 #include "logging.h"
@@ -66,6 +67,7 @@ CKestrimDlg::CKestrimDlg(KestrimSeams seams, QWidget *parent)
             return std::make_unique<QtSpeechEngine>();
         });
     m_recordModel = new RecordListModel(this);
+    m_reconnector = new Reconnector([this] { return ReopenConnection(); }, this);
     m_connectSettleTimer.setSingleShot(true);
     m_connectSettleTimer.setInterval(kConnectSettleMs);
     CreateFromTemplate();
@@ -91,6 +93,19 @@ void CKestrimDlg::CreateFromTemplate()
         action->setObjectName(QString::number(item.command));
         (item.command == 32780 ? m_actionSelectDelete : m_actionDeleteAll) = action;
     }
+    // Beyond the two record commands: the interface language and the last announcement again,
+    // also on the keyboard (Ctrl+L switches the language, F5 repeats).
+    m_recordMenu->addSeparator();
+    QMenu *language = m_recordMenu->addMenu(QStringLiteral("Language"));
+    m_actionEnglish = language->addAction(QStringLiteral("English"));
+    m_actionChinese = language->addAction(QStringLiteral("中文"));
+    m_actionRepeat = m_recordMenu->addAction(QStringLiteral("Repeat Announcement"));
+    m_actionRepeat->setShortcut(QKeySequence(Qt::Key_F5));
+    m_actionRepeat->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_actionRepeat);
+    m_actionToggleLanguage = new QAction(this);
+    m_actionToggleLanguage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    addAction(m_actionToggleLanguage);
 }
 
 void CKestrimDlg::DoDataExchange()
@@ -171,6 +186,10 @@ void CKestrimDlg::WireDispatchTable()
             &CKestrimDlg::OnNMRClickRecordList);
     connect(m_actionSelectDelete, &QAction::triggered, this, &CKestrimDlg::OnSelectDelete);
     connect(m_actionDeleteAll, &QAction::triggered, this, &CKestrimDlg::OnDeleteAll);
+    connect(m_actionEnglish, &QAction::triggered, this, &CKestrimDlg::OnBnClickedEnglish);
+    connect(m_actionChinese, &QAction::triggered, this, &CKestrimDlg::OnBnClickedChinese);
+    connect(m_actionToggleLanguage, &QAction::triggered, this, &CKestrimDlg::ToggleLanguage);
+    connect(m_actionRepeat, &QAction::triggered, this, &CKestrimDlg::RepeatAnnouncement);
     connect(m_serial, &CMscomm::received, this, &CKestrimDlg::OnComm);
     connect(m_serial, &CMscomm::connectionLost, this, &CKestrimDlg::OnConnectionLost);
 }

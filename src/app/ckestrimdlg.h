@@ -6,7 +6,9 @@
 #pragma once
 
 #include "app/clock.h"
+#include "app/commandline.h"
 #include "app/environmentqueryschedule.h"
+#include "app/preferences.h"
 #include "app/prompts.h"
 #include "device/cmscomm.h"
 #include "device/settingscommand.h"
@@ -32,6 +34,7 @@ class CMyProgress;
 class QAbstractButton;
 class CRaisedButton;
 class PaneStatusBar;
+class Reconnector;
 class RecordListModel;
 class QAction;
 class QComboBox;
@@ -63,6 +66,8 @@ public:
     ~CKestrimDlg() override;
 
     void setVisible(bool visible) override;
+    // How the command line wants the window to start; set before it is first shown.
+    void SetLaunchOptions(const LaunchOptions &options) { m_launchOptions = options; }
 
     // The window's initialisation; runs once, before the window is first shown.
     bool OnInitDialog();
@@ -135,8 +140,12 @@ private:
     void OnBnClickedConnect();
     void OnCbnSelchangeCom();
     void OpenConnection();
+    bool OpenPort();
+    void StartHandshake();
+    bool ReopenConnection();
     void CloseConnection();
     void ShowDisconnected();
+    void ShowReconnecting();
     void OnConnectionLost(const QString &reason);
     void EnableSettingsControls(bool enable);
     void SendFrame(const QByteArray &bytes);
@@ -164,7 +173,13 @@ private:
     void OnBnClickedChinese();
     void OnBnClickedEnglish();
     void SwitchLanguage(int language);
+    void ToggleLanguage();
+    // Preferences
+    void RestorePreferences();
+    void StorePreferences();
     // Speech
+    void Announce(const QString &sentence, const QString &language);
+    void RepeatAnnouncement();
     void OnReleasedCaptureSpeed();
     void OnReleasedCaptureVolume();
     // Records
@@ -226,6 +241,14 @@ private:
     // The pause after a settings report before Connect takes the next click; a disconnect
     // cancels it.
     QTimer m_connectSettleTimer;
+    // Brings the connection back after the thermometer went away.
+    Reconnector *m_reconnector = nullptr;
+    LaunchOptions m_launchOptions;
+    Preferences m_preferences;
+    // Saved once restored at start, so that a half-restored state never overwrites them.
+    bool m_preferencesRestored = false;
+    // The last sentence announced, for Repeat Announcement.
+    QString m_lastSentence, m_lastSpeechLanguage;
 
     // Controls, bound by DoDataExchange.
     QTableView *m_recordList = nullptr;
@@ -248,4 +271,8 @@ private:
     QMenu *m_recordMenu = nullptr; // menu 145
     QAction *m_actionSelectDelete = nullptr;
     QAction *m_actionDeleteAll = nullptr;
+    QAction *m_actionEnglish = nullptr;
+    QAction *m_actionChinese = nullptr;
+    QAction *m_actionToggleLanguage = nullptr;
+    QAction *m_actionRepeat = nullptr;
 };

@@ -1,7 +1,9 @@
 // Opening and closing the thermometer's port, and sending frames to it.
 #include "ckestrimdlg.h"
 
+#include "device/interfacetexts.h"
 #include "device/portmessages.h"
+#include "device/reconnector.h"
 #include "logging.h"
 #include "reception/frame.h"
 
@@ -16,7 +18,10 @@ const QString kLineFormat = QStringLiteral(",N,8,1");
 
 void CKestrimDlg::OnBnClickedConnect()
 {
-    if (m_serial->isOpen())
+    // While the thermometer is away, the button gives up waiting for it.
+    if (m_reconnector->isActive())
+        ShowDisconnected();
+    else if (m_serial->isOpen())
         CloseConnection();
     else
         OpenConnection();
@@ -24,21 +29,41 @@ void CKestrimDlg::OnBnClickedConnect()
 
 void CKestrimDlg::OpenConnection()
 {
-    const int port = m_comboCom->currentIndex() + 1;
-    if (!m_serial->open(port, QString::number(m_baudRate) + kLineFormat)) {
+    if (!OpenPort()) {
+        const int port = m_comboCom->currentIndex() + 1;
         m_seams.prompts->message(
             this, PortOpenFailureText(PortMap::PortName(port), m_serial->portMap().describe(port),
                                       m_serial->error(), m_serial->errorString(), m_language));
         return;
     }
-    // Enabled again once the thermometer has answered with its settings report.
+    StartHandshake();
+}
+
+bool CKestrimDlg::OpenPort()
+{
+    return m_serial->open(m_comboCom->currentIndex() + 1,
+                          QString::number(m_baudRate) + kLineFormat);
+}
+
+// The port is open: ask for the settings report. Connect is enabled again once it is there.
+void CKestrimDlg::StartHandshake()
+{
     m_buttonConnect->setEnabled(false);
-    m_language = 1;
-    m_buttonConnect->setText(QStringLiteral("Disconnect"));
+    m_buttonConnect->setText(Texts::kDisconnect.in(m_language));
     m_connected = true;
     EnableSettingsControls(true);
     ApplyControlColours();
     SendFrame(SettingsRequestFrame());
+}
+
+// One attempt of the reconnector: the same port, quietly.
+bool CKestrimDlg::ReopenConnection()
+{
+    if (!OpenPort())
+        return false;
+    qCInfo(lcSerial) << "reconnected" << PortMap::PortName(m_serial->portNumber());
+    StartHandshake();
+    return true;
 }
 
 void CKestrimDlg::CloseConnection()
@@ -49,32 +74,46 @@ void CKestrimDlg::CloseConnection()
 
 void CKestrimDlg::ShowDisconnected()
 {
+    m_reconnector->stop();
     m_connectSettleTimer.stop();
     m_connected = false;
     EnableSettingsControls(false);
-    m_language = 1;
     m_comboCom->setEnabled(true);
-    m_buttonConnect->setText(QStringLiteral("Connect"));
+    m_buttonConnect->setText(Texts::kConnect.in(m_language));
     m_buttonConnect->setEnabled(true);
     m_staticStatus->setText(QStringLiteral("fail"));
     ApplyControlColours();
 }
 
+// Waiting for the thermometer to come back on the same port; the button stops the waiting.
+void CKestrimDlg::ShowReconnecting()
+{
+    m_connectSettleTimer.stop();
+    m_connected = false;
+    EnableSettingsControls(false);
+    m_comboCom->setEnabled(false);
+    m_buttonConnect->setText(Texts::kDisconnect.in(m_language));
+    m_buttonConnect->setEnabled(true);
+    m_staticStatus->setText(Texts::kReconnecting.in(m_language));
+    ApplyControlColours();
+    m_reconnector->start();
+}
+
 // The device went away while connected: the port is already closed; everything recorded so far
-// is on disk.
+// is on disk. The operator is told once; the window then keeps trying by itself.
 void CKestrimDlg::OnConnectionLost(const QString &reason)
 {
     const int port = m_serial->portNumber();
-    // The message is in the language the operator was using, before the disconnect resets it.
     const QString text = PortLostText(PortMap::PortName(port), m_serial->portMap().describe(port),
                                       reason, m_language);
-    ShowDisconnected();
+    ShowReconnecting();
     m_seams.prompts->message(this, text);
 }
 
 void CKestrimDlg::OnCbnSelchangeCom()
 {
     m_buttonConnect->setEnabled(true);
+    StorePreferences();
 }
 
 void CKestrimDlg::EnableSettingsControls(bool enable)

@@ -26,6 +26,9 @@ bool CKestrimDlg::OnInitDialog()
 {
     m_windowWidth = width();
     m_windowHeight = height();
+    m_preferences = LoadPreferences(kPreferencesFile);
+    m_speechRate = m_preferences.speechRate;
+    m_speechVolume = m_preferences.speechVolume;
     SetUpSpeechControls();
     if (!InitialiseCom()) {
         m_seams.prompts->message(this, QStringLiteral("Error to intiliaze COM"));
@@ -58,6 +61,7 @@ bool CKestrimDlg::OnInitDialog()
     m_batteryBar->setRange(0, 100);
     m_batteryBar->setValue(0);
     ProbePorts();
+    RestorePreferences();
     m_announcer->start();
 
     ApplyControlColours();
@@ -149,6 +153,7 @@ void CKestrimDlg::OnQueryTick()
 
 void CKestrimDlg::done(int result)
 {
+    StorePreferences();
     DestroyWindow();
     QDialog::done(result);
 }

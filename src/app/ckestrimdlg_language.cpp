@@ -2,6 +2,7 @@
 #include "ckestrimdlg.h"
 
 #include "device/interfacetexts.h"
+#include "device/reconnector.h"
 #include "fonts.h"
 #include "panestatusbar.h"
 #include "records/recordline.h"
@@ -56,13 +57,22 @@ void CKestrimDlg::SwitchLanguage(int language)
     ShowTitleLine();
     ApplyControlColours();
 
+    if (m_reconnector->isActive())
+        m_staticStatus->setText(Texts::kReconnecting.in(language));
+
     const QString caption = m_buttonConnect->text();
     const bool notConnected =
         caption == Texts::kConnect.chinese || caption == Texts::kConnect.english;
     m_buttonConnect->setText(notConnected ? Texts::kConnect.in(language)
                                           : Texts::kDisconnect.in(language));
 
+    StorePreferences();
     // The R9 has no device language; its interface language changes all the same.
     if (m_connected && m_machineType != 0)
         SendSettingsCommand(SettingLanguage, language);
+}
+
+void CKestrimDlg::ToggleLanguage()
+{
+    SwitchLanguage(m_language == 0 ? 1 : 0);
 }

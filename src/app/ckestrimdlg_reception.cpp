@@ -87,14 +87,13 @@ void CKestrimDlg::OnSettingsReport(const QByteArray &payload, const QByteArray &
         m_comboVolume->setCurrentIndex(report.volume < m_comboVolume->count() ? report.volume : -1);
         CheckRadio(this, {1036, 1037}, report.backlight == 0 ? 1036 : 1037);
         CheckRadio(this, {1038, 1039}, report.output == 0 ? 1038 : 1039);
-        m_language = 1;
     }
 
     PrepareDayRecords();
     m_comboCom->setEnabled(false);
     m_staticStatus->setText(QStringLiteral("success"));
     ApplyControlColours();
-    m_announcer->RequestSpeech(ConnectedSentence(m_language), SpeechLanguage(m_language));
+    Announce(ConnectedSentence(m_language), SpeechLanguage(m_language));
     // The thermometer needs a moment before it takes the next command; the window stays live.
     m_connectSettleTimer.start();
 }
@@ -144,11 +143,10 @@ void CKestrimDlg::OnMeasurement(const QByteArray &payload)
 
     m_readingC = m.readingC;
     m_readingF = m.readingF;
-    m_language = m.language;
     if (m.verdict != Verdict::None)
         m_staticVerdict->show();
     if (!m.sentence.isEmpty())
-        m_announcer->RequestSpeech(m.sentence, m.speechLanguage);
+        Announce(m.sentence, m.speechLanguage);
 
     const std::optional<QString> line = AppendReading(instant, m.testValue, m.envTemp);
 

@@ -161,4 +161,5 @@ void CKestrimDlg::SelectModel(int machineType)
                                             : SteppedAlarmEntries(36.0f, 39.0f));
     m_comboAlarm->setCurrentIndex(-1);
     resize(m_windowWidth, m_windowHeight - (machineType == 0 ? kR9HeightCut : 0));
+    StorePreferences();
 }

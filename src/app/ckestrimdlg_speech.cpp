@@ -18,12 +18,27 @@ void CKestrimDlg::SetUpSpeechControls()
     m_announcer->setVolume(m_speechVolume);
 }
 
+// Every sentence goes through here, so that the last one can be said again.
+void CKestrimDlg::Announce(const QString &sentence, const QString &language)
+{
+    m_lastSentence = sentence;
+    m_lastSpeechLanguage = language;
+    m_announcer->RequestSpeech(sentence, language);
+}
+
+void CKestrimDlg::RepeatAnnouncement()
+{
+    if (!m_lastSentence.isEmpty())
+        m_announcer->RequestSpeech(m_lastSentence, m_lastSpeechLanguage);
+}
+
 // The stored values change when the operator lets go of a slider, not while it moves.
 void CKestrimDlg::OnReleasedCaptureSpeed()
 {
     m_speechRate = m_sliderSpeed->value();
     m_staticSpeed->setText(QString::number(m_speechRate));
     m_announcer->setRate(m_speechRate);
+    StorePreferences();
 }
 
 void CKestrimDlg::OnReleasedCaptureVolume()
@@ -31,4 +46,5 @@ void CKestrimDlg::OnReleasedCaptureVolume()
     m_speechVolume = m_sliderVolume->value();
     m_staticVolume->setText(QString::number(m_speechVolume));
     m_announcer->setVolume(m_speechVolume);
+    StorePreferences();
 }

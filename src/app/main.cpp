@@ -1,12 +1,33 @@
 // Kestrim: reads an infrared thermometer on a serial port, shows, speaks and records each reading.
 #include "ckestrimapp.h"
+#include "commandline.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    // The command line is read before the window system is touched, so that --help and a
+    // mistyped option answer on a machine without a display too.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine line = ParseCommandLine(arguments);
+    switch (line.action) {
+    case CommandLine::Action::Help:
+    case CommandLine::Action::Version:
+        std::fputs(qPrintable(line.text + u'\n'), stdout);
+        return 0;
+    case CommandLine::Action::Error:
+        std::fputs(qPrintable(line.text + u'\n'), stderr);
+        return 2;
+    case CommandLine::Action::Run:
+        break;
+    }
+
     QApplication application(argc, argv);
     CKestrimApp app;
-    app.InitInstance();
+    app.InitInstance(line.options);
     return 0;
 }

@@ -75,6 +75,8 @@ inline constexpr Bilingual kCsvHeader{u"数量,测试时间,测量数值,环境�
 // The connect button, not connected and connected.
 inline constexpr Bilingual kConnect{u"连接设备", u"Connect"};
 inline constexpr Bilingual kDisconnect{u"断开设备", u"Disconnect"};
+// The status while the window waits for a lost thermometer to come back.
+inline constexpr Bilingual kReconnecting{u"正在重新连接…", u"reconnecting…"};
 } // namespace Texts
 
 // "Dec 9,2024 Temp. Statistics" or "2024年12月09日温度采集信息表".

@@ -38,9 +38,11 @@ QString PortLostText(const QString &portName, const QString &device, const QStri
                      int language)
 {
     if (language == 0)
-        return QStringLiteral("%1 (%2) 连接已断开：%3\n已保存的记录不受影响。请重新连接设备。")
+        return QStringLiteral("%1 (%2) 连接已断开：%3\n已保存的记录不受影响。温度计重新接上后，"
+                              "程序会自动重新连接（按“断开设备”停止等待）。")
             .arg(portName, device, reason);
-    return QStringLiteral("%1 (%2) was disconnected: %3\nEverything recorded is saved. "
-                          "Reconnect the thermometer and press Connect.")
+    return QStringLiteral("%1 (%2) was disconnected: %3\nEverything recorded is saved. Kestrim "
+                          "connects again by itself as soon as the thermometer is back (press "
+                          "Disconnect to stop waiting).")
         .arg(portName, device, reason);
 }

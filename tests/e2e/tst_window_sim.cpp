@@ -3,6 +3,7 @@
 #include "app/ckestrimdlg.h"
 #include "app/fonts.h"
 #include "app/panestatusbar.h"
+#include "device/reconnector.h"
 #include "manualclock.h"
 #include "recordingprompts.h"
 #include "recordingspeech.h"
@@ -47,7 +48,8 @@ private slots:
     void readingsInEachModeAndUnit();
     void restartOnTheSameDayResumesTheCount();
     void disconnectShowsFail();
-    void simulatorEndingMidSessionEndsTheConnection();
+    void simulatorEndingMidSessionIsWaitedFor();
+    void thermometerComingBackIsReconnected();
     void lostPortIsToldInTheOperatorsLanguage();
     void everySettingReachesTheThermometer();
     void refusedCommandShowsFail();
@@ -257,19 +259,70 @@ void TestWindowSim::disconnectShowsFail()
     QVERIFY(!control<QComboBox>(1013)->isEnabled());
 }
 
-void TestWindowSim::simulatorEndingMidSessionEndsTheConnection()
+// The operator is told once, the window keeps trying, and the button gives up the waiting.
+void TestWindowSim::simulatorEndingMidSessionIsWaitedFor()
 {
     connectWindow({"--mode", "body"});
     QVERIFY(m_sim->send("36.5"));
     QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
     m_sim->stop();
 
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("fail"), kWait);
-    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("Connect"));
-    QVERIFY(control<QAbstractButton>(1008)->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("reconnecting…"),
+                              kWait);
+    QCOMPARE(control<QLabel>(1015)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    auto *button = control<QAbstractButton>(1008);
+    QCOMPARE(button->text(), QStringLiteral("Disconnect"));
+    QVERIFY(button->isEnabled());
+    QVERIFY(!control<QComboBox>(1007)->isEnabled());
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY2(m_prompts->messages[0].startsWith("COM3 ("), qPrintable(m_prompts->messages[0]));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->m_reconnector->attempts() >= 2, kWait);
+    QCOMPARE(m_prompts->messages.size(), 1);
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
+
+    button->click();
+    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
+    QCOMPARE(button->text(), QStringLiteral("Connect"));
+    QVERIFY(control<QComboBox>(1007)->isEnabled());
+    QVERIFY(!m_window->m_reconnector->isActive());
+}
+
+// The thermometer back on the same link: the window connects again by itself, reads the
+// settings and records the next reading with the next quantity. After a deliberate
+// Disconnect nothing is tried.
+void TestWindowSim::thermometerComingBackIsReconnected()
+{
+    const QStringList simArguments{"--mode", "body", "--env", "24.5"};
+    connectWindow(simArguments);
+    QTRY_COMPARE_WITH_TIMEOUT(pane(5), QStringLiteral("24.5C"), kWait);
+    QVERIFY(m_sim->send("36.5"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
+    m_sim->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("reconnecting…"),
+                              kWait);
+
+    m_sim = std::make_unique<SimProcess>();
+    QVERIFY(!m_sim->start(simArguments + QStringList{"--link", m_dir->filePath("Ports/com3")})
+                 .isEmpty());
+    QVERIFY(m_sim->waitForReceived(QByteArray::fromHex("55AA050105")));
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("success"), kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(control<QAbstractButton>(1008)->isEnabled(), kWait);
+    QVERIFY(m_sim->send("36.6"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 2, kWait);
+    QCOMPARE(listRow(1).value(0), QStringLiteral("2"));
+    QTRY_COMPARE_WITH_TIMEOUT(ReadFile("TempData/2024/05/20240521-03.txt"),
+                              QByteArray("1,14:03:27,36.5C,24.5C\r\n2,14:03:27,36.6C,24.5C\r\n"),
+                              kWait);
+    QCOMPARE(m_prompts->messages.size(), 1);
+
+    control<QAbstractButton>(1008)->click();
+    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
+    m_sim = std::make_unique<SimProcess>();
+    QVERIFY(!m_sim->start(simArguments + QStringList{"--link", m_dir->filePath("Ports/com3")})
+                 .isEmpty());
+    QTest::qWait(2 * Reconnector::kIntervalMs + 500);
+    QVERIFY(m_sim->receivedFrames().isEmpty());
+    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
 }
 
 void TestWindowSim::lostPortIsToldInTheOperatorsLanguage()

@@ -321,7 +321,7 @@ void TestExportDelete::saveAsToATargetThatCannotBeWritten()
         QStringList{target +
                     " could not be written: No such file or directory\nNothing was exported."});
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             (QStringList{"Ini", "TempData"}));
+             (QStringList{"Ini", "Kestrim.ini", "TempData"}));
 }
 
 void TestExportDelete::contextMenuOfTheList()
@@ -335,7 +335,7 @@ void TestExportDelete::contextMenuOfTheList()
         QStringList captions;
         for (QAction *action : menu->actions())
             captions.append(action->text());
-        QCOMPARE(captions, (QStringList{"Select Delete", "Delete All"}));
+        QCOMPARE(captions.mid(0, 2), (QStringList{"Select Delete", "Delete All"}));
         Screenshot(menu, QStringLiteral("record-list-menu"));
         menu->close();
     }

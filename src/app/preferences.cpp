@@ -1,0 +1,52 @@
+#include "preferences.h"
+
+#include <QSettings>
+
+namespace {
+
+// A whole number within [low, high], or the default.
+int ValueIn(const QSettings &settings, const QString &key, int low, int high, int fallback)
+{
+    bool ok = false;
+    const int value = settings.value(key).toInt(&ok);
+    return ok && value >= low && value <= high ? value : fallback;
+}
+
+} // namespace
+
+Preferences LoadPreferences(const QString &path)
+{
+    Preferences preferences;
+    const QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError)
+        return preferences;
+    preferences.port = ValueIn(settings, QStringLiteral("device/port"), 1, 20, preferences.port);
+    preferences.machineType =
+        ValueIn(settings, QStringLiteral("device/model"), 0, 1, preferences.machineType);
+    preferences.speechRate =
+        ValueIn(settings, QStringLiteral("speech/rate"), -10, 10, preferences.speechRate);
+    preferences.speechVolume =
+        ValueIn(settings, QStringLiteral("speech/volume"), 0, 100, preferences.speechVolume);
+    preferences.language =
+        ValueIn(settings, QStringLiteral("window/language"), 0, 1, preferences.language);
+    const QVariant position = settings.value(QStringLiteral("window/position"));
+    if (position.canConvert<QPoint>() && position.typeId() == QMetaType::QPoint)
+        preferences.windowPosition = position.toPoint();
+    return preferences;
+}
+
+bool SavePreferences(const QString &path, const Preferences &preferences)
+{
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("device/port"), preferences.port);
+    settings.setValue(QStringLiteral("device/model"), preferences.machineType);
+    settings.setValue(QStringLiteral("speech/rate"), preferences.speechRate);
+    settings.setValue(QStringLiteral("speech/volume"), preferences.speechVolume);
+    settings.setValue(QStringLiteral("window/language"), preferences.language);
+    if (preferences.windowPosition)
+        settings.setValue(QStringLiteral("window/position"), *preferences.windowPosition);
+    else
+        settings.remove(QStringLiteral("window/position"));
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
