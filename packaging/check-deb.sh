@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Installs Kestrim's Debian package on a clean Debian 12 and starts it there, the way a new user
+# would: apt-get installs the package with nothing but its declared dependencies, then kestrim is
+# started through its desktop entry as an ordinary user, first on the offscreen platform, then on
+# an X server (Xvfb), and must come up in ~/Kestrim and stay up.
+#
+#   packaging/check-deb.sh                      build build-release, make the package, check it
+#   packaging/check-deb.sh kestrim_2.1-1_amd64.deb    check this package
+#
+# Slow (a few minutes; apt fetches Qt, speech-dispatcher and the CJK fonts) and not part of
+# ./test.sh. Needs root (debootstrap, chroot, mount namespaces) and a Debian mirror:
+#   KESTRIM_CHECK_DIR      work folder (default /tmp/kestrim-deb-check); the clean system is
+#                          made once in base/ and every run starts from a fresh copy of it
+#   KESTRIM_DEBIAN_MIRROR  default http://deb.debian.org/debian
+# It leaves the window's screenshot in $KESTRIM_CHECK_DIR/kestrim-on-clean-debian.png.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/.." && pwd)
+work=${KESTRIM_CHECK_DIR:-/tmp/kestrim-deb-check}
+mirror=${KESTRIM_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+
+if [[ $(id -u) -ne 0 ]]; then
+    echo "check-deb.sh needs root (debootstrap, chroot); run it with sudo" >&2
+    exit 1
+fi
+
+if [[ $# -ge 1 ]]; then
+    deb=$(realpath "$1")
+else
+    "$repo/scripts/install-deps.sh"
+    cmake -S "$repo" -B "$repo/build-release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$repo/build-release" --target kestrim kestrim-sim
+    (cd "$repo/build-release" && rm -f kestrim_*.deb && cpack -G DEB >/dev/null)
+    deb=$(echo "$repo"/build-release/kestrim_*.deb)
+fi
+[[ -f "$deb" ]] || { echo "no package at $deb" >&2; exit 1; }
+echo "== checking $deb"
+
+if ! command -v debootstrap >/dev/null; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap
+fi
+
+mkdir -p "$work"
+base=$work/base
+if [[ ! -e "$base/.complete" ]]; then
+    echo "== making a clean Debian 12 in $base (once)"
+    rm -rf "$base"
+    debootstrap --variant=minbase bookworm "$base" "$mirror" >"$work/debootstrap.log"
+    # What an installed Debian 12 has beside the release itself: updates and security fixes.
+    security=${mirror%/debian}/debian-security
+    cat >"$base/etc/apt/sources.list" <<EOF
+deb $mirror bookworm main
+deb $mirror bookworm-updates main
+deb $security bookworm-security main
+EOF
+    touch "$base/.complete"
+fi
+
+root=$work/root
+rm -rf "$root"
+cp -a "$base" "$root"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+cp "$deb" "$root/tmp/kestrim.deb"
+
+# As the user: start kestrim through the desktop entry's Exec line, check that it is up in
+# ~/Kestrim and stays up, then (on X) that its window is shown, and take a screenshot.
+cat >"$root/tmp/start-as-user.sh" <<'EOF'
+#!/bin/bash
+set -euo pipefail
+launcher=$(sed -n 's/^Exec=//p' /usr/share/applications/io.github.kestrim.Kestrim.desktop)
+cd /
+"$launcher" >"/tmp/kestrim-$QT_QPA_PLATFORM.log" 2>&1 &
+pid=$!
+up() {
+    if ! kill -0 "$pid" 2>/dev/null; then
+        echo "kestrim ($QT_QPA_PLATFORM) stopped:" >&2
+        cat "/tmp/kestrim-$QT_QPA_PLATFORM.log" >&2
+        exit 1
+    fi
+}
+if [[ $QT_QPA_PLATFORM == xcb ]]; then
+    for _ in $(seq 1 150); do
+        up
+        xwininfo -root -tree | grep -q '("kestrim" "Kestrim")' && break
+        sleep 0.2
+    done
+    xwininfo -root -tree | grep '("kestrim" "Kestrim")' || { echo "no Kestrim window" >&2; exit 1; }
+fi
+sleep 5
+up
+echo "kestrim ($QT_QPA_PLATFORM) is up as pid $pid in $(readlink "/proc/$pid/cwd")"
+[[ $(readlink "/proc/$pid/cwd") == "$HOME/Kestrim" ]] || { echo "not in ~/Kestrim" >&2; exit 1; }
+if [[ $QT_QPA_PLATFORM == xcb ]]; then
+    xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >/tmp/kestrim-on-clean-debian.png
+fi
+kill "$pid"
+wait "$pid" || true
+EOF
+
+cat >"$root/tmp/check.sh" <<'EOF'
+#!/bin/bash
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8
+echo "== apt-get install ./kestrim.deb: its declared dependencies only, no recommends"
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends /tmp/kestrim.deb >/tmp/apt-kestrim.log
+dpkg-query -W kestrim
+echo "== what kestrim needs but does not link came with it: speech and the templates' fonts"
+dpkg-query -W qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng
+for family in "Liberation Sans" "Noto Sans CJK SC" "AR PL UKai CN"; do
+    found=$(fc-match -f '%{family}' "$family")
+    [[ ",$found," == *",$family,"* ]] || { echo "font $family is missing ($found)" >&2; exit 1; }
+    echo "$family"
+done
+
+echo "== every library the programs load is there"
+if ldd /usr/bin/kestrim /usr/bin/kestrim-sim | grep 'not found'; then exit 1; fi
+echo "== kestrim-sim --help"
+kestrim-sim --help | head -n 3
+
+useradd --create-home --shell /bin/bash tester
+as_tester() {
+    runuser -u tester -- env -i HOME=/home/tester USER=tester PATH=/usr/bin:/bin LANG=C.UTF-8 \
+        XDG_RUNTIME_DIR=/tmp/runtime-tester "$@"
+}
+install -d -m 700 -o tester /tmp/runtime-tester
+
+echo "== kestrim from its desktop entry, offscreen"
+as_tester QT_QPA_PLATFORM=offscreen /tmp/start-as-user.sh
+
+echo "== kestrim from its desktop entry, on an X server"
+apt-get install -y -qq --no-install-recommends xvfb xauth x11-utils x11-apps netpbm >/tmp/apt-x.log
+rm -rf /home/tester/Kestrim
+as_tester QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" /tmp/start-as-user.sh
+EOF
+chmod +x "$root/tmp/start-as-user.sh" "$root/tmp/check.sh"
+
+# A private mount and process namespace: the mounts and every process started inside (the
+# speech service, Xvfb) end with it, whatever happens.
+# shellcheck disable=SC2016 # $1 is expanded by the inner shell
+unshare --mount --pid --fork --propagation private --mount-proc="$root/proc" \
+    bash -c 'mount --rbind /dev "$1/dev" && exec chroot "$1" /tmp/check.sh' _ "$root"
+
+cp "$root/tmp/kestrim-on-clean-debian.png" "$work/"
+echo "== kestrim installs and starts on a clean Debian 12; screenshot: $work/kestrim-on-clean-debian.png"
