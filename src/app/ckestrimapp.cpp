@@ -9,6 +9,8 @@ bool CKestrimApp::InitInstance(const LaunchOptions &options)
 {
     QApplication::setApplicationName(QStringLiteral("Kestrim"));
     QApplication::setApplicationDisplayName(QStringLiteral("QUELLOR   V2.1"));
+    // Matches the window to its desktop entry and icon (Wayland names windows by it).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kestrim.Kestrim"));
     // The settings root; nothing of the program is stored under it.
     QApplication::setOrganizationName(QStringLiteral("应用程序向导生成的本地应用程序"));
     InstallFontSubstitutes();

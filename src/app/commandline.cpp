@@ -61,9 +61,11 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     if (!parser.parse(arguments))
         return Failure(parser.errorText());
     CommandLine line;
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         line.action = CommandLine::Action::Help;
-        line.text = parser.helpText().replace(QStringLiteral("%1"), QStringLiteral("kestrim"));
+        // The usage line names the program as people type it, whatever path started it.
+        static const QRegularExpression usage(QStringLiteral("^Usage: \\S+"));
+        line.text = parser.helpText().replace(usage, QStringLiteral("Usage: kestrim"));
         return line;
     }
     if (parser.isSet(version)) {

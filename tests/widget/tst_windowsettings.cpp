@@ -11,6 +11,7 @@
 #include "windowtesting.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -19,8 +20,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,9 +77,13 @@ private slots:
     void refusedCommandsSendNothing();
     void reconnectWithinThePauseKeepsConnectDisabled();
     void readingInTheSameChunkAsTheReportIsStoredAtOnce();
+    void operatorsLanguageHolds();
+    void languageAndRepeatFromMenuAndKeyboard();
+    void restartKeepsTheOperatorsChoices();
+    void commandLineStartsConnectedInChinese();
 
 private:
-    std::unique_ptr<CKestrimDlg> makeWindow();
+    std::unique_ptr<CKestrimDlg> makeWindow(const LaunchOptions &options = {});
     // A pseudo-terminal behind COM3, so that Connect opens a real port.
     void linkCom3(PseudoTerminal &terminal);
     template <typename T = QWidget> T *control(int id) const
@@ -92,6 +99,7 @@ private:
     QString m_previousDir;
     std::shared_ptr<ManualClock> m_clock;
     std::shared_ptr<RecordingPrompts> m_prompts;
+    std::shared_ptr<SpokenLog> m_spoken;
     std::unique_ptr<CKestrimDlg> m_window;
 };
 
@@ -107,6 +115,7 @@ void TestWindowSettings::init()
     QVERIFY(QDir::setCurrent(m_workDir->path()));
     m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 12, 9), QTime(10, 0, 0)));
     m_prompts = std::make_shared<RecordingPrompts>();
+    m_spoken = std::make_shared<SpokenLog>();
     m_window = makeWindow();
 }
 
@@ -117,9 +126,10 @@ void TestWindowSettings::cleanup()
     m_workDir.reset();
 }
 
-std::unique_ptr<CKestrimDlg> TestWindowSettings::makeWindow()
+std::unique_ptr<CKestrimDlg> TestWindowSettings::makeWindow(const LaunchOptions &options)
 {
-    auto window = std::make_unique<CKestrimDlg>(TestSeams(m_clock, m_prompts));
+    auto window = std::make_unique<CKestrimDlg>(TestSeams(m_clock, m_prompts, m_spoken));
+    window->SetLaunchOptions(options);
     window->show();
     return window;
 }
@@ -490,6 +500,133 @@ void TestWindowSettings::readingInTheSameChunkAsTheReportIsStoredAtOnce()
     QCOMPARE(day.readAll(), QByteArray("1,10:00:00,36.5C,0.0C\r\n"));
     QVERIFY(!connect->isEnabled());
     QTRY_VERIFY(connect->isEnabled());
+}
+
+// The language the operator chose holds through Connect, a report, readings in every mode and
+// Disconnect: in the captions and in what is spoken.
+void TestWindowSettings::operatorsLanguageHolds()
+{
+    PseudoTerminal terminal;
+    linkCom3(terminal);
+    m_window->m_actionChinese->trigger();
+    auto *connect = control<QAbstractButton>(1008);
+    connect->click();
+    QCOMPARE(connect->text(), QStringLiteral("断开设备"));
+    const auto spoken = [&](const QString &sentence, const QString &language) {
+        return QTest::qWaitFor([&] {
+            const qsizetype at = m_spoken->sentences().lastIndexOf(sentence);
+            return at >= 0 && m_spoken->languages().value(at) == language;
+        });
+    };
+    m_window->OnComm(FrameOf(1, "00007701020000 01")); // surface mode
+    QVERIFY(spoken(QStringLiteral("连接成功，请测量体温"), QStringLiteral("language=804")));
+    // A surface reading has no Chinese sentence; it is read out in English, and that changes
+    // nothing else.
+    m_window->OnComm(FrameOf(4, "6D01"));
+    QVERIFY(spoken(QStringLiteral("36.5degrees celsius"), QStringLiteral("language=409")));
+    QCOMPARE(m_window->m_language, 0);
+    m_window->OnBnClickedBodyMode();
+    m_window->OnComm(FrameOf(4, "6D01"));
+    QVERIFY(spoken(QStringLiteral("温度正常"), QStringLiteral("language=804")));
+    QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("正常"));
+    QCOMPARE(m_window->m_language, 0);
+
+    m_window->CloseConnection();
+    QCOMPARE(connect->text(), QStringLiteral("连接设备"));
+    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(control<QAbstractButton>(1003)->text(), QStringLiteral("人体模式"));
+}
+
+void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
+{
+    QStringList captions;
+    for (QAction *action : m_window->m_recordMenu->actions())
+        captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(captions,
+             (QStringList{"Select Delete", "Delete All", "-", "Language", "Repeat Announcement"}));
+
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(control<QAbstractButton>(1011)->text(), QStringLiteral("另存为"));
+    QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(m_window->m_language, 1);
+    m_window->m_actionChinese->trigger();
+    QCOMPARE(m_window->m_language, 0);
+    m_window->m_actionEnglish->trigger();
+    QCOMPARE(m_window->m_language, 1);
+
+    m_window->OnComm(FrameOf(1, "00017701020000 01"));
+    QTRY_COMPARE(m_spoken->sentences().size(), 1);
+    m_window->OnComm(FrameOf(4, "7701"));
+    QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 1);
+    QTest::keyClick(m_window.get(), Qt::Key_F5);
+    QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 2);
+    m_window->m_actionRepeat->trigger();
+    QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 3);
+}
+
+// Model, voice, language, port and place come back at the next start; Kestrim.ini lies beside
+// the records, where the start-up clean-up of Ini/ never looks.
+void TestWindowSettings::restartKeepsTheOperatorsChoices()
+{
+    PseudoTerminal com3, com5;
+    QVERIFY(com3.open() && com5.open());
+    QVERIFY(QDir().mkpath(QStringLiteral("Ports")));
+    QVERIFY(QFile::link(com3.slavePath(), QStringLiteral("Ports/com3")));
+    QVERIFY(QFile::link(com5.slavePath(), QStringLiteral("Ports/com5")));
+    m_window = makeWindow();
+    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM5"));
+    auto *combo = control<QComboBox>(1007);
+    combo->setCurrentIndex(2);
+    emit combo->activated(2);
+    control<QAbstractButton>(1049)->click();
+    auto *speed = control<QSlider>(1051);
+    speed->setValue(-3);
+    QTest::mouseRelease(speed, Qt::LeftButton, {}, speed->rect().center());
+    QTRY_COMPARE(m_window->m_speechRate, speed->value());
+    const int rate = m_window->m_speechRate;
+    m_window->OnBnClickedChinese();
+    const QSize shortened = m_window->size();
+    m_window->close();
+    m_window.reset();
+    speed = nullptr;
+    QVERIFY(QFile::exists(QStringLiteral("Kestrim.ini")));
+
+    m_window = makeWindow();
+    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
+    QCOMPARE(m_window->m_machineType, 0);
+    QVERIFY(control<QRadioButton>(1049)->isChecked());
+    QCOMPARE(m_window->size(), shortened);
+    QCOMPARE(control<QComboBox>(1013)->count(), 11);
+    QCOMPARE(m_window->m_speechRate, rate);
+    speed = control<QSlider>(1051);
+    QCOMPARE(speed->value(), rate);
+    QCOMPARE(control<QLabel>(1053)->text(), QString::number(rate));
+    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("连接设备"));
+}
+
+void TestWindowSettings::commandLineStartsConnectedInChinese()
+{
+    PseudoTerminal com3, com7;
+    QVERIFY(com3.open() && com7.open());
+    QVERIFY(QDir().mkpath(QStringLiteral("Ports")));
+    QVERIFY(QFile::link(com3.slavePath(), QStringLiteral("Ports/com3")));
+    QVERIFY(QFile::link(com7.slavePath(), QStringLiteral("Ports/com7")));
+    LaunchOptions options;
+    options.port = 3;
+    options.connect = true;
+    options.language = 0;
+    m_window = makeWindow(options);
+    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
+    QTRY_VERIFY(m_window->m_connected);
+    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("断开设备"));
+    QCOMPARE(control<QAbstractButton>(1003)->text(), QStringLiteral("人体模式"));
+    // The settings request went out on COM3.
+    QByteArray sent;
+    QTRY_COMPARE((sent += com3.readAvailable()), QByteArray::fromHex("55AA050105"));
 }
 
 QTEST_MAIN(TestWindowSettings)
