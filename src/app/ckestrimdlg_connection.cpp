@@ -104,8 +104,8 @@ void CKestrimDlg::ShowReconnecting()
 void CKestrimDlg::OnConnectionLost(const QString &reason)
 {
     const int port = m_serial->portNumber();
-    const QString text = PortLostText(PortMap::PortName(port), m_serial->portMap().describe(port),
-                                      reason, m_language);
+    const QString text =
+        PortLostText(PortMap::PortName(port), m_serial->openedDevice(), reason, m_language);
     ShowReconnecting();
     m_seams.prompts->message(this, text);
 }

@@ -47,6 +47,7 @@ bool CMscomm::open(int portNumber, const QString &settingsText)
         m_port.clearError();
     }
     qCInfo(lcSerial) << "opened" << PortMap::PortName(portNumber) << "at" << device;
+    m_openedDevice = m_portMap.describe(portNumber);
     return true;
 }
 

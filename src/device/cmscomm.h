@@ -36,6 +36,9 @@ public:
     static bool CanOpen(const QString &device);
 
     int portNumber() const { return m_portNumber; }
+    // What the port named when it was last opened ("Ports/com3 → /dev/pts/4"): after an
+    // unplug the link or device may be gone already.
+    QString openedDevice() const { return m_openedDevice; }
     QString deviceName() const { return m_port.portName(); }
     QSerialPort::SerialPortError error() const { return m_error; }
     QString errorString() const { return m_errorString; }
@@ -54,6 +57,7 @@ private:
     QSerialPort m_port;
     PortMap m_portMap;
     int m_portNumber = 0;
+    QString m_openedDevice;
     QSerialPort::SerialPortError m_error = QSerialPort::NoError;
     QString m_errorString;
 };

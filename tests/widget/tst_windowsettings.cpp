@@ -281,8 +281,8 @@ void TestWindowSettings::everyCaptionFitsItsControl()
     m_window->OnTimer(CKestrimDlg::kClockTimer);
     if (switchTo >= 0)
         control<QAbstractButton>(switchTo == 0 ? 1022 : 1023)->click();
-    control<QAbstractButton>(1008)->setText(switchTo == 0 ? QStringLiteral("断开设备")
-                                                          : QStringLiteral("Disconnect"));
+    // The longest status: waiting for a lost thermometer.
+    m_window->ShowReconnecting();
     Screenshot(m_window.get(), QStringLiteral("fit-") + QTest::currentDataTag());
 
     QStringList clipped;
