@@ -2,6 +2,7 @@
 
 #include "ckestrimdlg.h"
 #include "fonts.h"
+#include "speech/speechengine.h"
 
 #include <QApplication>
 
@@ -15,7 +16,14 @@ bool CKestrimApp::InitInstance(const LaunchOptions &options)
     QApplication::setOrganizationName(QStringLiteral("应用程序向导生成的本地应用程序"));
     InstallFontSubstitutes();
 
-    CKestrimDlg dialog;
+    KestrimSeams seams;
+    // KESTRIM_SPEECH=off: a desk without speakers, or a test run, speaks nothing.
+    if (qEnvironmentVariable("KESTRIM_SPEECH") == QStringLiteral("off")) {
+        seams.speechEngine = [] {
+            return std::unique_ptr<SpeechEngine>();
+        };
+    }
+    CKestrimDlg dialog(seams);
     dialog.SetLaunchOptions(options);
     dialog.exec();
     return false;

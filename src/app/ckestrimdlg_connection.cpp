@@ -107,7 +107,7 @@ void CKestrimDlg::OnConnectionLost(const QString &reason)
     const QString text =
         PortLostText(PortMap::PortName(port), m_serial->openedDevice(), reason, m_language);
     ShowReconnecting();
-    m_seams.prompts->message(this, text);
+    m_seams.prompts->message(this, text, QStringLiteral("port lost"));
 }
 
 void CKestrimDlg::OnCbnSelchangeCom()

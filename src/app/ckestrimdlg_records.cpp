@@ -40,6 +40,7 @@ std::optional<QString> CKestrimDlg::AppendReading(const QDateTime &instant,
         return std::nullopt;
     }
     m_lastRecord = write.record;
+    qCDebug(lcRecords) << "listed" << write.line;
     m_recordModel->appendRow({write.record.quantity, write.record.testTime, write.record.testValue,
                               write.record.envTemp});
     const QModelIndex row = m_recordModel->index(m_recordModel->rowCount() - 1, 0);

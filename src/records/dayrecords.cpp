@@ -111,6 +111,12 @@ RecordRows DayRecords::PrepareDayRecords(int port)
         return {};
     RecordRows rows = LoadRecordRows(m_dayFilePath);
     m_recordCount = quint64(rows.size());
+    // A run that ended between a line and its count (a crash, a power cut) left TOTAL_NUM
+    // behind the file; the file is what counts.
+    if (IndexFile(m_indexFilePath).Count() != m_recordCount) {
+        RecordWrite repair;
+        WriteCount(repair);
+    }
     return rows;
 }
 
@@ -128,20 +134,29 @@ bool DayRecords::AppendTo(RecordWrite &write, QDate day) const
 // A failure goes into `write` for the operator; PATH stays pending and is tried again.
 void DayRecords::WriteCount(RecordWrite &write, const QString &pathValue)
 {
-    if (m_indexFilePath.isEmpty())
-        return;
-    const IndexFile index(m_indexFilePath);
+    // Before a connection has opened this run's index (readings that were waiting in the port
+    // when it opened), an index the day already has from an earlier run is kept in step all the
+    // same; none is created, and PATH waits for the run's own index.
+    QString indexPath = m_indexFilePath;
+    QString pathToWrite = pathValue;
+    if (indexPath.isEmpty()) {
+        indexPath = m_indexFolder + IndexFile::FileName(m_indexDay);
+        if (!QFileInfo(indexPath).isFile())
+            return;
+        pathToWrite.clear();
+    }
+    const IndexFile index(indexPath);
     const QString count = QString::number(m_recordCount);
     QString error;
     const bool written =
-        pathValue.isEmpty()
+        pathToWrite.isEmpty()
             ? index.Write({{IndexFile::kTotalNum, count}}, &error)
-            : index.Write({{IndexFile::kTotalNum, count}, {IndexFile::kPath, pathValue}}, &error);
+            : index.Write({{IndexFile::kTotalNum, count}, {IndexFile::kPath, pathToWrite}}, &error);
     if (!written) {
-        qCWarning(lcRecords) << "cannot update" << m_indexFilePath << error;
-        write.indexPath = m_indexFilePath;
+        qCWarning(lcRecords) << "cannot update" << indexPath << error;
+        write.indexPath = indexPath;
         write.indexError = error;
-    } else if (!pathValue.isEmpty()) {
+    } else if (!pathToWrite.isEmpty()) {
         m_pathPending = false;
     }
 }

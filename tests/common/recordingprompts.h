@@ -8,7 +8,10 @@
 
 class RecordingPrompts : public Prompts {
 public:
-    void message(QWidget *, const QString &text) override { messages.append(text); }
+    void message(QWidget *, const QString &text, const QString & = {}) override
+    {
+        messages.append(text);
+    }
 
     // Save dialogs: each one shown is remembered as its initial name and filters, joined by
     // '|'; it is answered with the next of `saveTargets`, or cancelled when none is left.

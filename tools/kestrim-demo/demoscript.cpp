@@ -38,7 +38,7 @@ public:
 // Yes.
 class PrintedPrompts : public Prompts {
 public:
-    void message(QWidget *, const QString &text) override
+    void message(QWidget *, const QString &text, const QString & = {}) override
     {
         QTextStream(stdout) << "  Kestrim shows a message: " << text << Qt::endl;
     }
