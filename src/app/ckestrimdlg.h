@@ -60,6 +60,7 @@ class CKestrimDlg : public QDialog {
     friend class TestWindowSettings;
     friend class TestWindowSim;
     friend class TestExportDelete;
+    friend class TestDiskFaults;
 
 public:
     explicit CKestrimDlg(KestrimSeams seams = {}, QWidget *parent = nullptr);
