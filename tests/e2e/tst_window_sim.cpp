@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,6 +55,7 @@ private slots:
     void everySettingReachesTheThermometer();
     void refusedCommandShowsFail();
     void r9CommandIsItsFrameAndFourZeroBytes();
+    void badInputRecordsNothingBogus();
 
 private:
     // Starts the simulator on COM3 and a window, connects, and waits for the settings report.
@@ -433,6 +435,61 @@ void TestWindowSim::r9CommandIsItsFrameAndFourZeroBytes()
     QVERIFY(std::none_of(frames.begin(), frames.end(),
                          [](const QByteArray &frame) { return frame.startsWith('\0'); }));
     QCOMPARE(m_window->m_alarmLimitF, 100.4f);
+}
+
+// Garbage, cut-off frames and bad checksums at line rate between good readings; absurd values;
+// a report too short for the model chosen. Only the good readings are stored, exactly as sent,
+// and no settings command goes out from a report that cannot carry it.
+void TestWindowSim::badInputRecordsNothingBogus()
+{
+    connectWindow({"--mode", "body", "--env", "24.5"});
+    QTRY_COMPARE_WITH_TIMEOUT(pane(5), QStringLiteral("24.5C"), kWait);
+
+    QRandomGenerator random(20261210);
+    QByteArray garbage(4096, '\0');
+    for (char &byte : garbage) // sync bytes and length bytes come up often, as in real noise
+        byte =
+            char(random.bounded(4) == 0 ? (random.bounded(2) ? 0x55 : 0xAA) : random.bounded(256));
+    const QByteArray good = QByteArray::fromHex("55AA07046D0178"); // 36.5
+    const QList<QByteArray> noise{
+        garbage,
+        QByteArray::fromHex("55AA07046D"),     // cut off
+        QByteArray::fromHex("55AA07046E01EA"), // 36.6 with a wrong checksum
+        QByteArray::fromHex("55AAFF046D01E8"), // a length no frame has
+        QByteArray::fromHex("55AA0504"),       // a measurement too short to hold a value
+    };
+    int sentGood = 0;
+    for (const QByteArray &bad : noise) {
+        QVERIFY(m_sim->send(QStringLiteral("raw ") + QString::fromLatin1(bad.toHex())));
+        QVERIFY(m_sim->send(QStringLiteral("raw ") + QString::fromLatin1(good.toHex())));
+        ++sentGood;
+    }
+    QVERIFY(m_sim->send("6553.5"));
+    QVERIFY(m_sim->send("0"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), sentGood + 2, kWait);
+    QTest::qWait(300);
+    QByteArray expected;
+    for (int i = 1; i <= sentGood; ++i)
+        expected += QByteArray::number(i) + ",14:03:27,36.5C,24.5C\r\n";
+    expected += QByteArray::number(sentGood + 1) + ",14:03:27,6553.5C,24.5C\r\n";
+    expected += QByteArray::number(sentGood + 2) + ",14:03:27,0.0C,24.5C\r\n";
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), expected);
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-warning.txt"),
+             QByteArray::number(sentGood + 1) + ",14:03:27,6553.5C,24.5C\r\n");
+    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("0.0C"));
+
+    // An R9's report while the R9 Pro is chosen: settings are refused, nothing is sent.
+    QVERIFY(m_sim->send("raw 55AA09010001770182"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->m_settingsReport, QStringLiteral("55AA09010001770182"),
+                              kWait);
+    const qsizetype before = m_sim->receivedFrames().size();
+    control<QAbstractButton>(1001)->click();
+    QVERIFY(m_prompts->messages.last().contains(QStringLiteral("do not match the model")));
+    QTest::qWait(300);
+    const QList<QByteArray> received = m_sim->receivedFrames().mid(before);
+    QVERIFY(std::none_of(received.begin(), received.end(), [](const QByteArray &frame) {
+        return frame.size() > 3 && frame[3] == 2;
+    }));
 }
 
 QTEST_MAIN(TestWindowSim)

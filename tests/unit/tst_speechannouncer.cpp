@@ -117,6 +117,8 @@ private slots:
     void onlyLatestRequestIsSpoken_data();
     void onlyLatestRequestIsSpoken();
     void requestDuringSentenceIsDiscarded();
+    void burstOfTenThousand_data();
+    void burstOfTenThousand();
     void stopLeavesStuckEngineBehind();
     void sentenceKeepsRateAndVolumeOfItsStart();
     void languageWithoutVoiceIsDropped();
@@ -176,6 +178,39 @@ void TestSpeechAnnouncer::requestDuringSentenceIsDiscarded()
     QCOMPARE(stage->read([&] { return stage->spoken; }),
              (QStringList{QStringLiteral("connect successfully|language=409|1|80"),
                           QStringLiteral("Normal Temperature|language=409|1|80")}));
+}
+
+void TestSpeechAnnouncer::burstOfTenThousand_data()
+{
+    QTest::addColumn<bool>("duringSentence");
+    QTest::addColumn<QStringList>("spoken");
+    QTest::newRow("while idle") << false << QStringList{"reading 9999|language=409|1|80"};
+    QTest::newRow("while a sentence is spoken")
+        << true << QStringList{"connect successfully|language=409|1|80"};
+}
+
+// A flood of requests (a thermometer stuck sending) is one slot, never a queue: nothing
+// piles up, and what is said is the latest or, during a sentence, nothing more.
+void TestSpeechAnnouncer::burstOfTenThousand()
+{
+    QFETCH(bool, duringSentence);
+    auto stage = std::make_shared<Stage>();
+    SpeechAnnouncer announcer(fakeFactory(stage));
+    if (duringSentence) {
+        stage->sentencesHeld = true;
+        announcer.start();
+        announcer.RequestSpeech(QStringLiteral("connect successfully"), kEnglish);
+        QTRY_COMPARE(stage->read([&] { return stage->speaking; }),
+                     QStringLiteral("connect successfully"));
+    }
+    for (int i = 0; i < 10000; ++i)
+        announcer.RequestSpeech(QStringLiteral("reading %1").arg(i), kEnglish);
+    if (duringSentence)
+        stage->change([&] { stage->sentencesHeld = false; });
+    else
+        announcer.start();
+    QTRY_VERIFY(!announcer.requestPending());
+    QTEST(stage->read([&] { return stage->spoken; }), "spoken");
 }
 
 void TestSpeechAnnouncer::stopLeavesStuckEngineBehind()
