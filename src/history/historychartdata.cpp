@@ -30,6 +30,29 @@ QList<QPointF> Thin(const QList<QPointF> &points, qsizetype maxPoints)
     return thinned;
 }
 
+void ChooseTimeAxis(HistoryChartData &data)
+{
+    constexpr int kMinuteMs = 60 * 1000;
+    constexpr int kDayMs = 24 * 60 * kMinuteMs;
+    constexpr int kMaxSteps = 8;
+    for (int minutes : {5, 10, 15, 30, 60, 120, 180, 240, 360}) {
+        const int step = minutes * kMinuteMs;
+        // A reading on a step lies inside the axis, not on its edge.
+        int from = data.earliestMs / step * step;
+        if (from == data.earliestMs && from >= step)
+            from -= step;
+        int to = (data.latestMs + step - 1) / step * step;
+        if (to == data.latestMs && to + step <= kDayMs)
+            to += step;
+        if ((to - from) / step <= kMaxSteps || minutes == 360) {
+            data.axisFromMs = from;
+            data.axisToMs = to;
+            data.axisTicks = (to - from) / step + 1;
+            return;
+        }
+    }
+}
+
 } // namespace
 
 HistoryChartData BuildChartData(const QList<HistoryReading> &readings, int tempUnit, int maxPoints)
@@ -53,6 +76,7 @@ HistoryChartData BuildChartData(const QList<HistoryReading> &readings, int tempU
         if (reading.abnormal)
             abnormal.append(point);
     }
+    ChooseTimeAxis(data);
     data.readings = Thin(all, std::max(maxPoints, 4));
     data.abnormal = Thin(abnormal, std::max(maxPoints, 4));
     return data;

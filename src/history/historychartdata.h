@@ -17,6 +17,11 @@ struct HistoryChartData {
     float highest = 0.0f;
     int earliestMs = 0;
     int latestMs = 0;
+    // The time axis: from and to a whole step of 5 minutes to 6 hours that divides the day,
+    // with a tick at each step (at most 8 steps), so the labels read as round times.
+    int axisFromMs = 0;
+    int axisToMs = 0;
+    int axisTicks = 2;
 
     bool isEmpty() const { return readings.isEmpty(); }
 };
