@@ -258,6 +258,10 @@ void TestDayHistory::chartPoints()
     QCOMPARE(data.abnormal, (QList<QPointF>{{at(9, 16, 40), 100.2f}, {at(10, 5, 30), 100.8f}}));
     QCOMPARE(data.lowest, 97.3f);
     QCOMPARE(data.highest, 100.8f);
+    // 09:15:02 to 10:05:30 on round ten minutes.
+    QCOMPARE(data.axisFromMs, QTime(9, 10).msecsSinceStartOfDay());
+    QCOMPARE(data.axisToMs, QTime(10, 10).msecsSinceStartOfDay());
+    QCOMPARE(data.axisTicks, 7);
 }
 
 void TestDayHistory::chartThinsALongDayKeepingPeaks()
