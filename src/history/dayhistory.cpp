@@ -91,18 +91,19 @@ bool DayHistory::readFrom(qint64 from)
 // Every non-empty line, CR LF or LF ended, and a last line without an end.
 void DayHistory::takeLines(const QByteArray &bytes)
 {
+    const QString text = QString::fromUtf8(bytes);
     qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
         if (end < 0)
-            end = bytes.size();
-        QByteArrayView line(bytes.constData() + start, end - start);
-        if (end < bytes.size() && line.endsWith('\r'))
+            end = text.size();
+        QStringView line = QStringView(text).sliced(start, end - start);
+        if (end < text.size() && line.endsWith(u'\r'))
             line.chop(1);
         start = end + 1;
         if (line.isEmpty())
             continue;
-        QStringList fields = SplitFields(QString::fromUtf8(line));
+        QStringList fields = SplitFields(line);
         const std::optional<HistoryReading> reading = ParseHistoryReading(fields);
         if (!reading) {
             ++m_unreadable;
@@ -122,10 +123,14 @@ bool DayHistory::warningFileChanged() const
 void DayHistory::readWarningFile()
 {
     m_unmatchedWarnings.clear();
+    m_warningTimes.clear();
     const QFileInfo info(m_warningFile);
     m_warningSize = info.isFile() ? info.size() : -1;
-    for (const QString &line : ReadTextLines(m_warningFile))
-        ++m_unmatchedWarnings[WarningMatchKey(SplitFields(line))];
+    for (const QString &line : ReadTextLines(m_warningFile)) {
+        const QStringList fields = SplitFields(line);
+        ++m_unmatchedWarnings[WarningMatchKey(fields)];
+        m_warningTimes.insert(fields.value(1));
+    }
 }
 
 // Rows before `fromRow` keep their marks; from 0, every row is marked anew in file order,
@@ -133,6 +138,11 @@ void DayHistory::readWarningFile()
 void DayHistory::markAbnormal(qsizetype fromRow)
 {
     for (qsizetype row = fromRow; row < m_rows.size(); ++row) {
+        // Most rows have no warning line at their time; those need no key.
+        if (!m_warningTimes.contains(m_rows[row].at(1))) {
+            m_readings[row].abnormal = false;
+            continue;
+        }
         auto found = m_unmatchedWarnings.find(WarningMatchKey(m_rows[row]));
         const bool abnormal = found != m_unmatchedWarnings.end() && found.value() > 0;
         m_readings[row].abnormal = abnormal;

@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class DayHistory {
@@ -65,4 +66,5 @@ private:
     // The warning file as last read, and its lines that no row has matched yet.
     qint64 m_warningSize = -1;
     QHash<QString, int> m_unmatchedWarnings;
+    QSet<QString> m_warningTimes;
 };
