@@ -65,14 +65,16 @@ DayHistory::Change DayHistory::refresh()
 
 bool DayHistory::readFrom(qint64 from)
 {
+    // A file that is there but cannot be read is there all the same, with no lines: telling
+    // it apart from a vanished one keeps the window from looking for it again and again.
     QFile file(m_dayFile);
-    if (!file.exists())
+    m_exists = QFileInfo(m_dayFile).isFile();
+    if (!m_exists)
         return from == 0;
     if (!file.open(QIODevice::ReadOnly)) {
         qCWarning(lcRecords) << "history cannot read" << m_dayFile << file.errorString();
         return from == 0;
     }
-    m_exists = true;
     m_modified = file.fileTime(QFileDevice::FileModificationTime);
     const qint64 checkFrom = std::max<qint64>(0, from - m_lastBytes.size());
     if (!file.seek(checkFrom) || file.read(from - checkFrom) != m_lastBytes)
