@@ -45,7 +45,8 @@ HistoryWindow::HistoryWindow(std::shared_ptr<Prompts> prompts, const HistorySett
             qOverload<>(&QTimer::start));
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_refreshSoon,
             qOverload<>(&QTimer::start));
-    connect(&m_refreshSoon, &QTimer::timeout, this, &HistoryWindow::refreshShownDay);
+    // A file event may also be a day file made or removed beside the shown one.
+    connect(&m_refreshSoon, &QTimer::timeout, this, &HistoryWindow::rescan);
     connect(m_exportDay, &QPushButton::clicked, this, &HistoryWindow::exportDay);
     connect(m_exportRange, &QPushButton::clicked, this, &HistoryWindow::exportRange);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
@@ -174,10 +175,16 @@ void HistoryWindow::recordsChanged(const QString &dayFile)
 
 void HistoryWindow::rescan()
 {
+    QList<HistoryDay> days = FindHistoryDays();
+    if (m_scanned && days == m_days) {
+        refreshShownDay();
+        return;
+    }
+    m_scanned = true;
     // The range starts out as every day; a "to" at the newest day moves on with new days.
     const bool firstDays = m_days.isEmpty();
     const bool toWasNewest = firstDays || m_to->date() == m_to->maximumDate();
-    m_days = FindHistoryDays();
+    m_days = std::move(days);
     if (!m_days.isEmpty()) {
         m_from->setDateRange(m_days.last().date, m_days.first().date);
         m_to->setDateRange(m_days.last().date, m_days.first().date);

@@ -46,7 +46,8 @@ public:
 private:
     void buildLayout();
     void applyLanguage();
-    // Finds the days on disk again; the day shown stays chosen while it is there.
+    // Finds the days on disk again; the day shown stays chosen while it is there and is brought
+    // up to date.
     void rescan();
     void fillDayList();
     void chooseDay(int row);
@@ -61,6 +62,7 @@ private:
     std::shared_ptr<Prompts> m_prompts;
     HistorySettings m_settings;
     QList<HistoryDay> m_days;
+    bool m_scanned = false;
     std::optional<HistoryDay> m_shown;
     DayHistory m_day;
     RecordListModel *m_model = nullptr;

@@ -374,7 +374,8 @@ void TestHistoryWindow::languageAndUnitFollowTheMainWindow()
     Picture(window, chinese ? QStringLiteral("history-chinese") : QStringLiteral("history-en"));
 }
 
-// Changed by something else than this program: reloaded, or the next day shown when gone.
+// Changed by something else than this program: reloaded, listed, or the newest day shown when
+// the shown one is gone.
 void TestHistoryWindow::shownDayVanishesOrIsRewritten()
 {
     openHistory();
@@ -385,9 +386,15 @@ void TestHistoryWindow::shownDayVanishesOrIsRewritten()
           "1,10:00:00,36.6C,23.5C\r\n2,10:01:00,36.9C,23.5C\r\n3,10:0");
     QTRY_COMPARE(tableRows(), 2);
     QTRY_VERIFY(summary().endsWith(QStringLiteral("Unreadable: 1")));
+    // A day file laid beside it (copied from another desk) is listed.
+    Write(QStringLiteral("TempData/2026/12/20261201-05.txt"), "1,10:00:00,36.6C,23.5C\r\n");
+    QTRY_COMPARE(dayLabels().size(), 4);
+    QCOMPARE(dayLabels().at(2), QStringLiteral("2026-12-01  COM5"));
+    QCOMPARE(m_window->m_history->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
 
     QVERIFY(QFile::remove(QStringLiteral("TempData/2026/12/20261208-02.txt")));
-    QTRY_COMPARE(dayLabels(), (QStringList{"2026-12-08  COM1", "2026-11-30  COM1"}));
+    QTRY_COMPARE(dayLabels(),
+                 (QStringList{"2026-12-08  COM1", "2026-12-01  COM5", "2026-11-30  COM1"}));
     QCOMPARE(m_window->m_history->shownDay()->label(), QStringLiteral("2026-12-08  COM1"));
     QCOMPARE(tableRows(), 81);
 }
