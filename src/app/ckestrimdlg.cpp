@@ -93,9 +93,15 @@ void CKestrimDlg::CreateFromTemplate()
         action->setObjectName(QString::number(item.command));
         (item.command == 32780 ? m_actionSelectDelete : m_actionDeleteAll) = action;
     }
-    // Beyond the two record commands: the interface language and the last announcement again,
-    // also on the keyboard (Ctrl+L switches the language, F5 repeats).
+    // Beyond the two record commands: the history of earlier days, the interface language and
+    // the last announcement again, also on the keyboard (Ctrl+H history, Ctrl+L switches the
+    // language, F5 repeats).
     m_recordMenu->addSeparator();
+    m_actionHistory = m_recordMenu->addAction(QStringLiteral("History…"));
+    m_actionHistory->setObjectName(QStringLiteral("history"));
+    m_actionHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    m_actionHistory->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_actionHistory);
     QMenu *language = m_recordMenu->addMenu(QStringLiteral("Language"));
     m_actionEnglish = language->addAction(QStringLiteral("English"));
     m_actionChinese = language->addAction(QStringLiteral("中文"));
@@ -190,6 +196,7 @@ void CKestrimDlg::WireDispatchTable()
     connect(m_actionChinese, &QAction::triggered, this, &CKestrimDlg::OnBnClickedChinese);
     connect(m_actionToggleLanguage, &QAction::triggered, this, &CKestrimDlg::ToggleLanguage);
     connect(m_actionRepeat, &QAction::triggered, this, &CKestrimDlg::RepeatAnnouncement);
+    connect(m_actionHistory, &QAction::triggered, this, &CKestrimDlg::OnHistory);
     connect(m_serial, &CMscomm::received, this, &CKestrimDlg::OnComm);
     connect(m_serial, &CMscomm::connectionLost, this, &CKestrimDlg::OnConnectionLost);
 }

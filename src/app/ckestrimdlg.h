@@ -12,6 +12,7 @@
 #include "app/prompts.h"
 #include "device/cmscomm.h"
 #include "device/settingscommand.h"
+#include "history/historysettings.h"
 #include "reception/framecodec.h"
 #include "reception/measurement.h"
 #include "records/dayrecords.h"
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QFont>
 #include <QIcon>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
@@ -33,6 +35,7 @@
 class CMyProgress;
 class QAbstractButton;
 class CRaisedButton;
+class HistoryWindow;
 class PaneStatusBar;
 class Reconnector;
 class RecordListModel;
@@ -61,6 +64,7 @@ class CKestrimDlg : public QDialog {
     friend class TestWindowSim;
     friend class TestExportDelete;
     friend class TestDiskFaults;
+    friend class TestHistoryWindow;
 
 public:
     explicit CKestrimDlg(KestrimSeams seams = {}, QWidget *parent = nullptr);
@@ -89,6 +93,11 @@ public:
     // The status bar's panes, in order.
     static constexpr int kPaneCount = 7;
     static const std::array<int, kPaneCount> kPaneWidths;
+
+signals:
+    // Records of `dayFile` were stored or deleted: a reading (with its warning line), Select
+    // Delete or Delete All.
+    void recordsChanged(const QString &dayFile);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -188,6 +197,11 @@ private:
     void OnNMRClickRecordList(const QPoint &pos);
     void OnSelectDelete();
     void OnDeleteAll();
+    // History
+    void OnHistory();
+    HistorySettings CurrentHistorySettings() const;
+    // The language, unit or alarm limit changed: an open history window follows.
+    void UpdateHistorySettings();
 
     KestrimSeams m_seams;
     bool m_initialised = false;
@@ -276,4 +290,7 @@ private:
     QAction *m_actionChinese = nullptr;
     QAction *m_actionToggleLanguage = nullptr;
     QAction *m_actionRepeat = nullptr;
+    QAction *m_actionHistory = nullptr;
+    // Open only while the operator has it open; it deletes itself when closed.
+    QPointer<HistoryWindow> m_history;
 };

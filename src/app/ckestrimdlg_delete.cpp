@@ -44,6 +44,7 @@ void CKestrimDlg::OnSelectDelete()
     }
     m_recordModel->setRows(kept);
     ShowIndexFailure(write);
+    emit recordsChanged(dayFile);
 }
 
 // No confirmation is asked.
@@ -56,4 +57,6 @@ void CKestrimDlg::OnDeleteAll()
     }
     m_recordModel->setRows({});
     ShowIndexFailure(write);
+    if (!write.path.isEmpty())
+        emit recordsChanged(write.path);
 }

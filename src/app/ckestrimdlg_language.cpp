@@ -66,6 +66,7 @@ void CKestrimDlg::SwitchLanguage(int language)
     m_buttonConnect->setText(notConnected ? Texts::kConnect.in(language)
                                           : Texts::kDisconnect.in(language));
 
+    UpdateHistorySettings();
     StorePreferences();
     // The R9 has no device language; its interface language changes all the same.
     if (m_connected && m_machineType != 0)

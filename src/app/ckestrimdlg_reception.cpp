@@ -81,6 +81,7 @@ void CKestrimDlg::OnSettingsReport(const QByteArray &payload, const QByteArray &
     m_comboAlarm->addItems(choices.entries);
     m_comboAlarm->setCurrentIndex(choices.selected);
     m_staticUnit->setText(m_tempUnit != 0 ? QStringLiteral("F") : QStringLiteral("C"));
+    UpdateHistorySettings();
     m_querySchedule.requestNow();
 
     if (m_machineType == 1) {
@@ -164,6 +165,8 @@ void CKestrimDlg::OnMeasurement(const QByteArray &payload)
         if (line)
             WriteWarningRecord(*line, instant.date());
     }
+    if (line)
+        emit recordsChanged(m_records.dayFilePath());
     m_staticReading->setText(m.testValue);
     ApplyControlColours();
     if (!m_lastAbnormal)

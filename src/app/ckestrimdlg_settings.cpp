@@ -41,6 +41,7 @@ void CKestrimDlg::SendSettingsCommand(SettingField field, int value)
 {
     QByteArray out;
     BuildSettingsCommand(out, field, value);
+    UpdateHistorySettings();
     if (!out.isEmpty())
         SendFrame(out);
 }

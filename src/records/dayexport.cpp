@@ -8,15 +8,6 @@
 
 namespace {
 
-ExportResult Write(const QString &target, const QByteArray &bytes)
-{
-    QSaveFile file(target);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return {ExportResult::Outcome::Written, {}, {}};
-    qCWarning(lcRecords) << "cannot export to" << target << file.errorString();
-    return {ExportResult::Outcome::NotWritten, target, file.errorString()};
-}
-
 ExportResult CopyDayFile(const QString &dayFile, const QString &target)
 {
     if (dayFile.isEmpty() || !QFileInfo(dayFile).isFile())
@@ -27,11 +18,13 @@ ExportResult CopyDayFile(const QString &dayFile, const QString &target)
     const QByteArray bytes = source.readAll();
     if (source.error() != QFileDevice::NoError)
         return {ExportResult::Outcome::NotRead, dayFile, source.errorString()};
-    return Write(target, bytes);
+    return WriteExportFile(target, bytes);
 }
 
+} // namespace
+
 // Each line, the header included, ends with a single CR, as the program has always written.
-QByteArray CsvBytes(const QString &csvHeader, const QStringList &lines)
+QByteArray CsvExportBytes(const QString &csvHeader, const QStringList &lines)
 {
     QString text = csvHeader + u'\r';
     for (const QString &line : lines)
@@ -39,7 +32,14 @@ QByteArray CsvBytes(const QString &csvHeader, const QStringList &lines)
     return text.toUtf8();
 }
 
-} // namespace
+ExportResult WriteExportFile(const QString &target, const QByteArray &bytes)
+{
+    QSaveFile file(target);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return {ExportResult::Outcome::Written, {}, {}};
+    qCWarning(lcRecords) << "cannot export to" << target << file.errorString();
+    return {ExportResult::Outcome::NotWritten, target, file.errorString()};
+}
 
 ExportFormat ExportFormatOf(const QString &target)
 {
@@ -58,7 +58,7 @@ ExportResult ExportDay(const QString &dayFile, const QStringList &lines, const Q
     case ExportFormat::Text:
         return CopyDayFile(dayFile, target);
     case ExportFormat::Csv:
-        return Write(target, CsvBytes(csvHeader, lines));
+        return WriteExportFile(target, CsvExportBytes(csvHeader, lines));
     case ExportFormat::Unsupported:
         break;
     }

@@ -5,6 +5,7 @@
 // existing target the operator agreed to replace is replaced.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,13 @@ struct ExportResult {
     QString path;  // the file that could not be read or written
     QString error; // the system's reason
 };
+
+// The CSV form of `lines` under `csvHeader`: each line, the header included, ended by a single CR,
+// in UTF-8 without a byte-order mark.
+QByteArray CsvExportBytes(const QString &csvHeader, const QStringList &lines);
+
+// Writes `bytes` to `target`, replacing it in one step.
+ExportResult WriteExportFile(const QString &target, const QByteArray &bytes);
 
 // `dayFile`: the day file, empty when there is none. `lines`: its non-empty lines as they were
 // when the operator asked for the export (the CSV is made from them).

@@ -14,7 +14,7 @@ QT_QPA_PLATFORM=offscreen "$demo" --sim "$sim" --port 4 --shots shots >demo.log 
     echo "the demonstration failed" >&2
     exit 1
 }
-for picture in reading-normal reading-abnormal chinese delete-data; do
+for picture in reading-normal reading-abnormal chinese delete-data history history-chinese; do
     [[ -s "shots/$picture.png" ]] || { echo "no picture $picture.png" >&2; exit 1; }
 done
 day=$(find TempData -name '*-04.txt')

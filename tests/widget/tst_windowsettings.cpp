@@ -542,8 +542,8 @@ void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
     QStringList captions;
     for (QAction *action : m_window->m_recordMenu->actions())
         captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(captions,
-             (QStringList{"Select Delete", "Delete All", "-", "Language", "Repeat Announcement"}));
+    QCOMPARE(captions, (QStringList{"Select Delete", "Delete All", "-", "History…", "Language",
+                                    "Repeat Announcement"}));
 
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QTableView>
 #include <QThread>
@@ -96,6 +97,7 @@ bool DemoScript::step(const QString &what, const std::function<bool()> &done, in
 void DemoScript::screenshot(QWidget *widget, const QString &name)
 {
     const QString path = QDir(m_options.screenshots).filePath(name + QStringLiteral(".png"));
+    QApplication::processEvents(); // charts lay themselves out when events are handled
     if (widget->grab().save(path))
         m_out << "  picture: " << QDir::current().relativeFilePath(path) << Qt::endl;
     else
@@ -195,6 +197,35 @@ bool DemoScript::showDeleteData()
     return shown;
 }
 
+// History…, from the record list's menu: the days on disk with today's chosen, its rows,
+// summary and chart, pictured in English, then in Chinese (on the day before when the folder
+// has one), then closed.
+bool DemoScript::showHistory()
+{
+    m_window->findChild<QAction *>(QStringLiteral("history"))->trigger();
+    QWidget *history = nullptr;
+    const auto tableRows = [&] {
+        const auto *table = history->findChild<QTableView *>(QStringLiteral("historyTable"));
+        return table ? table->model()->rowCount() : 0;
+    };
+    if (!step(QStringLiteral("History: every recorded day, today's rows, summary and chart"), [&] {
+            history = m_window->findChild<QWidget *>(QStringLiteral("history"));
+            return history && history->isVisible() &&
+                   tableRows() == control<QTableView>(1012)->model()->rowCount();
+        }))
+        return false;
+    screenshot(history, QStringLiteral("history"));
+    // In Chinese, on the day before today when there is one: a whole day's curve.
+    control<QAbstractButton>(1022)->click();
+    auto *days = history->findChild<QListWidget *>(QStringLiteral("historyDays"));
+    if (days && days->count() > 1)
+        days->setCurrentRow(1);
+    screenshot(history, QStringLiteral("history-chinese"));
+    control<QAbstractButton>(1023)->click();
+    history->close();
+    return true;
+}
+
 void DemoScript::printFiles()
 {
     const DayRecords files;
@@ -225,7 +256,8 @@ bool DemoScript::run()
         (control<QAbstractButton>(1022)->click(), true) &&
         take(QStringLiteral("97.7"), QStringLiteral("97.7F")) &&
         (screenshot(m_window.get(), QStringLiteral("chinese")), true) &&
-        (control<QAbstractButton>(1023)->click(), true) && exportDay() && showDeleteData();
+        (control<QAbstractButton>(1023)->click(), true) && exportDay() && showDeleteData() &&
+        showHistory();
     if (m_window)
         m_window->close();
     printFiles();

@@ -1,6 +1,7 @@
 // The scripted demonstration: the real window and the simulated thermometer doing a screening
 // desk's main job while nobody watches — connect, readings (one abnormal), the environment
-// temperature, a settings change, the Chinese interface, an export and the Delete Data window —
+// temperature, a settings change, the Chinese interface, an export, the Delete Data window and
+// the history of the recorded days —
 // with a picture of each step and the day's files printed at the end.
 #pragma once
 
@@ -36,6 +37,7 @@ private:
     bool changeToFahrenheit();
     bool exportDay();
     bool showDeleteData();
+    bool showHistory();
     void printFiles();
     void screenshot(QWidget *widget, const QString &name);
     bool step(const QString &what, const std::function<bool()> &done, int timeoutMs = 10000);

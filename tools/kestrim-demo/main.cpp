@@ -15,7 +15,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Runs Kestrim against kestrim-sim in the working folder: connect, "
-                       "readings, a settings change, Chinese, an export, Delete Data; saves a "
+                       "readings, a settings change, Chinese, an export, Delete Data, History; "
+                       "saves a "
                        "picture of each step and prints the day's files."));
     parser.addHelpOption();
     parser.addOptions({

@@ -1,0 +1,31 @@
+// The history of every recorded day, in a window of its own beside this one.
+#include "ckestrimdlg.h"
+
+#include "history/historywindow.h"
+
+// One history window at a time: asking again brings the open one to the front.
+void CKestrimDlg::OnHistory()
+{
+    if (!m_history) {
+        m_history = new HistoryWindow(m_seams.prompts, CurrentHistorySettings(), this);
+        connect(this, &CKestrimDlg::recordsChanged, m_history, &HistoryWindow::recordsChanged);
+    }
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
+}
+
+HistorySettings CKestrimDlg::CurrentHistorySettings() const
+{
+    HistorySettings settings;
+    settings.language = m_language;
+    settings.tempUnit = m_tempUnit;
+    settings.alarmLimit = m_tempUnit == 1 ? m_alarmLimitF : m_alarmLimitC;
+    return settings;
+}
+
+void CKestrimDlg::UpdateHistorySettings()
+{
+    if (m_history)
+        m_history->setSettings(CurrentHistorySettings());
+}

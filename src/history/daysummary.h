@@ -1,0 +1,25 @@
+// The figures of one day for the history's summary line. Temperatures are taken in one unit,
+// the window's, whatever unit each was stored in; count-mode readings are readings but no
+// temperatures, so they are counted apart and left out of the highest, lowest and mean.
+#pragma once
+
+#include "history/historyreading.h"
+
+#include <QList>
+#include <QTime>
+
+struct DaySummary {
+    int readings = 0;     // the day file's readable lines
+    int abnormal = 0;     // of them, found in the day's warning file
+    int counts = 0;       // of them, count-mode values
+    int temperatures = 0; // of them, temperatures; the three figures below need one
+    float highest = 0.0f;
+    float lowest = 0.0f;
+    float mean = 0.0f;
+    QTime first; // the earliest and latest time of day of any reading
+    QTime last;
+    int unreadable = 0; // lines that are no record line
+};
+
+// `tempUnit`: 0 Celsius, 1 Fahrenheit.
+DaySummary SummariseDay(const QList<HistoryReading> &readings, int unreadable, int tempUnit);

@@ -1,0 +1,24 @@
+// The day files on disk, as the history lists them: one entry per day record file under the
+// data folder (TempData/<year>/<MM>/<yyyyMMdd>-<PP>.txt), so a day recorded on several ports
+// has an entry for each port. Anything else in those folders is not a day file and is passed
+// over: warning files, notes, copies, names that are not a date, a file in another day's folder.
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+struct HistoryDay {
+    QDate date;
+    int port = 0;        // the COM number in the file's name
+    QString path;        // the day file, named as the main window names it
+    QString warningPath; // the day's warning file, shared by every port of the day
+
+    // "2026-12-09  COM3"
+    QString label() const;
+    bool operator==(const HistoryDay &other) const = default;
+};
+
+// Every day file under the data folder of the working folder, newest day first and, within a
+// day, by port.
+QList<HistoryDay> FindHistoryDays();

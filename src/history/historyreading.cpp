@@ -1,0 +1,85 @@
+#include "history/historyreading.h"
+
+#include "reception/temperature.h"
+
+#include <algorithm>
+
+namespace {
+
+bool AllDigits(QStringView text)
+{
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+}
+
+// "36.5C", "-3.6C", "97.7F", "25C": a number of degrees and the unit letter.
+std::optional<HistoryReading::Unit> TemperatureUnit(QStringView text, float *degrees)
+{
+    if (text.size() < 2)
+        return std::nullopt;
+    const QChar letter = text.back();
+    if (letter != u'C' && letter != u'F')
+        return std::nullopt;
+    QStringView number = text.chopped(1);
+    const QStringView unsignedPart = number.startsWith(u'-') ? number.sliced(1) : number;
+    const qsizetype point = unsignedPart.indexOf(u'.');
+    const bool wellFormed = point < 0 ? AllDigits(unsignedPart)
+                                      : AllDigits(unsignedPart.first(point)) &&
+                                            AllDigits(unsignedPart.sliced(point + 1));
+    if (!wellFormed)
+        return std::nullopt;
+    bool ok = false;
+    *degrees = number.toFloat(&ok);
+    if (!ok)
+        return std::nullopt;
+    return letter == u'C' ? HistoryReading::Unit::Celsius : HistoryReading::Unit::Fahrenheit;
+}
+
+QTime ParseTime(QStringView text)
+{
+    if (text.size() != 8 || text[2] != u':' || text[5] != u':')
+        return {};
+    const QStringView hours = text.first(2), minutes = text.sliced(3, 2),
+                      seconds = text.sliced(6, 2);
+    if (!AllDigits(hours) || !AllDigits(minutes) || !AllDigits(seconds))
+        return {};
+    return QTime(hours.toInt(), minutes.toInt(), seconds.toInt());
+}
+
+} // namespace
+
+float HistoryReading::degreesIn(int tempUnit) const
+{
+    if (unit == Unit::Celsius && tempUnit == 1)
+        return ToFahrenheit(value);
+    if (unit == Unit::Fahrenheit && tempUnit == 0)
+        return ToCelsius(value);
+    return value;
+}
+
+std::optional<HistoryReading> ParseHistoryReading(const QStringList &fields)
+{
+    if (fields.size() != 4 || !AllDigits(fields[0]))
+        return std::nullopt;
+    HistoryReading reading;
+    reading.time = ParseTime(fields[1]);
+    if (!reading.time.isValid())
+        return std::nullopt;
+    float environment = 0.0f;
+    if (!TemperatureUnit(fields[3], &environment))
+        return std::nullopt;
+    if (const auto unit = TemperatureUnit(fields[2], &reading.value)) {
+        reading.unit = *unit;
+    } else if (AllDigits(fields[2])) {
+        reading.unit = HistoryReading::Unit::Count;
+        reading.value = fields[2].toFloat();
+    } else {
+        return std::nullopt;
+    }
+    return reading;
+}
+
+QString WarningMatchKey(const QStringList &fields)
+{
+    return fields.mid(1).join(u',');
+}

@@ -1,0 +1,32 @@
+// One record line of a day file read back as a reading: its time, its value and the value's
+// unit. A body or surface reading is a temperature ("36.5C", "97.7F"); a count-mode reading is
+// a plain number and is no temperature. A line that is not a whole record (cut short, hand
+// edited, extra fields) is no reading at all.
+#pragma once
+
+#include <QStringList>
+#include <QTime>
+
+#include <optional>
+
+struct HistoryReading {
+    enum class Unit : quint8 { Celsius, Fahrenheit, Count };
+
+    QTime time;
+    float value = 0.0f; // degrees in `unit`, or the count
+    Unit unit = Unit::Celsius;
+    bool abnormal = false; // the day's warning file holds it
+
+    bool isTemperature() const { return unit != Unit::Count; }
+    // The temperature in the window's unit (0 Celsius, 1 Fahrenheit), converted with the
+    // program's own rounding when it was stored in the other one.
+    float degreesIn(int tempUnit) const;
+};
+
+// The reading of a record line's fields: quantity, HH:MM:SS, value, environment temperature.
+std::optional<HistoryReading> ParseHistoryReading(const QStringList &fields);
+
+// What a reading and the same reading in the warning file have in common: its time, value and
+// environment temperature. The quantity is left out: Select Delete renumbers the day file and
+// never the warning file.
+QString WarningMatchKey(const QStringList &fields);

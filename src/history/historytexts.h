@@ -1,0 +1,40 @@
+// The history window's texts in both interface languages (0 Chinese, otherwise English), and
+// its summary line.
+#pragma once
+
+#include "device/interfacetexts.h"
+#include "history/daysummary.h"
+
+namespace HistoryTexts {
+inline constexpr Bilingual kTitle{u"历史记录", u"History"};
+inline constexpr Bilingual kDays{u"记录日期", u"Days"};
+inline constexpr Bilingual kExportDay{u"导出当天…", u"Export Day…"};
+inline constexpr Bilingual kFrom{u"从", u"From"};
+inline constexpr Bilingual kTo{u"到", u"to"};
+inline constexpr Bilingual kExportRange{u"导出日期范围…", u"Export Range…"};
+inline constexpr Bilingual kClose{u"关闭", u"Close"};
+inline constexpr Bilingual kNothingRecorded{u"还没有任何测量记录。",
+                                            u"Nothing has been recorded yet."};
+inline constexpr Bilingual kDayGone{u"这一天的记录文件已不存在。",
+                                    u"This day's file is no longer there."};
+inline constexpr Bilingual kRangeEmpty{
+    u"所选日期之间没有测量记录，未导出任何内容。",
+    u"No day between the dates chosen has records; nothing was exported."};
+// The first line of a range export: a date column before the day export's columns.
+inline constexpr Bilingual kRangeCsvHeader{u"日期,数量,测试时间,测量数值,环境温度",
+                                           u"Date,Quantity,Test Time,Test Value,Envrionment Temp."};
+// The chart.
+inline constexpr Bilingual kReadingsSeries{u"读数", u"Readings"};
+inline constexpr Bilingual kAbnormalSeries{u"异常", u"Abnormal"};
+inline constexpr Bilingual kAlarmLimit{u"报警上限", u"Alarm limit"};
+inline constexpr Bilingual kTimeAxis{u"时间", u"Time of day"};
+inline constexpr Bilingual kNoTemperatures{u"这一天没有温度读数", u"No temperatures on this day"};
+} // namespace HistoryTexts
+
+// "36.5°C" or "97.7°F".
+QString DegreesText(float degrees, int tempUnit);
+
+// "Readings: 5   Abnormal: 1   Highest: 37.9°C   Lowest: 36.5°C   Mean: 36.9°C   First: 09:00:01
+// Last: 09:15:00", then "Counts: K" when count-mode values were left out of the temperatures
+// and "Unreadable: K" when lines were skipped. A figure with nothing to take it from is "-".
+QString SummaryText(const DaySummary &summary, int tempUnit, int language);

@@ -1,0 +1,85 @@
+// The history window: every recorded day on the left, newest first; for the day chosen, its
+// rows, its summary line and its chart on the right; the day or a range of days exported.
+//
+// It is glue over the QtCore units of this folder. It follows the files: the main window says
+// when it stored or deleted records, and a watcher notices the shown day's files changing or
+// vanishing otherwise. It is not modal and exists only while open (it deletes itself when
+// closed), so a closed history costs nothing.
+#pragma once
+
+#include "history/dayhistory.h"
+#include "history/historyday.h"
+#include "history/historysettings.h"
+
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class HistoryChartView;
+class Prompts;
+class QDateEdit;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTableView;
+class RecordListModel;
+struct ExportResult;
+
+class HistoryWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    HistoryWindow(std::shared_ptr<Prompts> prompts, const HistorySettings &settings,
+                  QWidget *parent = nullptr);
+
+    // The language, unit or alarm limit changed in the main window.
+    void setSettings(const HistorySettings &settings);
+    // The main window stored records in `dayFile`, or deleted some of it.
+    void recordsChanged(const QString &dayFile);
+
+    // The day shown, if any.
+    const std::optional<HistoryDay> &shownDay() const { return m_shown; }
+
+private:
+    void buildLayout();
+    void applyLanguage();
+    // Finds the days on disk again; the day shown stays chosen while it is there and is brought
+    // up to date.
+    void rescan();
+    void fillDayList();
+    void chooseDay(int row);
+    // Takes what changed in the shown day's files.
+    void refreshShownDay();
+    void showFigures();
+    void watchShownDay();
+    void exportDay();
+    void exportRange();
+    void tellExportOutcome(const ExportResult &result, const QString &nothingText);
+
+    std::shared_ptr<Prompts> m_prompts;
+    HistorySettings m_settings;
+    QList<HistoryDay> m_days;
+    bool m_scanned = false;
+    std::optional<HistoryDay> m_shown;
+    DayHistory m_day;
+    RecordListModel *m_model = nullptr;
+    QFileSystemWatcher m_watcher;
+    // Several file events in a row make one refresh.
+    QTimer m_refreshSoon;
+
+    QLabel *m_daysCaption = nullptr;
+    QListWidget *m_dayList = nullptr;
+    QLabel *m_summary = nullptr;
+    QTableView *m_table = nullptr;
+    HistoryChartView *m_chart = nullptr;
+    QPushButton *m_exportDay = nullptr;
+    QLabel *m_fromCaption = nullptr;
+    QDateEdit *m_from = nullptr;
+    QLabel *m_toCaption = nullptr;
+    QDateEdit *m_to = nullptr;
+    QPushButton *m_exportRange = nullptr;
+    QPushButton *m_close = nullptr;
+};

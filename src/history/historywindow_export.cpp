@@ -1,0 +1,80 @@
+// The history window's exports: the day chosen, as Save As exports today, and a range of days
+// as one CSV file. The operator chooses the file; what went wrong is told in the window's
+// language.
+#include "history/historywindow.h"
+
+#include "app/prompts.h"
+#include "device/interfacetexts.h"
+#include "history/historytexts.h"
+#include "history/rangeexport.h"
+#include "records/dayexport.h"
+#include "records/recordline.h"
+#include "records/recordmessages.h"
+
+#include <QDateEdit>
+#include <QFileInfo>
+
+namespace {
+
+const QStringList kDayFilters{QStringLiteral("TempTable (*.txt)"),
+                              QStringLiteral("TempTable(*.csv)")};
+const QStringList kRangeFilters{QStringLiteral("TempTable(*.csv)")};
+
+QString Compact(QDate date)
+{
+    return date.toString(QStringLiteral("yyyyMMdd"));
+}
+
+} // namespace
+
+// As Save As does it, for the day chosen: a copy of the day file (.txt) or the CSV (.csv).
+void HistoryWindow::exportDay()
+{
+    if (!m_shown)
+        return;
+    const HistoryDay day = *m_shown;
+    const QStringList lines = ReadTextLines(day.path);
+    const QString initialName = QFileInfo(day.path).fileName();
+    const QString target = m_prompts->saveFileName(this, initialName, kDayFilters);
+    if (target.isEmpty())
+        return;
+    tellExportOutcome(ExportDay(QFileInfo(day.path).isFile() ? day.path : QString(), lines,
+                                Texts::kCsvHeader.in(m_settings.language), target),
+                      HistoryTexts::kDayGone.in(m_settings.language));
+}
+
+void HistoryWindow::exportRange()
+{
+    const QDate first = std::min(m_from->date(), m_to->date());
+    const QDate last = std::max(m_from->date(), m_to->date());
+    const QString initialName = Compact(first) + u'-' + Compact(last) + QStringLiteral(".csv");
+    const QString target = m_prompts->saveFileName(this, initialName, kRangeFilters);
+    if (target.isEmpty())
+        return;
+    tellExportOutcome(ExportDayRange(FindHistoryDays(), first, last,
+                                     HistoryTexts::kRangeCsvHeader.in(m_settings.language), target),
+                      HistoryTexts::kRangeEmpty.in(m_settings.language));
+}
+
+void HistoryWindow::tellExportOutcome(const ExportResult &result, const QString &nothingText)
+{
+    const int language = m_settings.language;
+    switch (result.outcome) {
+    case ExportResult::Outcome::Written:
+        return;
+    case ExportResult::Outcome::Unsupported:
+        m_prompts->message(this, RecordMessageText(RecordMessage::ExportUnsupported, language));
+        return;
+    case ExportResult::Outcome::NothingRecorded:
+        m_prompts->message(this, nothingText);
+        return;
+    case ExportResult::Outcome::NotRead:
+        m_prompts->message(this, RecordMessageText(RecordMessage::ExportNotRead, language,
+                                                   result.path, result.error));
+        return;
+    case ExportResult::Outcome::NotWritten:
+        m_prompts->message(this, RecordMessageText(RecordMessage::ExportNotWritten, language,
+                                                   result.path, result.error));
+        return;
+    }
+}

@@ -1,0 +1,33 @@
+#include "history/rangeexport.h"
+
+#include "records/recordline.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+ExportResult ExportDayRange(const QList<HistoryDay> &days, QDate first, QDate last,
+                            const QString &csvHeader, const QString &target)
+{
+    if (ExportFormatOf(target) != ExportFormat::Csv)
+        return {ExportResult::Outcome::Unsupported, {}, {}};
+    QList<HistoryDay> chosen;
+    std::copy_if(days.begin(), days.end(), std::back_inserter(chosen),
+                 [&](const HistoryDay &day) { return day.date >= first && day.date <= last; });
+    if (chosen.isEmpty())
+        return {ExportResult::Outcome::NothingRecorded, {}, {}};
+    std::sort(chosen.begin(), chosen.end(), [](const HistoryDay &a, const HistoryDay &b) {
+        return a.date != b.date ? a.date < b.date : a.port < b.port;
+    });
+
+    QStringList lines;
+    for (const HistoryDay &day : chosen) {
+        QFile file(day.path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {ExportResult::Outcome::NotRead, day.path, file.errorString()};
+        const QString date = day.date.toString(QStringLiteral("yyyy-MM-dd")) + u',';
+        for (const QString &line : ReadTextLines(day.path))
+            lines.append(date + line);
+    }
+    return WriteExportFile(target, CsvExportBytes(csvHeader, lines));
+}
