@@ -97,7 +97,13 @@ CommandRefusal CheckRequest(const SettingsCommandRequest &request)
     if (!IsByteText(request.report))
         return CommandRefusal::UnrecognizedHex;
     const bool pro = request.machineType != 0;
-    if (request.report.size() != 2 * (pro ? kProFrameLength : kR9FrameLength))
+    const int length = pro ? kProFrameLength : kR9FrameLength;
+    if (request.report.size() != 2 * length)
+        return CommandRefusal::ReportNotOfModel;
+    // The command's sync and length bytes are its own, its checksum is the text's: a text that
+    // does not start as the model's frame would be sent with a checksum over other bytes.
+    if (!request.report.startsWith(QLatin1String("55AA")) ||
+        HexPairValue(request.report.mid(4, 2)) != length)
         return CommandRefusal::ReportNotOfModel;
     if (!pro && request.field >= SettingVolume)
         return CommandRefusal::NotOnThisModel;
