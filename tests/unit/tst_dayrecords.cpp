@@ -68,6 +68,7 @@ private slots:
     void portsShareWarningAndIndex();
     void restartSameDay_data();
     void restartSameDay();
+    void indexReadPastNulBytes();
     void readingBeforeSettingsReport();
     void newDayRemovesOnlyIndexFiles_data();
     void newDayRemovesOnlyIndexFiles();
@@ -192,6 +193,22 @@ void TestDayRecords::restartSameDay()
 
     const RecordWrite next = records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3);
     QCOMPARE(next.record.quantity, QString::number(count + 1));
+}
+
+// Found by fuzz_dayrecords: the index was read only up to its first NUL byte, so a restart lost
+// the day's PATH and count behind a damaged block.
+void TestDayRecords::indexReadPastNulBytes()
+{
+    Write(kIndex, QByteArray(4, '\0') + Index(5, "TempData/2024/05/20240521") + '\0');
+    Write(kDayFile3, "1,09:00:00,36.5C,0.0C\r\n2,09:00:01,36.5C,0.0C\r\n");
+
+    DayRecords records;
+    records.LoadDayIndex(kDay);
+    QCOMPARE(records.recordCount(), quint64(5));
+    QCOMPARE(records.PrepareDayRecords(3).size(), 2);
+    QCOMPARE(records.dayFilePath(), kDayFile3);
+    QCOMPARE(records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3).record.quantity, "3");
+    QCOMPARE(Read(kIndex), Index(3, "TempData/2024/05/20240521"));
 }
 
 void TestDayRecords::readingBeforeSettingsReport()
