@@ -69,6 +69,8 @@ private slots:
     void restartSameDay_data();
     void restartSameDay();
     void indexReadPastNulBytes();
+    void recordStartsOnItsOwnLine_data();
+    void recordStartsOnItsOwnLine();
     void readingBeforeSettingsReport();
     void newDayRemovesOnlyIndexFiles_data();
     void newDayRemovesOnlyIndexFiles();
@@ -209,6 +211,35 @@ void TestDayRecords::indexReadPastNulBytes()
     QCOMPARE(records.dayFilePath(), kDayFile3);
     QCOMPARE(records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3).record.quantity, "3");
     QCOMPARE(Read(kIndex), Index(3, "TempData/2024/05/20240521"));
+}
+
+// Found by fuzz_dayrecords: a day file that did not end in a line break (written by hand, or
+// cut short) had the new record glued to its last line.
+void TestDayRecords::recordStartsOnItsOwnLine_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("appended");
+    QTest::newRow("no line break at the end")
+        << QByteArray("1,09:00:00,36.5C,0.0C") << QByteArray("\r\n2,10:00:00,36.6C,0.0C\r\n");
+    QTest::newRow("cut inside a record") << QByteArray("1,09:00:00,36.5C,0.0C\r\n2,09:0")
+                                         << QByteArray("\r\n3,10:00:00,36.6C,0.0C\r\n");
+    QTest::newRow("cut between CR and LF")
+        << QByteArray("1,09:00:00,36.5C,0.0C\r") << QByteArray("\n2,10:00:00,36.6C,0.0C\r\n");
+    QTest::newRow("LF alone ends a line")
+        << QByteArray("1,09:00:00,36.5C,0.0C\n") << QByteArray("2,10:00:00,36.6C,0.0C\r\n");
+    QTest::newRow("empty file") << QByteArray() << QByteArray("1,10:00:00,36.6C,0.0C\r\n");
+}
+
+void TestDayRecords::recordStartsOnItsOwnLine()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, appended);
+    Write(kIndex, Index(0, "TempData/2024/05/20240521"));
+    Write(kDayFile3, file);
+    DayRecords records;
+    Connect(records, 3);
+    QVERIFY(records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3).ok);
+    QCOMPARE(Read(kDayFile3), file + appended);
 }
 
 void TestDayRecords::readingBeforeSettingsReport()
