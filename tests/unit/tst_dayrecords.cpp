@@ -82,6 +82,8 @@ private slots:
     void readingTakesItsTimeFromItsInstant();
     void countCarriesOnAfterTheFile_data();
     void countCarriesOnAfterTheFile();
+    void countCarriesOnAfterLongLines_data();
+    void countCarriesOnAfterLongLines();
     void failedIndexWriteIsReported();
     void replaceAndDeleteDayFile();
     void deletionNeverTouchesIndexPath();
@@ -431,6 +433,33 @@ void TestDayRecords::countCarriesOnAfterTheFile()
     QCOMPARE(records.AppendReading(At("10:00:01"), "36.6C", "0.0C", 3).record.quantity, "7");
     if (connect)
         QVERIFY(Read(kIndex).startsWith("[RECORD]\r\nTOTAL_NUM=7\r\n"));
+}
+
+// Found while writing fuzz_dayrecords's check that quantities carry on after the last record:
+// only the file's last 4 KB were looked at, so more than that after the last record restarted
+// the quantities, and a record line cut by that boundary was read by the end of its quantity.
+void TestDayRecords::countCarriesOnAfterLongLines_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("quantity");
+    QTest::newRow("5 KB of notes after the last record")
+        << "5,09:00:00,36.5C,0.0C\r\n" + QByteArray(5000, 'x') + "\r\n"
+        << "6";
+    QTest::newRow("a record line cut inside its quantity by the 4 KB boundary")
+        << "123456,09:00:00,36.5C," + QByteArray(4075, 'C') + "\r\n"
+        << "123457";
+    QTest::newRow("many blocks of notes")
+        << "7,09:00:00,36.5C,0.0C\r\n" + QByteArray("note\r\n").repeated(3000) << "8";
+}
+
+void TestDayRecords::countCarriesOnAfterLongLines()
+{
+    QFETCH(QByteArray, file);
+    Write(kIndex, Index(1, "0"));
+    Write(kDayFile3, file);
+    DayRecords records;
+    Connect(records, 3);
+    QTEST(records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3).record.quantity, "quantity");
 }
 
 void TestDayRecords::failedIndexWriteIsReported()
