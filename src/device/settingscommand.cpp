@@ -3,6 +3,7 @@
 #include "reception/temperature.h"
 
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -110,7 +111,8 @@ CommandRefusal CheckRequest(const SettingsCommandRequest &request)
     if (request.field == SettingAlarmLimit) {
         bool number = false;
         const double chosen = request.alarmText.toDouble(&number);
-        if (!number || chosen < 0.0 || chosen * 10.0 > 0xFFFF)
+        // Qt reads "nan" and "inf" as numbers; neither is a limit.
+        if (!number || !std::isfinite(chosen) || chosen < 0.0 || chosen * 10.0 > 0xFFFF)
             return CommandRefusal::BadValue;
         return CommandRefusal::None;
     }

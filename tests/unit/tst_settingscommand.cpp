@@ -151,6 +151,12 @@ void TestSettingsCommand::refusals_data()
         << kProReport << 1 << int(SettingVolume) << "" << -1 << CommandRefusal::BadValue;
     QTest::newRow("no alarm limit chosen")
         << kProReport << 1 << int(SettingAlarmLimit) << "" << 0 << CommandRefusal::BadValue;
+    // Found while writing fuzz_settingscommand: "nan" passed the range check and was turned
+    // into an integer (undefined behaviour).
+    QTest::newRow("alarm entry nan")
+        << kR9Report << 0 << int(SettingAlarmLimit) << "nan" << 0 << CommandRefusal::BadValue;
+    QTest::newRow("alarm entry above 6553.5")
+        << kProReport << 1 << int(SettingAlarmLimit) << "6553.6" << 0 << CommandRefusal::BadValue;
 }
 
 // A refused command leaves nothing to send and no text to keep.
