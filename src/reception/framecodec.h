@@ -68,7 +68,10 @@ private:
     {
         if (m_end + chunk.size() > qsizetype(m_buffer.size()))
             makeRoom(chunk.size());
-        std::memcpy(m_buffer.data() + m_end, chunk.data(), size_t(chunk.size()));
+        if (chunk.size() == 1) // what a port often delivers; cheaper than a call to memcpy
+            m_buffer[size_t(m_end)] = chunk.front();
+        else
+            std::memcpy(m_buffer.data() + m_end, chunk.data(), size_t(chunk.size()));
         m_end += chunk.size();
     }
     void makeRoom(qsizetype size);
