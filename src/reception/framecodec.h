@@ -70,7 +70,7 @@ private:
             makeRoom(chunk.size());
         if (chunk.size() == 1) // what a port often delivers; cheaper than a call to memcpy
             m_buffer[size_t(m_end)] = chunk.front();
-        else
+        else if (!chunk.isEmpty()) // an empty view may have no data pointer at all
             std::memcpy(m_buffer.data() + m_end, chunk.data(), size_t(chunk.size()));
         m_end += chunk.size();
     }

@@ -91,6 +91,9 @@ void TestFrameCodec::cutsStreamIntoFrames_data()
         << Chunks{Hex("55AA02") + m365} << Frames{m365} << 3ull << 0ull << 0;
     QTest::newRow("trailing 55 kept for the next read")
         << Chunks{m365 + Hex("55")} << Frames{m365} << 0ull << 0ull << 1;
+    QTest::newRow("an empty read changes nothing")
+        << Chunks{Hex("55AA07"), QByteArray(), Hex("046D0178"), QByteArray()} << Frames{m365}
+        << 0ull << 0ull << 0;
     QTest::newRow("trailing junk dropped")
         << Chunks{m365 + Hex("0102")} << Frames{m365} << 2ull << 0ull << 0;
 }
