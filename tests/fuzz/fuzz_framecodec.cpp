@@ -48,19 +48,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(SameCounts(bytewise, whole));
 
     // The stream three times over, taken as views, in chunks whose sizes the stream's own bytes
-    // choose (up to beyond the codec's buffer, so that it is compacted and grown).
+    // choose (up to beyond the codec's buffer, so that it is compacted and grown), with empty
+    // reads between them.
     const QByteArray thrice = stream.toByteArray().repeated(3);
     FrameCodec wholeThrice;
     const QList<Frame> expected = wholeThrice.feed(thrice);
     FrameCodec chunked;
     QList<QByteArray> viewed;
     std::size_t next = 0;
+    const auto take = [&viewed](const FrameView &frame) {
+        FUZZ_CHECK(frame.payload.data() == frame.bytes.data() + 4);
+        viewed.append(frame.bytes.toByteArray());
+    };
     for (qsizetype at = 0; at < thrice.size();) {
-        const qsizetype length = qMin<qsizetype>(1 + 23 * data[next++ % size], thrice.size() - at);
-        chunked.feed(QByteArrayView(thrice).sliced(at, length), [&viewed](const FrameView &frame) {
-            FUZZ_CHECK(frame.payload.data() == frame.bytes.data() + 4);
-            viewed.append(frame.bytes.toByteArray());
-        });
+        const std::uint8_t choice = data[next++ % size];
+        if (choice % 16 == 0)
+            chunked.feed(QByteArrayView(), take); // a read that brought nothing
+        const qsizetype length = qMin<qsizetype>(1 + 23 * choice, thrice.size() - at);
+        chunked.feed(QByteArrayView(thrice).sliced(at, length), take);
         at += length;
     }
     FUZZ_CHECK(viewed.size() == expected.size());
