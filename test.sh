@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Kestrim with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and runs every test. Exits non-zero when anything fails.
+# runs every test, then runs each fuzzer for 20 seconds (tests/fuzz/run-long.sh runs them
+# longer). Exits non-zero when anything fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 build="$root/build-test"
@@ -15,3 +16,10 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_sup
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cd "$build"
 ctest --output-on-failure -j2
+
+# The fuzzers, in a clang build of their own (build-fuzz).
+if command -v clang++ >/dev/null; then
+    "$root/tests/fuzz/run-all.sh" 20
+else
+    echo "clang++ not found: the fuzzers were not run" >&2
+fi

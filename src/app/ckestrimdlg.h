@@ -132,11 +132,11 @@ private:
 
     // Reception
     void OnComm(const QByteArray &bytes);
-    void HandleFrame(quint8 code, const QByteArray &payload, const QByteArray &frame);
-    void OnSettingsReport(const QByteArray &payload, const QByteArray &frame);
-    void OnCommandAcknowledged(const QByteArray &payload);
-    void OnEnvironmentTemperature(const QByteArray &payload);
-    void OnMeasurement(const QByteArray &payload);
+    void HandleFrame(quint8 code, QByteArrayView payload, QByteArrayView frame);
+    void OnSettingsReport(QByteArrayView payload, QByteArrayView frame);
+    void OnCommandAcknowledged(QByteArrayView payload);
+    void OnEnvironmentTemperature(QByteArrayView payload);
+    void OnMeasurement(QByteArrayView payload);
     QFont VerdictFont(Verdict verdict) const;
     void ApplyControlColours();
 

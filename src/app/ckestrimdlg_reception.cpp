@@ -39,13 +39,14 @@ void CheckRadio(QWidget *window, QList<int> group, int checkedId)
 
 void CKestrimDlg::OnComm(const QByteArray &bytes)
 {
-    for (const Frame &frame : m_frameCodec.feed(bytes))
+    m_frameCodec.feed(bytes, [this](const FrameView &frame) {
         HandleFrame(frame.code, frame.payload, frame.bytes);
+    });
 }
 
-void CKestrimDlg::HandleFrame(quint8 code, const QByteArray &payload, const QByteArray &frame)
+void CKestrimDlg::HandleFrame(quint8 code, QByteArrayView payload, QByteArrayView frame)
 {
-    qCDebug(lcFrames) << "received" << frame.toHex(' ');
+    qCDebug(lcFrames) << "received" << frame.toByteArray().toHex(' ');
     switch (FrameCode(code)) {
     case FrameCode::Settings:
         OnSettingsReport(payload, frame);
@@ -62,9 +63,9 @@ void CKestrimDlg::HandleFrame(quint8 code, const QByteArray &payload, const QByt
     }
 }
 
-void CKestrimDlg::OnSettingsReport(const QByteArray &payload, const QByteArray &frame)
+void CKestrimDlg::OnSettingsReport(QByteArrayView payload, QByteArrayView frame)
 {
-    m_settingsReport = QString::fromLatin1(frame.toHex().toUpper());
+    m_settingsReport = QString::fromLatin1(frame.toByteArray().toHex().toUpper());
     const SettingsReport report = ParseSettingsReport(payload);
     m_tempUnit = report.tempUnit;
     CheckRadio(this, {1000, 1001}, m_tempUnit != 0 ? 1001 : 1000);
@@ -99,7 +100,7 @@ void CKestrimDlg::OnSettingsReport(const QByteArray &payload, const QByteArray &
     m_connectSettleTimer.start();
 }
 
-void CKestrimDlg::OnCommandAcknowledged(const QByteArray &payload)
+void CKestrimDlg::OnCommandAcknowledged(QByteArrayView payload)
 {
     // Result byte: 0 success, anything else failure. Without its result byte the
     // acknowledgement says nothing, so the command cannot count as taken.
@@ -112,7 +113,7 @@ void CKestrimDlg::OnCommandAcknowledged(const QByteArray &payload)
     m_seams.prompts->message(this, m_commandResult);
 }
 
-void CKestrimDlg::OnEnvironmentTemperature(const QByteArray &payload)
+void CKestrimDlg::OnEnvironmentTemperature(QByteArrayView payload)
 {
     const float t = DecodeTenths(PayloadReader(payload).word());
     if (m_tempUnit == 0) {
@@ -126,7 +127,7 @@ void CKestrimDlg::OnEnvironmentTemperature(const QByteArray &payload)
     }
 }
 
-void CKestrimDlg::OnMeasurement(const QByteArray &payload)
+void CKestrimDlg::OnMeasurement(QByteArrayView payload)
 {
     // One read of the clock: the reading's date and time are those of one instant.
     const QDateTime instant = m_seams.clock->now();

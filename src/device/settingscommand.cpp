@@ -3,6 +3,7 @@
 #include "reception/temperature.h"
 
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -97,14 +98,21 @@ CommandRefusal CheckRequest(const SettingsCommandRequest &request)
     if (!IsByteText(request.report))
         return CommandRefusal::UnrecognizedHex;
     const bool pro = request.machineType != 0;
-    if (request.report.size() != 2 * (pro ? kProFrameLength : kR9FrameLength))
+    const int length = pro ? kProFrameLength : kR9FrameLength;
+    if (request.report.size() != 2 * length)
+        return CommandRefusal::ReportNotOfModel;
+    // The command's sync and length bytes are its own, its checksum is the text's: a text that
+    // does not start as the model's frame would be sent with a checksum over other bytes.
+    if (!request.report.startsWith(QLatin1String("55AA")) ||
+        HexPairValue(request.report.mid(4, 2)) != length)
         return CommandRefusal::ReportNotOfModel;
     if (!pro && request.field >= SettingVolume)
         return CommandRefusal::NotOnThisModel;
     if (request.field == SettingAlarmLimit) {
         bool number = false;
         const double chosen = request.alarmText.toDouble(&number);
-        if (!number || chosen < 0.0 || chosen * 10.0 > 0xFFFF)
+        // Qt reads "nan" and "inf" as numbers; neither is a limit.
+        if (!number || !std::isfinite(chosen) || chosen < 0.0 || chosen * 10.0 > 0xFFFF)
             return CommandRefusal::BadValue;
         return CommandRefusal::None;
     }

@@ -51,7 +51,7 @@ enum class CommandRefusal {
     None,
     NoReport,         // the thermometer has not sent its settings yet
     UnrecognizedHex,  // the stored text is not hexadecimal byte text
-    ReportNotOfModel, // the report is not the length of the selected model's frame
+    ReportNotOfModel, // the report is not a frame of the selected model's length
     NotOnThisModel,   // volume, backlight, output and language exist on the R9 Pro only
     BadValue,         // the value chosen cannot be a byte of the command
 };

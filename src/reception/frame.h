@@ -23,6 +23,13 @@ struct Frame {
     QByteArray bytes;   // the whole frame as it was on the wire
 };
 
+// A frame where it lies, in the receive buffer; the same fields as Frame, without a copy.
+struct FrameView {
+    quint8 code = 0;
+    QByteArrayView payload;
+    QByteArrayView bytes;
+};
+
 inline constexpr quint8 kFrameSync1 = 0x55;
 inline constexpr quint8 kFrameSync2 = 0xAA;
 inline constexpr int kFrameOverhead = 5; // sync (2), length, code, checksum

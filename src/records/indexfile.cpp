@@ -20,7 +20,10 @@ bool Load(const QString &path, CSimpleIniA &ini, QString *error)
         *error = file.errorString();
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
+    // The parser stops at a NUL byte; a stray run of them (a damaged block) must not hide the
+    // keys after it, so it reads as a line break.
+    bytes.replace('\0', '\n');
     if (ini.LoadData(bytes.constData(), size_t(bytes.size())) < 0) {
         *error = QStringLiteral("cannot parse %1").arg(path);
         return false;

@@ -28,18 +28,29 @@ bool SyncData(QFile &file)
 #endif
 }
 
+// What completes the file's last line: nothing when it ends in a line break (or is empty),
+// otherwise the rest of a CR LF. A file written by hand, or cut short, may end inside a line.
+QByteArray LineBreakOwed(QFile &file, qint64 size)
+{
+    char last = '\n';
+    if (size > 0 && !(file.seek(size - 1) && file.getChar(&last)))
+        last = '\n'; // unreadable: the write that follows reports the problem
+    return last == '\n' ? QByteArray() : last == '\r' ? QByteArray("\n") : QByteArray(kLineEnd);
+}
+
 } // namespace
 
 bool AppendRecordLine(const QString &path, const QString &line, QString *error)
 {
     QFile file(path);
     // Unbuffered: the line leaves in one write() instead of waiting in Qt's buffer.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
         *error = file.errorString();
         return false;
     }
     const qint64 before = file.size();
-    const QByteArray bytes = line.toUtf8() + kLineEnd;
+    // The record starts on a line of its own, never glued to the end of the last one.
+    const QByteArray bytes = LineBreakOwed(file, before) + line.toUtf8() + kLineEnd;
     if (file.write(bytes) != bytes.size()) {
         *error = file.errorString();
     } else if (!SyncData(file)) {

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <optional>
+
 namespace {
 
 // The whole file as text; record files are ASCII, so reading them as UTF-8 is exact.
@@ -84,16 +86,34 @@ quint64 LastRecordQuantity(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    // Record lines are a few dozen bytes: the file's tail holds its last whole line.
-    constexpr qint64 kTail = 4096;
-    if (file.size() > kTail)
-        file.seek(file.size() - kTail);
-    quint64 quantity = 0;
-    ForEachLine(QString::fromUtf8(file.readAll()), [&quantity](QStringView line) {
-        bool ok = false;
-        const quint64 value = SplitFields(line).value(0).toULongLong(&ok);
-        if (ok)
-            quantity = value;
-    });
-    return quantity;
+    // Record lines are a few dozen bytes: the file's last block normally holds the last record.
+    // Earlier blocks are read, backwards, only while none is found; only whole lines are looked
+    // at, so a line that a block boundary cuts is never read as a shorter one.
+    constexpr qint64 kBlock = 4096;
+    qint64 end = file.size();
+    QByteArray carried; // the start of the earliest line looked at, cut by the last block read
+    while (end > 0) {
+        const qint64 start = qMax<qint64>(0, end - kBlock);
+        if (!file.seek(start))
+            return 0;
+        const QByteArray block = file.read(end - start) + carried;
+        end = start;
+        // Before the first line break the line may begin in an earlier block.
+        const qsizetype whole = start == 0 ? 0 : block.indexOf('\n') + 1;
+        if (start > 0 && whole == 0) {
+            carried = block;
+            continue;
+        }
+        std::optional<quint64> quantity;
+        ForEachLine(QString::fromUtf8(block.sliced(whole)), [&quantity](QStringView line) {
+            bool ok = false;
+            const quint64 value = SplitFields(line).value(0).toULongLong(&ok);
+            if (ok)
+                quantity = value;
+        });
+        if (quantity)
+            return *quantity;
+        carried = block.first(qMax<qsizetype>(0, whole - 1));
+    }
+    return 0;
 }

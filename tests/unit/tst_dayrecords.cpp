@@ -68,6 +68,9 @@ private slots:
     void portsShareWarningAndIndex();
     void restartSameDay_data();
     void restartSameDay();
+    void indexReadPastNulBytes();
+    void recordStartsOnItsOwnLine_data();
+    void recordStartsOnItsOwnLine();
     void readingBeforeSettingsReport();
     void newDayRemovesOnlyIndexFiles_data();
     void newDayRemovesOnlyIndexFiles();
@@ -79,6 +82,8 @@ private slots:
     void readingTakesItsTimeFromItsInstant();
     void countCarriesOnAfterTheFile_data();
     void countCarriesOnAfterTheFile();
+    void countCarriesOnAfterLongLines_data();
+    void countCarriesOnAfterLongLines();
     void failedIndexWriteIsReported();
     void replaceAndDeleteDayFile();
     void deletionNeverTouchesIndexPath();
@@ -193,6 +198,51 @@ void TestDayRecords::restartSameDay()
 
     const RecordWrite next = records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3);
     QCOMPARE(next.record.quantity, QString::number(count + 1));
+}
+
+// Found by fuzz_dayrecords: the index was read only up to its first NUL byte, so a restart lost
+// the day's PATH and count behind a damaged block.
+void TestDayRecords::indexReadPastNulBytes()
+{
+    Write(kIndex, QByteArray(4, '\0') + Index(5, "TempData/2024/05/20240521") + '\0');
+    Write(kDayFile3, "1,09:00:00,36.5C,0.0C\r\n2,09:00:01,36.5C,0.0C\r\n");
+
+    DayRecords records;
+    records.LoadDayIndex(kDay);
+    QCOMPARE(records.recordCount(), quint64(5));
+    QCOMPARE(records.PrepareDayRecords(3).size(), 2);
+    QCOMPARE(records.dayFilePath(), kDayFile3);
+    QCOMPARE(records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3).record.quantity, "3");
+    QCOMPARE(Read(kIndex), Index(3, "TempData/2024/05/20240521"));
+}
+
+// Found by fuzz_dayrecords: a day file that did not end in a line break (written by hand, or
+// cut short) had the new record glued to its last line.
+void TestDayRecords::recordStartsOnItsOwnLine_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("appended");
+    QTest::newRow("no line break at the end")
+        << QByteArray("1,09:00:00,36.5C,0.0C") << QByteArray("\r\n2,10:00:00,36.6C,0.0C\r\n");
+    QTest::newRow("cut inside a record") << QByteArray("1,09:00:00,36.5C,0.0C\r\n2,09:0")
+                                         << QByteArray("\r\n3,10:00:00,36.6C,0.0C\r\n");
+    QTest::newRow("cut between CR and LF")
+        << QByteArray("1,09:00:00,36.5C,0.0C\r") << QByteArray("\n2,10:00:00,36.6C,0.0C\r\n");
+    QTest::newRow("LF alone ends a line")
+        << QByteArray("1,09:00:00,36.5C,0.0C\n") << QByteArray("2,10:00:00,36.6C,0.0C\r\n");
+    QTest::newRow("empty file") << QByteArray() << QByteArray("1,10:00:00,36.6C,0.0C\r\n");
+}
+
+void TestDayRecords::recordStartsOnItsOwnLine()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, appended);
+    Write(kIndex, Index(0, "TempData/2024/05/20240521"));
+    Write(kDayFile3, file);
+    DayRecords records;
+    Connect(records, 3);
+    QVERIFY(records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3).ok);
+    QCOMPARE(Read(kDayFile3), file + appended);
 }
 
 void TestDayRecords::readingBeforeSettingsReport()
@@ -384,6 +434,33 @@ void TestDayRecords::countCarriesOnAfterTheFile()
     QCOMPARE(records.AppendReading(At("10:00:01"), "36.6C", "0.0C", 3).record.quantity, "7");
     if (connect)
         QVERIFY(Read(kIndex).startsWith("[RECORD]\r\nTOTAL_NUM=7\r\n"));
+}
+
+// Found while writing fuzz_dayrecords's check that quantities carry on after the last record:
+// only the file's last 4 KB were looked at, so more than that after the last record restarted
+// the quantities, and a record line cut by that boundary was read by the end of its quantity.
+void TestDayRecords::countCarriesOnAfterLongLines_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("quantity");
+    QTest::newRow("5 KB of notes after the last record")
+        << "5,09:00:00,36.5C,0.0C\r\n" + QByteArray(5000, 'x') + "\r\n"
+        << "6";
+    QTest::newRow("a record line cut inside its quantity by the 4 KB boundary")
+        << "123456,09:00:00,36.5C," + QByteArray(4075, 'C') + "\r\n"
+        << "123457";
+    QTest::newRow("many blocks of notes")
+        << "7,09:00:00,36.5C,0.0C\r\n" + QByteArray("note\r\n").repeated(3000) << "8";
+}
+
+void TestDayRecords::countCarriesOnAfterLongLines()
+{
+    QFETCH(QByteArray, file);
+    Write(kIndex, Index(1, "0"));
+    Write(kDayFile3, file);
+    DayRecords records;
+    Connect(records, 3);
+    QTEST(records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3).record.quantity, "quantity");
 }
 
 void TestDayRecords::failedIndexWriteIsReported()

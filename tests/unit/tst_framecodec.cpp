@@ -17,6 +17,9 @@ private slots:
     void cutsStreamIntoFrames_data();
     void cutsStreamIntoFrames();
     void everyByteBoundaryGivesTheSameFrames();
+    void longStreamInChunks_data();
+    void longStreamInChunks();
+    void viewsLastUntilTheNextFeed();
     void payloadFieldsAreByteValues();
 };
 
@@ -88,6 +91,9 @@ void TestFrameCodec::cutsStreamIntoFrames_data()
         << Chunks{Hex("55AA02") + m365} << Frames{m365} << 3ull << 0ull << 0;
     QTest::newRow("trailing 55 kept for the next read")
         << Chunks{m365 + Hex("55")} << Frames{m365} << 0ull << 0ull << 1;
+    QTest::newRow("an empty read changes nothing")
+        << Chunks{Hex("55AA07"), QByteArray(), Hex("046D0178"), QByteArray()} << Frames{m365}
+        << 0ull << 0ull << 0;
     QTest::newRow("trailing junk dropped")
         << Chunks{m365 + Hex("0102")} << Frames{m365} << 2ull << 0ull << 0;
 }
@@ -143,6 +149,64 @@ void TestFrameCodec::everyByteBoundaryGivesTheSameFrames()
             QCOMPARE(got, whole);
         }
     }
+}
+
+// A session's worth of frames and junk: the buffer is rewound, compacted with part of a frame
+// held, and grown for a chunk larger than itself, and every frame still comes out once, intact.
+void TestFrameCodec::longStreamInChunks_data()
+{
+    QTest::addColumn<int>("chunkSize");
+    QTest::newRow("1 byte") << 1;
+    QTest::newRow("7 bytes, frames split everywhere") << 7;
+    QTest::newRow("4095 bytes") << 4095;
+    QTest::newRow("larger than the buffer") << 9000;
+    QTest::newRow("the whole stream") << (1 << 20);
+}
+
+void TestFrameCodec::longStreamInChunks()
+{
+    QFETCH(int, chunkSize);
+    QByteArray stream;
+    Frames expected;
+    for (int i = 0; stream.size() < 30000; ++i) {
+        const QByteArray frame =
+            i % 9 == 4 ? BuildFrame(FrameCode::Settings, Hex("0000770102000001"))
+                       : BuildFrame(FrameCode::Measurement, QByteArray(1, char(i)) + char(i >> 8));
+        expected.append(frame);
+        stream += frame;
+        if (i % 5 == 0)
+            stream += Hex("0155"); // junk, ending in a sync byte
+    }
+
+    FrameCodec codec;
+    Frames got;
+    for (qsizetype at = 0; at < stream.size(); at += chunkSize) {
+        for (const Frame &frame : codec.feed(QByteArrayView(stream).sliced(at).first(
+                 qMin<qsizetype>(chunkSize, stream.size() - at))))
+            got.append(frame.bytes);
+    }
+    QCOMPARE(got.size(), expected.size());
+    QCOMPARE(got, expected);
+    QCOMPARE(codec.counters().frames, quint64(expected.size()));
+    QCOMPARE(codec.pendingBytes(), 0);
+}
+
+// Frames handed on as views during one feed are all still whole when that feed returns.
+void TestFrameCodec::viewsLastUntilTheNextFeed()
+{
+    const QByteArray m365 = Hex("55AA07046D0178");
+    const QByteArray report = Hex("55AA0D01000077010200000188");
+    FrameCodec codec;
+    codec.feed(Hex("55AA07"), [](const FrameView &) { QFAIL("no frame is whole yet"); });
+    QList<FrameView> views;
+    codec.feed(Hex("046D0178") + report + m365,
+               [&views](const FrameView &frame) { views.append(frame); });
+    QCOMPARE(views.size(), 3);
+    QCOMPARE(views[0].bytes.toByteArray(), m365);
+    QCOMPARE(views[1].bytes.toByteArray(), report);
+    QCOMPARE(views[1].code, quint8(1));
+    QCOMPARE(views[1].payload.toByteArray(), Hex("0000770102000001"));
+    QCOMPARE(views[2].bytes.toByteArray(), m365);
 }
 
 void TestFrameCodec::payloadFieldsAreByteValues()

@@ -137,6 +137,12 @@ void TestSettingsCommand::refusals_data()
         << kR9Report << 1 << int(SettingUnit) << "" << 0 << CommandRefusal::ReportNotOfModel;
     QTest::newRow("R9 Pro report, R9 selected")
         << kProReport << 0 << int(SettingMode) << "" << 0 << CommandRefusal::ReportNotOfModel;
+    // Found by fuzz_settingscommand: the command was sent with 55 AA and a checksum over 54 AA.
+    QTest::newRow("not starting with 55 AA") << "54AA0901000077018 0" << 0 << int(SettingMode) << ""
+                                             << 0 << CommandRefusal::ReportNotOfModel;
+    QTest::newRow("R9 length byte in an R9 Pro's text")
+        << "55AA090100007701020000 0184" << 1 << int(SettingUnit) << "" << 0
+        << CommandRefusal::ReportNotOfModel;
     QTest::newRow("language on an R9")
         << kR9Report << 0 << int(SettingLanguage) << "" << 0 << CommandRefusal::NotOnThisModel;
     QTest::newRow("volume on an R9")
@@ -145,6 +151,12 @@ void TestSettingsCommand::refusals_data()
         << kProReport << 1 << int(SettingVolume) << "" << -1 << CommandRefusal::BadValue;
     QTest::newRow("no alarm limit chosen")
         << kProReport << 1 << int(SettingAlarmLimit) << "" << 0 << CommandRefusal::BadValue;
+    // Found while writing fuzz_settingscommand: "nan" passed the range check and was turned
+    // into an integer (undefined behaviour).
+    QTest::newRow("alarm entry nan")
+        << kR9Report << 0 << int(SettingAlarmLimit) << "nan" << 0 << CommandRefusal::BadValue;
+    QTest::newRow("alarm entry above 6553.5")
+        << kProReport << 1 << int(SettingAlarmLimit) << "6553.6" << 0 << CommandRefusal::BadValue;
 }
 
 // A refused command leaves nothing to send and no text to keep.

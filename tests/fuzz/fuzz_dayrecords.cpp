@@ -1,0 +1,146 @@
+// Fuzzes a run that starts on a day whose files hold anything at all: the input is written as the
+// day file and as the day's index in a scratch working folder, then the index is loaded, the
+// records prepared as a connection does, and one reading stored. Whatever was there: no crash,
+// the list holds the file's rows, the new quantity carries on after the file's last record, the
+// new line is one whole, well-formed line ending in CR LF with every earlier line unchanged, and
+// the count on disk follows it.
+//
+// Byte 0 chooses the index: bit 0 adds a PATH naming the day (the index of an earlier run of the
+// day), bit 1 leaves the index out (the first run of the day). When the index names the day,
+// the list holds the day file's rows and the count follows them.
+#include "fuzzcheck.h"
+#include "records/dayrecords.h"
+#include "records/indexfile.h"
+#include "records/recordline.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+
+#include <cstdint>
+
+namespace {
+
+const QDate kDay(2024, 5, 21);
+const QDateTime kInstant(kDay, QTime(14, 3, 27));
+constexpr int kPort = 3;
+
+void Write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+QByteArray Read(const QString &path)
+{
+    QFile file(path);
+    FUZZ_CHECK(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
+// The non-empty lines of `bytes`, read the way the record files are read: split at LF, a CR
+// before the LF belongs to the line break; so does a CR that ends the file (the append
+// completes that line break).
+QStringList Lines(const QByteArray &bytes)
+{
+    QStringList lines;
+    const QString text = QString::fromUtf8(bytes);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        QString line = text.sliced(start, end - start);
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            lines.append(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The quantity of the last line of the whole file whose first field is a number; 0 for none.
+quint64 LastQuantity(const QStringList &lines)
+{
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        bool ok = false;
+        const quint64 quantity = SplitFields(lines[i]).value(0).toULongLong(&ok);
+        if (ok)
+            return quantity;
+    }
+    return 0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    // The records' warnings about unreadable files would drown the fuzzer's own output.
+    QLoggingCategory::setFilterRules(QStringLiteral("kestrim.*=false"));
+    // A memory file system where there is one: every stored reading is flushed to the disk.
+    static QTemporaryDir folder(QDir(QStringLiteral("/dev/shm")).exists()
+                                    ? QStringLiteral("/dev/shm/kestrim-fuzz-XXXXXX")
+                                    : QDir::tempPath() + QStringLiteral("/kestrim-fuzz-XXXXXX"));
+    FUZZ_CHECK(folder.isValid() && QDir::setCurrent(folder.path()));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    QDir(QStringLiteral("TempData")).removeRecursively();
+    QDir(QStringLiteral("Ini")).removeRecursively();
+
+    const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    const int flags = size > 0 ? data[0] : 0;
+    DayRecords records;
+    const QString dayFile = records.DayFilePath(kDay, kPort);
+    const QString indexFile = records.indexFolder() + IndexFile::FileName(kDay);
+    Write(dayFile, input);
+    if ((flags & 2) == 0) {
+        QByteArray index = input;
+        if ((flags & 1) != 0)
+            index += "\r\n[RECORD]\r\nPATH=" + records.DayPrefix(kDay).toUtf8() + "\r\n";
+        Write(indexFile, index);
+    }
+    // A damaged index may hide the PATH added to it (a lone "[" takes the next line into a
+    // section name): what counts is what the index says.
+    const bool namesDay = IndexFile(indexFile).Value(IndexFile::kPath) == records.DayPrefix(kDay);
+
+    records.LoadDayIndex(kDay);
+    const RecordRows rows = records.PrepareDayRecords(kPort);
+    FUZZ_CHECK(records.indexFilePath() == indexFile);
+    if (namesDay) {
+        FUZZ_CHECK(records.dayFilePath() == dayFile);
+        FUZZ_CHECK(rows == LoadRecordRows(dayFile));
+        FUZZ_CHECK(records.recordCount() == quint64(rows.size()));
+    }
+
+    const QStringList before = Lines(input);
+    const RecordWrite write =
+        records.AppendReading(kInstant, QStringLiteral("36.5C"), QStringLiteral("25.0C"), kPort);
+    FUZZ_CHECK(write.ok && write.path == dayFile);
+    bool isNumber = false;
+    const quint64 quantity = write.record.quantity.toULongLong(&isNumber);
+    FUZZ_CHECK(isNumber && quantity > LastQuantity(before));
+    FUZZ_CHECK(records.recordCount() == quantity);
+
+    const QByteArray after = Read(dayFile);
+    FUZZ_CHECK(after.startsWith(input) && after.endsWith(write.line.toUtf8() + "\r\n"));
+    const QStringList lines = Lines(after);
+    FUZZ_CHECK(lines.size() == before.size() + 1 && lines.first(before.size()) == before);
+    FUZZ_CHECK(lines.last() == write.line);
+    FUZZ_CHECK(SplitFields(lines.last()) ==
+               QStringList({write.record.quantity, QStringLiteral("14:03:27"),
+                            QStringLiteral("36.5C"), QStringLiteral("25.0C")}));
+    FUZZ_CHECK(ReadTextLines(dayFile) == lines);
+
+    if (write.indexError.isEmpty()) {
+        const IndexFile index(indexFile);
+        FUZZ_CHECK(index.Count() == quantity);
+        FUZZ_CHECK(index.Value(IndexFile::kPath) == records.DayPrefix(kDay));
+    }
+    return 0;
+}
