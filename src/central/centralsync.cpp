@@ -150,7 +150,7 @@ void CentralSync::sent(CentralDayFile *file)
     m_cursors.save();
     m_backoff.reset();
     m_freshTry = true;
-    m_status.link = CentralStatus::Link::Reachable;
+    m_link = CentralStatus::Link::Reachable;
     if (file->waiting() == 0) {
         m_queue.removeOne(dayFile);
         if (!m_live.contains(dayFile))
@@ -168,12 +168,12 @@ void CentralSync::failed(CentralStore::Outcome outcome)
         qCWarning(lcCentral) << "the server refused" << dayFile << m_store->error();
         m_queue.removeFirst();
         m_refused.insert(dayFile);
-        m_status.link = CentralStatus::Link::Reachable;
+        m_link = CentralStatus::Link::Reachable;
         schedule();
         publish();
         return;
     }
-    const bool hadWorked = m_status.link == CentralStatus::Link::Reachable;
+    const bool hadWorked = m_link == CentralStatus::Link::Reachable;
     m_store->close();
     if (hadWorked && m_freshTry) {
         m_freshTry = false;
@@ -183,7 +183,7 @@ void CentralSync::failed(CentralStore::Outcome outcome)
     }
     const int waitMs = m_backoff.next();
     qCInfo(lcCentral) << "unreachable, next try in" << waitMs << "ms:" << m_store->error();
-    m_status.link = CentralStatus::Link::Unreachable;
+    m_link = CentralStatus::Link::Unreachable;
     m_retry.start(waitMs);
     publish();
 }
@@ -196,8 +196,7 @@ void CentralSync::drop(const QString &dayFile)
 
 void CentralSync::publish()
 {
-    CentralStatus status = m_status;
-    status.waiting = 0;
+    CentralStatus status{m_link, 0};
     for (const auto &[path, file] : m_files)
         status.waiting += file->waiting();
     if (status == m_status)

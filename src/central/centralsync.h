@@ -75,5 +75,7 @@ private:
     // A connection that failed after it had worked gets one fresh try at once (a server
     // restart, an idle connection dropped) before the waits begin.
     bool m_freshTry = true;
+    CentralStatus::Link m_link = CentralStatus::Link::Unknown;
+    // As last announced.
     CentralStatus m_status;
 };

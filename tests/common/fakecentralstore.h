@@ -5,6 +5,7 @@
 // (which the sender owns, maybe on its own thread).
 #pragma once
 
+#include "central/centralstatus.h"
 #include "central/centralstore.h"
 
 #include <QMap>
@@ -149,3 +150,11 @@ private:
     bool m_aborted = false;
     QString m_error;
 };
+
+// How a failed comparison shows a status.
+inline char *toString(const CentralStatus &status)
+{
+    static const char *const links[] = {"unknown", "reachable", "unreachable"};
+    return qstrdup(QByteArray(links[int(status.link)]) + ", " + QByteArray::number(status.waiting) +
+                   " waiting");
+}
