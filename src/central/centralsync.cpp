@@ -45,7 +45,8 @@ void CentralSync::start()
     }
     qCInfo(lcCentral) << "started;" << m_queue.size() << "day files to send";
     schedule();
-    publish();
+    // The first status is always told, so the window has one to show.
+    publish(true);
 }
 
 void CentralSync::dayFileChanged(const QString &dayFile)
@@ -194,12 +195,12 @@ void CentralSync::drop(const QString &dayFile)
     m_live.remove(dayFile);
 }
 
-void CentralSync::publish()
+void CentralSync::publish(bool always)
 {
     CentralStatus status{m_link, 0};
     for (const auto &[path, file] : m_files)
         status.waiting += file->waiting();
-    if (status == m_status)
+    if (status == m_status && !always)
         return;
     m_status = status;
     emit statusChanged(m_status);

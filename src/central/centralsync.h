@@ -56,7 +56,7 @@ private:
     void sent(CentralDayFile *file);
     void failed(CentralStore::Outcome outcome);
     void drop(const QString &dayFile);
-    void publish();
+    void publish(bool always = false);
 
     std::unique_ptr<CentralStore> m_store;
     CentralCursors m_cursors;
