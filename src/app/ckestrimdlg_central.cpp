@@ -8,6 +8,8 @@
 #include "central/pgcentralstore.h"
 #include "panestatusbar.h"
 
+#include <QLabel>
+
 namespace {
 
 constexpr int kCentralPane = 6;
@@ -37,6 +39,10 @@ void CKestrimDlg::ShowCentralStatus(const CentralStatus &status)
     if (!m_centralSender)
         return;
     const QString text = CentralStatusText(status, m_language);
-    if (m_statusBar->paneText(kCentralPane) != text)
-        m_statusBar->setPaneText(kCentralPane, text);
+    if (m_statusBar->paneText(kCentralPane) == text)
+        return;
+    m_statusBar->setPaneText(kCentralPane, text);
+    // The window's width is fixed and the pane has what the others leave: a long text is cut
+    // at the window's edge, and whole in the pane's tooltip.
+    m_statusBar->pane(kCentralPane)->setToolTip(text);
 }

@@ -25,6 +25,10 @@
 
 namespace {
 
+// Desk, port, then the record list's columns, narrower than this desk's own table: the table
+// scrolls sideways rather than squeeze the chart.
+constexpr int kCentralColumnWidths[] = {110, 56, 64, 76, 76, 96};
+
 QString DayLabel(const CentralDay &day, int language)
 {
     return day.date.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("  ") +
@@ -67,6 +71,9 @@ void HistoryWindow::showAllDesks(bool on)
     m_to->setEnabled(!on);
     if (!on) {
         m_table->setModel(m_model);
+        for (int column = 0; column < int(kListColumns.size()); ++column)
+            m_table->horizontalHeader()->resizeSection(column,
+                                                       kListColumns[size_t(column)].width(1) + 24);
         m_centralShown.reset();
         m_scanned = false;
         m_days.clear();
@@ -75,6 +82,8 @@ void HistoryWindow::showAllDesks(bool on)
     }
     m_watcher.removePaths(m_watcher.files() + m_watcher.directories());
     m_table->setModel(m_centralModel);
+    for (int column = 0; column < CentralRowsModel::kColumnCount; ++column)
+        m_table->horizontalHeader()->resizeSection(column, kCentralColumnWidths[column]);
     m_centralModel->setRows({});
     {
         const QSignalBlocker blocker(m_dayList);
