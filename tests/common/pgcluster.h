@@ -48,6 +48,8 @@ public:
     }
 
     PgCluster()
+        : m_dir((::geteuid() == 0 ? QStringLiteral("/tmp") : QDir::tempPath()) +
+                QStringLiteral("/kestrim-pg-XXXXXX"))
     {
         // The server (not root) must reach its folders; nothing else in them is secret.
         QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
@@ -217,6 +219,8 @@ private:
         });
     }
 
+    // As root, under /tmp whatever TMPDIR says: "nobody" must reach it, and a socket's path has
+    // a length limit.
     QTemporaryDir m_dir;
     int m_uid = -1;
     int m_gid = -1;
