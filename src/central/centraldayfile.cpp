@@ -1,5 +1,8 @@
 #include "central/centraldayfile.h"
 
+#include "logging.h"
+
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -19,6 +22,7 @@ void CentralDayFile::look(const CentralCursor *cursor)
     m_warningSize = warnings.isFile() ? warnings.size() : -1;
     m_verdictRows.clear();
     m_restart = false;
+    m_unreadable = false;
     m_from = 0;
     if (!m_exists) {
         release();
@@ -34,6 +38,15 @@ void CentralDayFile::look(const CentralCursor *cursor)
         return;
     }
 
+    // A file that is there but cannot be read now (locked, permissions) is not taken as empty:
+    // that would mark its central rows deleted. It is looked at again when it changes.
+    if (QFile probe(m_day.path); !probe.open(QIODevice::ReadOnly)) {
+        qCWarning(lcCentral) << "cannot read" << m_day.path << probe.errorString();
+        m_from = m_total;
+        m_upToDate = true;
+        m_unreadable = true;
+        return;
+    }
     if (!m_loaded) {
         m_history.load(m_day.path, m_day.warningPath);
         m_loaded = true;
@@ -60,7 +73,7 @@ void CentralDayFile::look(const CentralCursor *cursor)
 
 std::optional<CentralCursor> CentralDayFile::settledCursor() const
 {
-    if (!m_upToDate || !m_exists || !m_cursor)
+    if (!m_upToDate || !m_exists || !m_cursor || m_unreadable)
         return std::nullopt;
     CentralCursor cursor = *m_cursor;
     cursor.fileSize = m_fileSize;

@@ -56,6 +56,8 @@ private:
     bool m_verified = false;
     std::optional<CentralCursor> m_cursor;
     bool m_exists = false;
+    // The file is there but could not be read at the last look.
+    bool m_unreadable = false;
     // What the last look saw, for the cursor once the server confirmed.
     qint64 m_fileSize = -1;
     qint64 m_modifiedMs = 0;
