@@ -1,5 +1,6 @@
 #include "ckestrimdlg.h"
 
+#include "central/centralsender.h"
 #include "controls/cmyprogress.h"
 #include "controls/craisedbutton.h"
 #include "device/reconnector.h"

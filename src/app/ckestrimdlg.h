@@ -10,6 +10,8 @@
 #include "app/environmentqueryschedule.h"
 #include "app/preferences.h"
 #include "app/prompts.h"
+#include "central/centralsettings.h"
+#include "central/centralstatus.h"
 #include "device/cmscomm.h"
 #include "device/settingscommand.h"
 #include "history/historysettings.h"
@@ -33,6 +35,8 @@
 #include <optional>
 
 class CMyProgress;
+class CentralSender;
+class CentralStore;
 class QAbstractButton;
 class CRaisedButton;
 class HistoryWindow;
@@ -55,6 +59,8 @@ struct KestrimSeams {
     std::shared_ptr<Prompts> prompts = std::make_shared<Prompts>();
     // Makes the speech engine; called on the speech worker's thread. Empty: the system's voice.
     std::function<std::unique_ptr<SpeechEngine>()> speechEngine;
+    // Makes the central store when Kestrim.ini names a server. Empty: the PostgreSQL store.
+    std::function<std::unique_ptr<CentralStore>(const CentralSettings &)> centralStore;
 };
 
 class CKestrimDlg : public QDialog {
@@ -65,6 +71,7 @@ class CKestrimDlg : public QDialog {
     friend class TestExportDelete;
     friend class TestDiskFaults;
     friend class TestHistoryWindow;
+    friend class TestCentralWindow;
 
 public:
     explicit CKestrimDlg(KestrimSeams seams = {}, QWidget *parent = nullptr);
@@ -202,6 +209,9 @@ private:
     HistorySettings CurrentHistorySettings() const;
     // The language, unit or alarm limit changed: an open history window follows.
     void UpdateHistorySettings();
+    // Central store
+    void StartCentral();
+    void ShowCentralStatus(const CentralStatus &status);
 
     KestrimSeams m_seams;
     bool m_initialised = false;
@@ -293,4 +303,8 @@ private:
     QAction *m_actionHistory = nullptr;
     // Open only while the operator has it open; it deletes itself when closed.
     QPointer<HistoryWindow> m_history;
+    // The central store, when Kestrim.ini names a server; otherwise none of it exists.
+    std::optional<CentralSettings> m_central;
+    std::unique_ptr<CentralSender> m_centralSender;
+    CentralStatus m_centralStatus;
 };

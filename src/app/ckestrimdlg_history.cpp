@@ -9,6 +9,8 @@ void CKestrimDlg::OnHistory()
     if (!m_history) {
         m_history = new HistoryWindow(m_seams.prompts, CurrentHistorySettings(), this);
         connect(this, &CKestrimDlg::recordsChanged, m_history, &HistoryWindow::recordsChanged);
+        if (m_central)
+            m_history->enableAllDesks(*m_central);
     }
     m_history->show();
     m_history->raise();

@@ -1,6 +1,7 @@
 // The window's initialisation, the environment query and the orderly end.
 #include "ckestrimdlg.h"
 
+#include "central/centralsender.h"
 #include "controls/cmyprogress.h"
 #include "controls/craisedbutton.h"
 #include "device/interfacetexts.h"
@@ -62,6 +63,7 @@ bool CKestrimDlg::OnInitDialog()
     m_batteryBar->setValue(0);
     ProbePorts();
     RestorePreferences();
+    StartCentral();
     m_announcer->start();
 
     ApplyControlColours();
@@ -158,12 +160,13 @@ void CKestrimDlg::done(int result)
     QDialog::done(result);
 }
 
-// Nothing is left running: the timers stop, the speech worker ends without waiting for a
-// sentence, the port closes.
+// Nothing is left running: the timers stop, the central sender ends without waiting for the
+// server, the speech worker ends without waiting for a sentence, the port closes.
 void CKestrimDlg::DestroyWindow()
 {
     m_clockTimer.stop();
     m_queryTimer.stop();
+    m_centralSender.reset();
     if (m_announcer)
         m_announcer->stop();
     if (m_serial)

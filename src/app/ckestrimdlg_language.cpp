@@ -67,6 +67,7 @@ void CKestrimDlg::SwitchLanguage(int language)
                                           : Texts::kDisconnect.in(language));
 
     UpdateHistorySettings();
+    ShowCentralStatus(m_centralStatus);
     StorePreferences();
     // The R9 has no device language; its interface language changes all the same.
     if (m_connected && m_machineType != 0)

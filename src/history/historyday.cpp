@@ -2,6 +2,7 @@
 
 #include "records/dayrecords.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 
@@ -58,4 +59,18 @@ QList<HistoryDay> FindHistoryDays()
         return a.date != b.date ? a.date > b.date : a.port < b.port;
     });
     return days;
+}
+
+std::optional<HistoryDay> HistoryDayOfFile(const QString &path)
+{
+    HistoryDay day;
+    if (!ParseDayFileName(QFileInfo(path).fileName(), &day.date, &day.port))
+        return std::nullopt;
+    const DayRecords names;
+    day.path = names.DayFilePath(day.date, day.port);
+    if (QDir::cleanPath(QDir::fromNativeSeparators(path)) !=
+        QDir::cleanPath(QDir::fromNativeSeparators(day.path)))
+        return std::nullopt;
+    day.warningPath = names.WarningFilePath(day.date);
+    return day;
 }

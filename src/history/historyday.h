@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 struct HistoryDay {
     QDate date;
     int port = 0;        // the COM number in the file's name
@@ -22,3 +24,7 @@ struct HistoryDay {
 // Every day file under the data folder of the working folder, newest day first and, within a
 // day, by port.
 QList<HistoryDay> FindHistoryDays();
+
+// The day a day file's path names ("TempData/2026/12/20261209-03.txt"), whether or not the file
+// is there; nothing for a path that is not where the main window keeps that day's file.
+std::optional<HistoryDay> HistoryDayOfFile(const QString &path);

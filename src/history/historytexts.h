@@ -29,6 +29,16 @@ inline constexpr Bilingual kAbnormalSeries{u"异常", u"Abnormal"};
 inline constexpr Bilingual kAlarmLimit{u"报警上限", u"Alarm limit"};
 inline constexpr Bilingual kTimeAxis{u"时间", u"Time of day"};
 inline constexpr Bilingual kNoTemperatures{u"这一天没有温度读数", u"No temperatures on this day"};
+// Every desk's readings, from the central records.
+inline constexpr Bilingual kAllDesks{u"所有工位", u"All desks"};
+inline constexpr Bilingual kDesk{u"工位", u"Desk"};
+inline constexpr Bilingual kPort{u"串口", u"Port"};
+inline constexpr Bilingual kDesks{u"工位数", u"Desks"};
+inline constexpr Bilingual kReadingCentral{u"正在读取中心库…", u"Reading the central records…"};
+inline constexpr Bilingual kCentralUnreadable{u"无法读取中心库：",
+                                              u"The central records cannot be read: "};
+inline constexpr Bilingual kNothingCentral{u"中心库中还没有任何测量记录。",
+                                           u"The central records hold no readings yet."};
 } // namespace HistoryTexts
 
 // "36.5°C" or "97.7°F".

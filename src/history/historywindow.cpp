@@ -1,6 +1,7 @@
 #include "history/historywindow.h"
 
 #include "app/fonts.h"
+#include "central/centralreader.h"
 #include "device/interfacetexts.h"
 #include "history/daysummary.h"
 #include "history/historychartdata.h"
@@ -8,6 +9,7 @@
 #include "history/historytexts.h"
 #include "records/recordlistmodel.h"
 
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -63,9 +65,13 @@ void HistoryWindow::buildLayout()
     m_dayList->setObjectName(QStringLiteral("historyDays"));
     m_dayList->setFixedWidth(
         m_dayList->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00  COM00")) + 32);
+    m_allDesks = new QCheckBox(this);
+    m_allDesks->setObjectName(QStringLiteral("historyAllDesks"));
+    m_allDesks->hide();
     auto *left = new QVBoxLayout;
     left->addWidget(m_daysCaption);
     left->addWidget(m_dayList);
+    left->addWidget(m_allDesks);
 
     m_summary = new QLabel(this);
     m_summary->setObjectName(QStringLiteral("historySummary"));
@@ -160,11 +166,14 @@ void HistoryWindow::applyLanguage()
     for (int column = 0; column < int(kListColumns.size()); ++column)
         m_model->setHeaderData(column, Qt::Horizontal,
                                kListColumns[size_t(column)].caption.in(language));
+    applyCentralLanguage();
     showFigures();
 }
 
 void HistoryWindow::recordsChanged(const QString &dayFile)
 {
+    if (showingAll())
+        return;
     const bool known = std::any_of(m_days.begin(), m_days.end(),
                                    [&](const HistoryDay &day) { return day.path == dayFile; });
     if (!known || !QFileInfo::exists(dayFile))
@@ -175,6 +184,8 @@ void HistoryWindow::recordsChanged(const QString &dayFile)
 
 void HistoryWindow::rescan()
 {
+    if (showingAll())
+        return;
     QList<HistoryDay> days = FindHistoryDays();
     if (m_scanned && days == m_days) {
         refreshShownDay();
@@ -221,6 +232,10 @@ void HistoryWindow::fillDayList()
 
 void HistoryWindow::chooseDay(int row)
 {
+    if (showingAll()) {
+        chooseCentralDay(row);
+        return;
+    }
     if (row < 0 || row >= m_days.size()) {
         m_shown.reset();
         m_day.load({}, {});
@@ -241,7 +256,7 @@ void HistoryWindow::chooseDay(int row)
 
 void HistoryWindow::refreshShownDay()
 {
-    if (!m_shown)
+    if (!m_shown || showingAll())
         return;
     const DayHistory::Change change = m_day.refresh();
     watchShownDay();
@@ -267,6 +282,10 @@ void HistoryWindow::refreshShownDay()
 
 void HistoryWindow::showFigures()
 {
+    if (showingAll()) {
+        showCentralFigures();
+        return;
+    }
     const int language = m_settings.language;
     if (!m_shown) {
         m_summary->setText(HistoryTexts::kNothingRecorded.in(language));

@@ -5,8 +5,12 @@
 // when it stored or deleted records, and a watcher notices the shown day's files changing or
 // vanishing otherwise. It is not modal and exists only while open (it deletes itself when
 // closed), so a closed history costs nothing.
+//
+// With a central server configured it also shows "All desks": the days, rows, summary and
+// chart of every desk from the central records, read on a thread of the window's own.
 #pragma once
 
+#include "central/centralview.h"
 #include "history/dayhistory.h"
 #include "history/historyday.h"
 #include "history/historysettings.h"
@@ -18,7 +22,11 @@
 #include <memory>
 #include <optional>
 
+class CentralReader;
+class CentralRowsModel;
 class HistoryChartView;
+struct CentralSettings;
+class QCheckBox;
 class Prompts;
 class QDateEdit;
 class QLabel;
@@ -34,11 +42,14 @@ class HistoryWindow : public QWidget {
 public:
     HistoryWindow(std::shared_ptr<Prompts> prompts, const HistorySettings &settings,
                   QWidget *parent = nullptr);
+    ~HistoryWindow() override;
 
     // The language, unit or alarm limit changed in the main window.
     void setSettings(const HistorySettings &settings);
     // The main window stored records in `dayFile`, or deleted some of it.
     void recordsChanged(const QString &dayFile);
+    // A central server is configured: "All desks" shows every desk's days from it.
+    void enableAllDesks(const CentralSettings &settings);
 
     // The day shown, if any.
     const std::optional<HistoryDay> &shownDay() const { return m_shown; }
@@ -58,6 +69,14 @@ private:
     void exportDay();
     void exportRange();
     void tellExportOutcome(const ExportResult &result, const QString &nothingText);
+    // All desks (historywindow_central.cpp)
+    bool showingAll() const;
+    void showAllDesks(bool on);
+    void centralDaysRead(const QList<CentralDay> &days, const QString &error);
+    void chooseCentralDay(int row);
+    void centralDayRead(QDate day, const QList<CentralRow> &rows, const QString &error);
+    void showCentralFigures();
+    void applyCentralLanguage();
 
     std::shared_ptr<Prompts> m_prompts;
     HistorySettings m_settings;
@@ -82,4 +101,12 @@ private:
     QDateEdit *m_to = nullptr;
     QPushButton *m_exportRange = nullptr;
     QPushButton *m_close = nullptr;
+
+    // All desks: the reader exists only when a server is configured.
+    std::unique_ptr<CentralReader> m_reader;
+    QCheckBox *m_allDesks = nullptr;
+    CentralRowsModel *m_centralModel = nullptr;
+    QList<CentralDay> m_centralDays;
+    std::optional<QDate> m_centralShown;
+    QString m_centralNote; // loading, an error, or nothing there
 };

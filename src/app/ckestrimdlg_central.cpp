@@ -1,0 +1,48 @@
+// The optional central store: when Kestrim.ini names a server, every reading stored, and every
+// deletion, is also sent there by the central sender on its own thread; the status bar's last
+// pane tells how that stands. Without a server nothing of it exists: no thread, no timer, no
+// pane text.
+#include "ckestrimdlg.h"
+
+#include "central/centralsender.h"
+#include "central/pgcentralstore.h"
+#include "panestatusbar.h"
+
+#include <QLabel>
+
+namespace {
+
+constexpr int kCentralPane = 6;
+
+} // namespace
+
+void CKestrimDlg::StartCentral()
+{
+    m_central = LoadCentralSettings(kPreferencesFile);
+    if (!m_central)
+        return;
+    std::unique_ptr<CentralStore> store = m_seams.centralStore
+                                              ? m_seams.centralStore(*m_central)
+                                              : std::make_unique<PgCentralStore>(*m_central);
+    m_centralSender = std::make_unique<CentralSender>(
+        std::move(store), CentralCursors(kCentralCursorFile, m_central->identity()));
+    connect(m_centralSender.get(), &CentralSender::statusChanged, this,
+            &CKestrimDlg::ShowCentralStatus);
+    connect(this, &CKestrimDlg::recordsChanged, m_centralSender.get(),
+            &CentralSender::dayFileChanged);
+}
+
+// The pane is written only when its text changes, so a status that comes again does not redraw.
+void CKestrimDlg::ShowCentralStatus(const CentralStatus &status)
+{
+    m_centralStatus = status;
+    if (!m_centralSender)
+        return;
+    const QString text = CentralStatusText(status, m_language);
+    if (m_statusBar->paneText(kCentralPane) == text)
+        return;
+    m_statusBar->setPaneText(kCentralPane, text);
+    // The window's width is fixed and the pane has what the others leave: a long text is cut
+    // at the window's edge, and whole in the pane's tooltip.
+    m_statusBar->pane(kCentralPane)->setToolTip(text);
+}

@@ -1,0 +1,74 @@
+// One day file as the sender sees it: what is on the disk, what the server has confirmed of it
+// (its cursor), and so what to send next.
+//
+// The rule for deletions: the server is taken to hold the file's first `cursor.rows` rows only
+// while the file still begins with exactly those rows (their hash). When it does not (Select
+// Delete renumbered it, it was edited, or there is no cursor, so the desk does not know what the
+// server has of it), the file starts over: its first batch marks every central row of the file
+// deleted and stores the rows from the first on with deleted = false, in one transaction. When
+// the file is gone (Delete All) and the server had rows of it, one batch marks them deleted.
+// Rows stored earlier keep their place; a row the server holds twice never exists, because the
+// server keys rows by desk, port, day and quantity.
+//
+// Verdicts: a reading is abnormal when the day's warning file holds its line. The warning line
+// is written just after the day line, so a reading may be sent a moment before its warning
+// line exists. Whenever the warning file has changed since the verdicts were last sent, the
+// confirmed rows that are abnormal now are sent again.
+#pragma once
+
+#include "central/centralbatch.h"
+#include "central/centralcursor.h"
+#include "history/dayhistory.h"
+#include "history/historyday.h"
+
+#include <optional>
+
+class CentralDayFile {
+public:
+    explicit CentralDayFile(HistoryDay day);
+
+    // Looks at the day file and its warning file again, against `cursor` (null: nothing of
+    // this file is known to be on the server). A file unchanged since its cursor covered all
+    // of it is not read.
+    void look(const CentralCursor *cursor);
+    // What the server still lacks: rows to store, and one for a deletion to mirror.
+    int waiting() const;
+    // The next batch of at most `maxReadings` readings (never empty when waiting() > 0).
+    CentralBatch nextBatch(qsizetype maxReadings);
+    // The server committed the last batch: the cursor now, or nothing when the file is gone
+    // and its rows are marked deleted.
+    std::optional<CentralCursor> committed();
+    // When nothing waits: the cursor with what the last look saw of the files (their sizes and
+    // time), so that the next look at them unchanged needs no reading.
+    std::optional<CentralCursor> settledCursor() const;
+    // Forgets the rows read (the next look reads the file again).
+    void release();
+
+    const HistoryDay &day() const { return m_day; }
+
+private:
+    CentralReading readingOf(qsizetype row) const;
+
+    HistoryDay m_day;
+    DayHistory m_history;
+    bool m_loaded = false;
+    // The cursor's rows are known to be the file's first rows.
+    bool m_verified = false;
+    std::optional<CentralCursor> m_cursor;
+    bool m_exists = false;
+    // The file is there but could not be read at the last look.
+    bool m_unreadable = false;
+    // What the last look saw, for the cursor once the server confirmed.
+    qint64 m_fileSize = -1;
+    qint64 m_modifiedMs = 0;
+    qint64 m_warningSize = -1;
+    // The plan: start over, the first row not confirmed, confirmed rows whose verdict is to be
+    // sent again.
+    bool m_restart = false;
+    bool m_upToDate = true;
+    qsizetype m_total = 0; // readable rows in the file
+    qsizetype m_from = 0;
+    QList<qsizetype> m_verdictRows;
+    // The batch in flight ends before this row.
+    qsizetype m_batchTo = 0;
+};

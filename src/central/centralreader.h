@@ -1,0 +1,31 @@
+// The history window's side of reading the central records: a CentralReadWorker on its own
+// thread for as long as the window is open. Asking returns at once; the answer comes as a
+// signal. Ending cuts off a read that waits on the server and joins the thread.
+#pragma once
+
+#include "central/centralsettings.h"
+#include "central/centralview.h"
+
+#include <QObject>
+#include <QThread>
+
+class CentralReadWorker;
+
+class CentralReader : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CentralReader(const CentralSettings &settings, QObject *parent = nullptr);
+    ~CentralReader() override;
+
+    void readDays();
+    void readDay(QDate day);
+
+signals:
+    void daysRead(const QList<CentralDay> &days, const QString &error);
+    void dayRead(QDate day, const QList<CentralRow> &rows, const QString &error);
+
+private:
+    QThread m_thread;
+    CentralReadWorker *m_worker = nullptr; // lives on m_thread, deleted when it ends
+};

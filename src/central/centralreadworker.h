@@ -1,0 +1,29 @@
+// The history's reader of the central records, on a thread of its own with its own connection:
+// the window asks and gets the answer as a signal, and never waits on the network.
+#pragma once
+
+#include "central/centralview.h"
+#include "central/pgconnection.h"
+
+#include <QObject>
+
+class CentralReadWorker : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CentralReadWorker(const CentralSettings &settings);
+
+    // Reads the days that hold readings not deleted, newest first.
+    void readDays();
+    // Reads the rows of `day` of every desk, by time of day.
+    void readDay(QDate day);
+    // From any thread: whatever waits on the server gives up now, and so does every later read.
+    void abort() { m_connection.abort(); }
+
+signals:
+    void daysRead(const QList<CentralDay> &days, const QString &error);
+    void dayRead(QDate day, const QList<CentralRow> &rows, const QString &error);
+
+private:
+    PgConnection m_connection;
+};

@@ -1,0 +1,40 @@
+// The central sender as the window holds it: the sending logic (CentralSync) on a thread of its
+// own, so that a server that is slow, hung or gone never holds up the window. The window tells
+// it which day file changed and receives the status; nothing else crosses between the threads.
+#pragma once
+
+#include "central/centralbackoff.h"
+#include "central/centralcursors.h"
+#include "central/centralstatus.h"
+
+#include <QObject>
+#include <QThread>
+
+#include <memory>
+
+class CentralStore;
+class CentralSync;
+
+class CentralSender : public QObject {
+    Q_OBJECT
+
+public:
+    // Starts the thread and, on it, the look at every day file. `store` is used on that thread
+    // only (it makes its connection there).
+    CentralSender(std::unique_ptr<CentralStore> store, CentralCursors cursors,
+                  CentralBackoff backoff = {}, QObject *parent = nullptr);
+    // Cuts off whatever waits on the server, then stops and joins the thread.
+    ~CentralSender() override;
+
+    void dayFileChanged(const QString &dayFile);
+    const CentralStatus &status() const { return m_status; }
+
+signals:
+    void statusChanged(const CentralStatus &status);
+
+private:
+    QThread m_thread;
+    CentralSync *m_sync = nullptr;   // lives on m_thread, deleted when it ends
+    CentralStore *m_store = nullptr; // owned by m_sync; only abort() is called from here
+    CentralStatus m_status;
+};

@@ -1,0 +1,207 @@
+#include "central/centralsync.h"
+
+#include "logging.h"
+
+#include <algorithm>
+
+CentralSync::CentralSync(std::unique_ptr<CentralStore> store, CentralCursors cursors,
+                         CentralBackoff backoff, QObject *parent)
+    : QObject(parent)
+    , m_store(std::move(store))
+    , m_cursors(std::move(cursors))
+    , m_backoff(backoff)
+    , m_stepSoon(this)
+    , m_retry(this)
+{
+    m_stepSoon.setSingleShot(true);
+    m_stepSoon.setInterval(0);
+    m_retry.setSingleShot(true);
+    connect(&m_stepSoon, &QTimer::timeout, this, &CentralSync::step);
+    connect(&m_retry, &QTimer::timeout, this, &CentralSync::step);
+}
+
+CentralSync::~CentralSync() = default;
+
+void CentralSync::start()
+{
+    m_cursors.load();
+    // Oldest first; then the files the cursors name that are gone (deleted while Kestrim was
+    // not running).
+    QList<HistoryDay> days = FindHistoryDays();
+    std::reverse(days.begin(), days.end());
+    QSet<QString> seen;
+    for (const HistoryDay &day : days) {
+        seen.insert(day.path);
+        if (CentralDayFile *file = look(day, false))
+            file->release();
+    }
+    for (const QString &dayFile : m_cursors.dayFiles()) {
+        if (seen.contains(dayFile))
+            continue;
+        if (const std::optional<HistoryDay> day = HistoryDayOfFile(dayFile))
+            look(*day, false);
+        else
+            m_cursors.remove(dayFile);
+    }
+    qCInfo(lcCentral) << "started;" << m_queue.size() << "day files to send";
+    schedule();
+    // The first status is always told, so the window has one to show.
+    publish(true);
+}
+
+void CentralSync::dayFileChanged(const QString &dayFile)
+{
+    const std::optional<HistoryDay> day = HistoryDayOfFile(dayFile);
+    if (!day)
+        return;
+    m_refused.remove(day->path);
+    // The window writes one day at a time: files of other days it named are no longer kept
+    // read once they are sent.
+    QStringList earlier;
+    for (const QString &path : std::as_const(m_live)) {
+        const auto found = m_files.find(path);
+        if (found != m_files.end() && found->second->day().date != day->date &&
+            found->second->waiting() == 0)
+            earlier.append(path);
+    }
+    for (const QString &path : earlier)
+        drop(path);
+    look(*day, true);
+    schedule();
+    // A reading about to be sent is not announced as waiting; one that waits for the server is.
+    if (!m_stepSoon.isActive())
+        publish();
+}
+
+// Looks at a day file; returns it when something waits, otherwise forgets it unless it is
+// live. Its cursor takes what was seen of a file that needs nothing sent.
+CentralDayFile *CentralSync::look(const HistoryDay &day, bool live)
+{
+    if (live)
+        m_live.insert(day.path);
+    auto found = m_files.find(day.path);
+    if (found == m_files.end())
+        found = m_files.emplace(day.path, std::make_unique<CentralDayFile>(day)).first;
+    CentralDayFile *file = found->second.get();
+    file->look(m_cursors.find(day.path));
+    if (file->waiting() > 0) {
+        queue(file);
+        return file;
+    }
+    if (const std::optional<CentralCursor> settled = file->settledCursor();
+        settled && *settled != *m_cursors.find(day.path)) {
+        m_cursors.set(day.path, *settled);
+        m_cursors.save();
+    }
+    if (!m_live.contains(day.path))
+        drop(day.path);
+    return nullptr;
+}
+
+void CentralSync::queue(CentralDayFile *file)
+{
+    if (!m_queue.contains(file->day().path) && !m_refused.contains(file->day().path))
+        m_queue.append(file->day().path);
+}
+
+void CentralSync::schedule()
+{
+    if (!m_queue.isEmpty() && !m_retry.isActive())
+        m_stepSoon.start();
+}
+
+// One batch of the first file in the queue; the file is looked at again first, so what is
+// sent is what is on the disk now.
+void CentralSync::step()
+{
+    while (!m_queue.isEmpty()) {
+        const auto found = m_files.find(m_queue.first());
+        CentralDayFile *file = found == m_files.end() ? nullptr : found->second.get();
+        if (file)
+            file->look(m_cursors.find(m_queue.first()));
+        if (file && file->waiting() > 0)
+            break;
+        const QString done = m_queue.takeFirst();
+        if (file && !m_live.contains(done))
+            drop(done);
+    }
+    if (m_queue.isEmpty()) {
+        publish();
+        return;
+    }
+    CentralDayFile *file = m_files.at(m_queue.first()).get();
+    if (!m_store->isOpen() && !m_store->open()) {
+        failed(CentralStore::Outcome::Unreachable);
+        return;
+    }
+    const CentralStore::Outcome outcome = m_store->write(file->nextBatch(kBatchRows));
+    if (outcome == CentralStore::Outcome::Written)
+        sent(file);
+    else
+        failed(outcome);
+}
+
+void CentralSync::sent(CentralDayFile *file)
+{
+    const QString dayFile = file->day().path;
+    if (const std::optional<CentralCursor> cursor = file->committed())
+        m_cursors.set(dayFile, *cursor);
+    else
+        m_cursors.remove(dayFile);
+    m_cursors.save();
+    m_backoff.reset();
+    m_freshTry = true;
+    m_link = CentralStatus::Link::Reachable;
+    if (file->waiting() == 0) {
+        m_queue.removeOne(dayFile);
+        if (!m_live.contains(dayFile))
+            drop(dayFile);
+    }
+    schedule();
+    publish();
+}
+
+void CentralSync::failed(CentralStore::Outcome outcome)
+{
+    const QString dayFile = m_queue.first();
+    if (outcome == CentralStore::Outcome::Refused) {
+        // The server is there but will not take this file as it is: the others go on.
+        qCWarning(lcCentral) << "the server refused" << dayFile << m_store->error();
+        m_queue.removeFirst();
+        m_refused.insert(dayFile);
+        m_link = CentralStatus::Link::Reachable;
+        schedule();
+        publish();
+        return;
+    }
+    const bool hadWorked = m_link == CentralStatus::Link::Reachable;
+    m_store->close();
+    if (hadWorked && m_freshTry) {
+        m_freshTry = false;
+        qCInfo(lcCentral) << "connection lost, trying a new one:" << m_store->error();
+        schedule();
+        return;
+    }
+    const int waitMs = m_backoff.next();
+    qCInfo(lcCentral) << "unreachable, next try in" << waitMs << "ms:" << m_store->error();
+    m_link = CentralStatus::Link::Unreachable;
+    m_retry.start(waitMs);
+    publish();
+}
+
+void CentralSync::drop(const QString &dayFile)
+{
+    m_files.erase(dayFile);
+    m_live.remove(dayFile);
+}
+
+void CentralSync::publish(bool always)
+{
+    CentralStatus status{m_link, 0};
+    for (const auto &[path, file] : m_files)
+        status.waiting += file->waiting();
+    if (status == m_status && !always)
+        return;
+    m_status = status;
+    emit statusChanged(m_status);
+}

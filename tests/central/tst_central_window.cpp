@@ -1,0 +1,309 @@
+// The central store through the window, on the offscreen platform against a private
+// PostgreSQL server: off without [central]; readings reaching the server with the status pane
+// saying so, in both languages; the window storing and listing readings while the server hangs;
+// Delete All mirrored; the history's "All desks" showing two desks' readings.
+#include "app/ckestrimdlg.h"
+#include "app/fonts.h"
+#include "app/panestatusbar.h"
+#include "central/centralsender.h"
+#include "central/centralsync.h"
+#include "central/pgcentralstore.h"
+#include "fakecentralstore.h"
+#include "history/historywindow.h"
+#include "manualclock.h"
+#include "pgcluster.h"
+#include "reception/frame.h"
+#include "recordingprompts.h"
+#include "records/dayrecords.h"
+#include "records/recordlistmodel.h"
+#include "windowtesting.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+const QDate kToday(2026, 12, 9);
+
+// Celsius, body mode, alarm limit 37.5 °C, R9 Pro fields.
+QByteArray ReportFrame()
+{
+    return BuildFrame(FrameCode::Settings, QByteArray::fromHex("00017701020000"));
+}
+
+QByteArray ReadingFrame(int tenths)
+{
+    const char value[] = {char(tenths & 0xFF), char(tenths >> 8)};
+    return BuildFrame(FrameCode::Measurement, QByteArray(value, 2));
+}
+
+} // namespace
+
+class TestCentralWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void offWithoutAServer();
+    void readingsReachTheServerAndThePaneSaysSo();
+    void windowGoesOnWhileTheServerHangs();
+    void deleteAllIsMirrored();
+    void allDesksShowsEveryDesk();
+
+private:
+    void needServer();
+    void writeIni(const QString &desk = QStringLiteral("Entrance A"));
+    void openWindow();
+    void reading(int second, int tenths);
+    QString pane() const { return m_window->findChild<PaneStatusBar *>()->paneText(6); }
+    QVariant count(const QString &where = QStringLiteral("NOT deleted"));
+
+    PgCluster m_server;
+    bool m_serverUp = false;
+    QString m_database;
+    int m_databases = 0;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    std::shared_ptr<ManualClock> m_clock;
+    std::shared_ptr<RecordingPrompts> m_prompts;
+    std::unique_ptr<CKestrimDlg> m_window;
+};
+
+void TestCentralWindow::initTestCase()
+{
+    InstallFontSubstitutes();
+    m_previousDir = QDir::currentPath();
+    if (!PgCluster::programs().isEmpty()) {
+        m_serverUp = m_server.start();
+        QVERIFY2(m_serverUp, qPrintable(m_server.log()));
+    }
+}
+
+void TestCentralWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_clock = std::make_shared<ManualClock>(QDateTime(kToday, QTime(8, 30)));
+    m_prompts = std::make_shared<RecordingPrompts>();
+    if (m_serverUp) {
+        m_database = QStringLiteral("records_%1").arg(++m_databases);
+        m_server.query(QStringLiteral("CREATE DATABASE ") + m_database);
+    }
+}
+
+void TestCentralWindow::cleanup()
+{
+    m_window.reset();
+    m_server.pause(false);
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+void TestCentralWindow::needServer()
+{
+    if (!m_serverUp)
+        QSKIP("PostgreSQL 15 is not installed (postgresql-15): the window's tests against a "
+              "real central server are skipped");
+}
+
+void TestCentralWindow::writeIni(const QString &desk)
+{
+    QFile ini(kPreferencesFile);
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[central]\nurl=postgresql://kestrim@/%1?host=%2&port=%3\n"
+                             "desk=%4\n")
+                  .arg(m_database, m_server.sockets())
+                  .arg(m_server.port())
+                  .arg(desk)
+                  .toUtf8());
+}
+
+// The server is cut off after 1 s without an answer (10 s in use), to keep the test short.
+void TestCentralWindow::openWindow()
+{
+    KestrimSeams seams = TestSeams(m_clock, m_prompts);
+    seams.centralStore = [](CentralSettings settings) {
+        settings.answerLimitMs = 1000;
+        return std::make_unique<PgCentralStore>(settings);
+    };
+    m_window = std::make_unique<CKestrimDlg>(seams);
+    m_window->show();
+    m_window->OnTimer(CKestrimDlg::kClockTimer);
+    m_window->OnComm(ReportFrame());
+}
+
+void TestCentralWindow::reading(int second, int tenths)
+{
+    m_clock->set(QDateTime(kToday, QTime(8, 31).addSecs(second)));
+    m_window->OnComm(ReadingFrame(tenths));
+}
+
+QVariant TestCentralWindow::count(const QString &where)
+{
+    return m_server.query(QStringLiteral("SELECT count(*) FROM readings WHERE ") + where,
+                          m_database);
+}
+
+void TestCentralWindow::offWithoutAServer()
+{
+    QFile ini(kPreferencesFile);
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[device]\nport=3\n[central]\ndesk=Entrance A\n");
+    ini.close();
+    openWindow();
+    reading(1, 365);
+    QVERIFY(!m_window->m_centralSender);
+    QCOMPARE(pane(), QString());
+    QVERIFY(!QFile::exists(kCentralCursorFile));
+    m_window->findChild<QAction *>(QStringLiteral("history"))->trigger();
+    QVERIFY(!m_window->m_history->findChild<QCheckBox *>(QStringLiteral("historyAllDesks"))
+                 ->isVisible());
+}
+
+void TestCentralWindow::readingsReachTheServerAndThePaneSaysSo()
+{
+    needServer();
+    writeIni();
+    openWindow();
+    QTRY_COMPARE(pane(), QStringLiteral("central: up to date"));
+    reading(1, 365);
+    reading(2, 381); // abnormal
+    reading(3, 366);
+    QTRY_COMPARE(count(), QVariant(3));
+    QCOMPARE(count(QStringLiteral("abnormal AND quantity = 2 AND value = 38.1")), QVariant(1));
+    QCOMPARE(m_server.query(QStringLiteral("SELECT desk || ' COM' || port || ' ' || "
+                                           "taken_at::text FROM readings WHERE quantity = 3"),
+                            m_database),
+             QVariant(QStringLiteral("Entrance A COM1 2026-12-09 08:31:03")));
+    QCOMPARE(pane(), QStringLiteral("central: up to date"));
+
+    m_window->SwitchLanguage(0);
+    QCOMPARE(pane(), QStringLiteral("中心库：已是最新"));
+    Screenshot(m_window.get(), QStringLiteral("central-pane"));
+}
+
+void TestCentralWindow::windowGoesOnWhileTheServerHangs()
+{
+    needServer();
+    writeIni();
+    openWindow();
+    reading(1, 365);
+    QTRY_COMPARE(count(), QVariant(1));
+
+    m_server.pause(true);
+    for (int second = 2; second <= 6; ++second)
+        reading(second, 360 + second);
+    // Every reading is stored and listed at once, whatever the server does.
+    QCOMPARE(m_window->m_recordModel->rowCount(), 6);
+    QCOMPARE(LoadRecordRows(m_window->m_records.dayFilePath()).size(), 6);
+    QTRY_COMPARE_WITH_TIMEOUT(pane(), QStringLiteral("central: unreachable, 5 waiting"), 15000);
+    reading(7, 370);
+    QTRY_COMPARE(pane(), QStringLiteral("central: unreachable, 6 waiting"));
+    Screenshot(m_window.get(), QStringLiteral("central-unreachable"));
+
+    m_server.pause(false);
+    QTRY_COMPARE_WITH_TIMEOUT(pane(), QStringLiteral("central: up to date"), 20000);
+    QCOMPARE(count(), QVariant(7));
+}
+
+void TestCentralWindow::deleteAllIsMirrored()
+{
+    needServer();
+    writeIni();
+    openWindow();
+    reading(1, 365);
+    reading(2, 366);
+    QTRY_COMPARE(count(), QVariant(2));
+    m_window->OnDeleteAll();
+    QTRY_COMPARE(count(QStringLiteral("deleted")), QVariant(2));
+    reading(3, 367);
+    QTRY_COMPARE(count(), QVariant(1));
+    QCOMPARE(m_server.query(QStringLiteral("SELECT to_char(taken_at, 'HH24:MI:SS') FROM "
+                                           "current_readings WHERE quantity = 1"),
+                            m_database),
+             QVariant(QStringLiteral("08:31:03")));
+}
+
+// Entrance B is another desk with its own working folder, sending to the same server.
+void TestCentralWindow::allDesksShowsEveryDesk()
+{
+    needServer();
+    QTemporaryDir deskB;
+    QVERIFY(QDir::setCurrent(deskB.path()));
+    {
+        QFile day(DayRecords().DayFilePath(kToday, 4));
+        QVERIFY(QDir().mkpath(QFileInfo(day).path()));
+        QVERIFY(day.open(QIODevice::WriteOnly));
+        day.write("1,08:10:00,36.6C,22.0C\r\n2,09:40:00,38.4C,22.5C\r\n3,10:05:00,97.9F,72.5F\r\n");
+        QFile warnings(DayRecords().WarningFilePath(kToday));
+        QVERIFY(warnings.open(QIODevice::WriteOnly));
+        warnings.write("2,09:40:00,38.4C,22.5C\r\n");
+        day.close();
+        warnings.close();
+        const CentralSettings settings =
+            m_server.settings(QStringLiteral("Entrance B"), m_database);
+        CentralSync sync(std::make_unique<PgCentralStore>(settings),
+                         CentralCursors(kCentralCursorFile, settings.identity()));
+        sync.start();
+        QTRY_COMPARE(sync.status(), (CentralStatus{CentralStatus::Link::Reachable, 0}));
+    }
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+
+    writeIni();
+    openWindow();
+    reading(1, 365);
+    reading(2, 381);
+    QTRY_COMPARE(count(), QVariant(5));
+
+    m_window->findChild<QAction *>(QStringLiteral("history"))->trigger();
+    HistoryWindow *history = m_window->m_history;
+    auto *allDesks = history->findChild<QCheckBox *>(QStringLiteral("historyAllDesks"));
+    QVERIFY(allDesks->isVisible());
+    QCOMPARE(allDesks->text(), QStringLiteral("All desks"));
+    allDesks->setChecked(true);
+    auto *days = history->findChild<QListWidget *>(QStringLiteral("historyDays"));
+    QTRY_COMPARE(days->count(), 1);
+    QCOMPARE(days->item(0)->text(), QStringLiteral("2026-12-09  2 desks"));
+    auto *summary = history->findChild<QLabel *>(QStringLiteral("historySummary"));
+    QTRY_VERIFY2(summary->text().startsWith(QStringLiteral("Desks: 2   Readings: 5   Abnormal: 2")),
+                 qPrintable(summary->text()));
+    QVERIFY2(summary->text().contains(QStringLiteral("First: 08:10:00   Last: 10:05:00")),
+             qPrintable(summary->text()));
+    const QAbstractItemModel *table =
+        history->findChild<QTableView *>(QStringLiteral("historyTable"))->model();
+    QCOMPARE(table->rowCount(), 5);
+    QCOMPARE(table->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Desk"));
+    QStringList rows;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < table->columnCount(); ++column)
+            cells.append(table->index(row, column).data().toString());
+        rows.append(cells.join(u','));
+    }
+    QCOMPARE(rows, (QStringList{"Entrance B,COM4,1,08:10:00,36.6C,22.0C",
+                                "Entrance A,COM1,1,08:31:01,36.5C,0.0C",
+                                "Entrance A,COM1,2,08:31:02,38.1C,0.0C",
+                                "Entrance B,COM4,2,09:40:00,38.4C,22.5C",
+                                "Entrance B,COM4,3,10:05:00,97.9F,72.5F"}));
+    Screenshot(history, QStringLiteral("history-all-desks"));
+
+    // In Chinese, and back to this desk's own days.
+    m_window->SwitchLanguage(0);
+    QCOMPARE(days->item(0)->text(), QStringLiteral("2026-12-09  2 个工位"));
+    QVERIFY(summary->text().startsWith(QStringLiteral("工位数：2   读数：5")));
+    allDesks->setChecked(false);
+    QCOMPARE(days->count(), 1);
+    QCOMPARE(days->item(0)->text(), QStringLiteral("2026-12-09  COM1"));
+    QVERIFY(table != history->findChild<QTableView *>(QStringLiteral("historyTable"))->model());
+    QCOMPARE(history->findChild<QTableView *>(QStringLiteral("historyTable"))->model()->rowCount(),
+             2);
+}
+
+QTEST_MAIN(TestCentralWindow)
+#include "tst_central_window.moc"

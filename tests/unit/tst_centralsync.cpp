@@ -1,0 +1,497 @@
+// The sending logic against a server in memory (FakeCentralStore): what reaches the server,
+// in which batches, after restarts, server failures, deletions on the desk and late warning
+// lines; the status the window would show; and the thread the window runs it on.
+#include "central/centralsender.h"
+#include "central/centralsync.h"
+#include "fakecentralstore.h"
+#include "records/dayrecords.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kDesk = QStringLiteral("Entrance A");
+const QString kIdentity = QStringLiteral("postgresql://kestrim@db:5432/kestrim desk=Entrance A");
+const QDate kToday(2026, 12, 9);
+
+QString DayFile(QDate day, int port = 1)
+{
+    return DayRecords().DayFilePath(day, port);
+}
+
+QString Line(qint64 quantity, int second, const QString &value = QStringLiteral("36.5C"))
+{
+    return QStringLiteral("%1,%2,%3,24.5C")
+        .arg(quantity)
+        .arg(QTime(9, 0).addSecs(second).toString(QStringLiteral("HH:mm:ss")), value);
+}
+
+void Write(const QString &path, const QStringList &lines, QIODevice::OpenMode mode)
+{
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY(file.open(mode));
+    for (const QString &line : lines)
+        file.write(line.toUtf8() + "\r\n");
+}
+
+void Replace(const QString &path, const QStringList &lines)
+{
+    Write(path, lines, QIODevice::WriteOnly | QIODevice::Truncate);
+}
+
+void Append(const QString &path, const QStringList &lines)
+{
+    Write(path, lines, QIODevice::WriteOnly | QIODevice::Append);
+}
+
+// `count` readings from quantity `first` on, a second apart.
+QStringList Lines(qint64 first, int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines.append(Line(first + i, int(first) + i));
+    return lines;
+}
+
+QList<qint64> Range(qint64 first, qint64 last)
+{
+    QList<qint64> range;
+    for (qint64 q = first; q <= last; ++q)
+        range.append(q);
+    return range;
+}
+
+QList<qsizetype> BatchSizes(const QList<CentralBatch> &batches)
+{
+    QList<qsizetype> sizes;
+    for (const CentralBatch &batch : batches)
+        sizes.append(batch.readings.size());
+    return sizes;
+}
+
+} // namespace
+
+class TestCentralSync : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void sendsEachReadingOnceAcrossRestarts();
+    void sendsInBatchesOldestDayFirst();
+    void waitsAndRetriesWhileTheServerIsAway();
+    void connectionBreakingMidCatchUpLosesNothing();
+    void deletionsAreMarked_data();
+    void deletionsAreMarked();
+    void lateWarningLineMakesTheReadingAbnormal();
+    void refusedFileDoesNotHoldUpTheOthers();
+    void repeatedQuantityIsSentOnce();
+    void cursorsOfAnotherServerStartOver();
+    void readingsSentAtOnceDoNotChangeTheStatus();
+    void senderThreadReportsAndStopsWhileTheServerHangs();
+
+private:
+    std::unique_ptr<CentralSync> makeSync(const QString &identity = kIdentity);
+    void settle();
+    CentralReading reading(qint64 quantity, int port = 1, QDate day = kToday) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    std::shared_ptr<FakeCentralServer> m_server;
+    std::unique_ptr<CentralSync> m_sync;
+};
+
+void TestCentralSync::init()
+{
+    m_previousDir = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_server = std::make_shared<FakeCentralServer>();
+}
+
+void TestCentralSync::cleanup()
+{
+    m_sync.reset();
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+// Waits short (5 ms doubling to 40 ms) so the retries happen within the test.
+std::unique_ptr<CentralSync> TestCentralSync::makeSync(const QString &identity)
+{
+    return std::make_unique<CentralSync>(std::make_unique<FakeCentralStore>(m_server, kDesk),
+                                         CentralCursors(kCentralCursorFile, identity),
+                                         CentralBackoff(5, 40));
+}
+
+// Until no step is due (a retry may be).
+void TestCentralSync::settle()
+{
+    QTRY_VERIFY(!m_sync->busy());
+}
+
+CentralReading TestCentralSync::reading(qint64 quantity, int port, QDate day) const
+{
+    const auto row = m_server->row(kDesk, port, day, quantity);
+    return row ? row->reading : CentralReading();
+}
+
+void TestCentralSync::sendsEachReadingOnceAcrossRestarts()
+{
+    const QString today = DayFile(kToday);
+    Replace(today, {Line(1, 0), Line(2, 1, QStringLiteral("37.9C")), Line(3, 2, "98.1F")});
+    Append(DayRecords().WarningFilePath(kToday), {Line(2, 1, QStringLiteral("37.9C"))});
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 3));
+    const CentralReading second = reading(2);
+    QCOMPARE(second.time, QTime(9, 0, 1));
+    QCOMPARE(second.value, QStringLiteral("37.9"));
+    QCOMPARE(second.unit, QStringLiteral("C"));
+    QCOMPARE(second.environment, QStringLiteral("24.5"));
+    QCOMPARE(second.environmentUnit, QStringLiteral("C"));
+    QVERIFY(second.abnormal);
+    QVERIFY(!reading(1).abnormal);
+    QCOMPARE(reading(3).unit, QStringLiteral("F"));
+    QCOMPARE(reading(3).value, QStringLiteral("98.1"));
+    QCOMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Reachable, 0}));
+
+    // Two more readings: only they are sent.
+    Append(today, {Line(4, 3), Line(5, 4, QStringLiteral("12"))});
+    m_sync->dayFileChanged(today);
+    settle();
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 5));
+    QCOMPARE(BatchSizes(m_server->takenBatches()), (QList<qsizetype>{3, 2}));
+    QVERIFY(m_server->takenBatches().at(0).restart);
+    QVERIFY(!m_server->takenBatches().at(1).restart);
+    QCOMPARE(reading(5).unit, QStringLiteral("count"));
+    QCOMPARE(reading(5).value, QStringLiteral("12"));
+
+    // A restart sends nothing, and does not even connect.
+    m_sync = makeSync();
+    const int opens = m_server->opens;
+    m_sync->start();
+    settle();
+    QCOMPARE(m_server->takenBatches().size(), 2);
+    QCOMPARE(m_server->opens, opens);
+    QCOMPARE(m_sync->status().waiting, 0);
+
+    // After a restart, the next reading is sent alone.
+    Append(today, {Line(6, 5)});
+    m_sync->dayFileChanged(today);
+    settle();
+    QCOMPARE(BatchSizes(m_server->takenBatches()), (QList<qsizetype>{3, 2, 1}));
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 6));
+    QCOMPARE(m_sync->retryInMs(), 0);
+}
+
+void TestCentralSync::sendsInBatchesOldestDayFirst()
+{
+    const QDate earlier = kToday.addDays(-2), yesterday = kToday.addDays(-1);
+    Replace(DayFile(kToday), Lines(1, 1234));
+    Replace(DayFile(earlier, 3), Lines(1, 2));
+    Replace(DayFile(yesterday), Lines(1, 501));
+    m_sync = makeSync();
+    QSignalSpy statuses(m_sync.get(), &CentralSync::statusChanged);
+    m_sync->start();
+    settle();
+
+    const QList<CentralBatch> batches = m_server->takenBatches();
+    QCOMPARE(BatchSizes(batches), (QList<qsizetype>{2, 500, 1, 500, 500, 234}));
+    QList<QDate> days;
+    for (const CentralBatch &batch : batches)
+        days.append(batch.day);
+    QCOMPARE(days, (QList<QDate>{earlier, yesterday, yesterday, kToday, kToday, kToday}));
+    QCOMPARE(batches[3].readings.first().quantity, 1);
+    QCOMPARE(batches[5].readings.last().quantity, 1234);
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 1234));
+    QCOMPARE(m_server->quantities(kDesk, 3, earlier, false), Range(1, 2));
+
+    // The window sees the backlog shrink batch by batch.
+    QList<int> waiting;
+    for (const QList<QVariant> &signal : statuses)
+        waiting.append(signal.at(0).value<CentralStatus>().waiting);
+    QCOMPARE(waiting, (QList<int>{1737, 1735, 1235, 1234, 734, 234, 0}));
+}
+
+void TestCentralSync::waitsAndRetriesWhileTheServerIsAway()
+{
+    const QString today = DayFile(kToday);
+    Replace(today, Lines(1, 3));
+    m_server->setReachable(false);
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QCOMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Unreachable, 3}));
+    QCOMPARE(m_server->opens, 1);
+
+    // The waits double up to their ceiling; nothing happens between two tries.
+    QList<int> waits{m_sync->retryInMs()};
+    while (waits.size() < 5) {
+        const int opens = m_server->opens;
+        while (m_server->opens == opens)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCOMPARE(m_server->opens, opens + 1);
+        waits.append(m_sync->retryInMs());
+    }
+    QCOMPARE(waits, (QList<int>{5, 10, 20, 40, 40}));
+
+    // Readings stored meanwhile wait for the next try, counted.
+    const int opens = m_server->opens;
+    Append(today, Lines(4, 2));
+    m_sync->dayFileChanged(today);
+    QCOMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Unreachable, 5}));
+    QCOMPARE(m_server->opens, opens);
+
+    m_server->setReachable(true);
+    QTRY_COMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Reachable, 0}));
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 5));
+    QCOMPARE(m_server->takenBatches().size(), 1);
+    QCOMPARE(m_sync->retryInMs(), 0);
+    QVERIFY(!m_sync->busy());
+}
+
+void TestCentralSync::connectionBreakingMidCatchUpLosesNothing()
+{
+    const QString today = DayFile(kToday);
+    Replace(today, Lines(1, 1200));
+    m_server->writesBeforeBreak = 1;
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QCOMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Unreachable, 700}));
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 500));
+
+    // Kestrim ends here: its cursors hold what the server confirmed, no more.
+    m_sync = makeSync();
+    m_server->setReachable(true);
+    m_sync->start();
+    settle();
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 1200));
+    QCOMPARE(BatchSizes(m_server->takenBatches()), (QList<qsizetype>{500, 500, 200}));
+    QVERIFY(!m_server->takenBatches().at(1).restart);
+}
+
+enum class Deletion { SelectDelete, SameLength, DeleteAll, DeleteAllThenReading, WhileStopped };
+
+void TestCentralSync::deletionsAreMarked_data()
+{
+    QTest::addColumn<Deletion>("deletion");
+    QTest::addColumn<QList<qint64>>("live");
+    QTest::addColumn<QList<qint64>>("deleted");
+    QTest::addColumn<QList<qsizetype>>("batches");
+    // Select Delete of rows 2 and 3: the rest renumbered 1…3, row 4 and 5 gone.
+    QTest::newRow("Select Delete")
+        << Deletion::SelectDelete << Range(1, 3) << Range(4, 5) << QList<qsizetype>{5, 3};
+    // Row 2 deleted while a reading arrived: as long as before, but not the same rows.
+    QTest::newRow("same length") << Deletion::SameLength << Range(1, 5) << QList<qint64>{}
+                                 << QList<qsizetype>{5, 5};
+    QTest::newRow("Delete All") << Deletion::DeleteAll << QList<qint64>{} << Range(1, 5)
+                                << QList<qsizetype>{5, 0};
+    QTest::newRow("Delete All, then a reading")
+        << Deletion::DeleteAllThenReading << QList<qint64>{1} << Range(2, 5)
+        << QList<qsizetype>{5, 1};
+    QTest::newRow("deleted while Kestrim was not running")
+        << Deletion::WhileStopped << QList<qint64>{} << Range(1, 5) << QList<qsizetype>{5, 0};
+}
+
+void TestCentralSync::deletionsAreMarked()
+{
+    QFETCH(Deletion, deletion);
+    const QString today = DayFile(kToday);
+    Replace(today, Lines(1, 5));
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 5));
+
+    const QString renumbered3 = Line(3, 60); // old row 5, or a later reading
+    switch (deletion) {
+    case Deletion::SelectDelete:
+        Replace(today, {Line(1, 1), Line(2, 4), renumbered3});
+        break;
+    case Deletion::SameLength:
+        Replace(today, {Line(1, 1), Line(2, 3), Line(3, 4), Line(4, 5), Line(5, 6)});
+        break;
+    case Deletion::DeleteAll:
+        QVERIFY(QFile::remove(today));
+        break;
+    case Deletion::DeleteAllThenReading:
+        QVERIFY(QFile::remove(today));
+        Replace(today, {Line(1, 90)});
+        break;
+    case Deletion::WhileStopped:
+        m_sync.reset();
+        QVERIFY(QFile::remove(today));
+        m_sync = makeSync();
+        m_sync->start();
+        break;
+    }
+    if (deletion != Deletion::WhileStopped)
+        m_sync->dayFileChanged(today);
+    settle();
+
+    QFETCH(QList<qint64>, live);
+    QFETCH(QList<qint64>, deleted);
+    QFETCH(QList<qsizetype>, batches);
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), live);
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, true), deleted);
+    QCOMPARE(BatchSizes(m_server->takenBatches()), batches);
+    QVERIFY(m_server->takenBatches().last().restart);
+    // What is there now is what the day file says.
+    const RecordRows rows = LoadRecordRows(today);
+    for (const QStringList &row : rows)
+        QCOMPARE(reading(row[0].toLongLong()).time, QTime::fromString(row[1], Qt::ISODate));
+    QCOMPARE(m_sync->status().waiting, 0);
+
+    // And stays so across a restart: nothing more is sent.
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QCOMPARE(BatchSizes(m_server->takenBatches()), batches);
+}
+
+void TestCentralSync::lateWarningLineMakesTheReadingAbnormal()
+{
+    const QString today = DayFile(kToday), warnings = DayRecords().WarningFilePath(kToday);
+    Replace(today, {Line(1, 0), Line(2, 1, QStringLiteral("38.2C"))});
+    Replace(DayFile(kToday, 2), {Line(1, 5)});
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QVERIFY(!reading(2).abnormal);
+
+    // The warning line lands after the reading was sent: the reading is sent again.
+    Append(warnings, {Line(2, 1, QStringLiteral("38.2C"))});
+    m_sync->dayFileChanged(today);
+    settle();
+    QVERIFY(reading(2).abnormal);
+    QCOMPARE(m_server->takenBatches().size(), 3);
+    QCOMPARE(m_server->takenBatches().last().readings.size(), 1);
+
+    // The other port's file has no line in the warning file: nothing to send for it, now or
+    // after a restart.
+    m_sync->dayFileChanged(DayFile(kToday, 2));
+    settle();
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QCOMPARE(m_server->takenBatches().size(), 3);
+    QVERIFY(!reading(1, 2).abnormal);
+}
+
+void TestCentralSync::refusedFileDoesNotHoldUpTheOthers()
+{
+    Replace(DayFile(kToday, 7), Lines(1, 2));
+    Replace(DayFile(kToday, 8), Lines(1, 3));
+    m_server->refusePort = 7;
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QCOMPARE(m_server->quantities(kDesk, 8, kToday, false), Range(1, 3));
+    QCOMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Reachable, 2}));
+    QCOMPARE(m_sync->retryInMs(), 0);
+
+    // A change to the file tries it again.
+    m_server->refusePort = 0;
+    Append(DayFile(kToday, 7), {Line(3, 9)});
+    m_sync->dayFileChanged(DayFile(kToday, 7));
+    settle();
+    QCOMPARE(m_server->quantities(kDesk, 7, kToday, false), Range(1, 3));
+    QCOMPARE(m_sync->status().waiting, 0);
+}
+
+void TestCentralSync::repeatedQuantityIsSentOnce()
+{
+    Replace(DayFile(kToday), {Line(1, 0), Line(2, 1), Line(2, 2, QStringLiteral("36.9C"))});
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 2));
+    QCOMPARE(reading(2).value, QStringLiteral("36.9"));
+    QCOMPARE(m_sync->status().waiting, 0);
+}
+
+void TestCentralSync::cursorsOfAnotherServerStartOver()
+{
+    Replace(DayFile(kToday), Lines(1, 4));
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+
+    // The same desk pointed at another server: everything goes there, each file started over.
+    m_sync =
+        makeSync(QStringLiteral("postgresql://kestrim@elsewhere:5432/kestrim desk=Entrance A"));
+    m_sync->start();
+    settle();
+    QCOMPARE(BatchSizes(m_server->takenBatches()), (QList<qsizetype>{4, 4}));
+    QVERIFY(m_server->takenBatches().last().restart);
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 4));
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, true), QList<qint64>{});
+
+    // A damaged cursor file: the same.
+    m_sync.reset();
+    QFile file(kCentralCursorFile);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("TempData/2026/12/20261209-01.txt\tmany\n");
+    file.close();
+    m_sync =
+        makeSync(QStringLiteral("postgresql://kestrim@elsewhere:5432/kestrim desk=Entrance A"));
+    m_sync->start();
+    settle();
+    QCOMPARE(BatchSizes(m_server->takenBatches()), (QList<qsizetype>{4, 4, 4}));
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 4));
+}
+
+void TestCentralSync::readingsSentAtOnceDoNotChangeTheStatus()
+{
+    const QString today = DayFile(kToday);
+    Replace(today, Lines(1, 1));
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QSignalSpy statuses(m_sync.get(), &CentralSync::statusChanged);
+    for (int q = 2; q <= 11; ++q) {
+        Append(today, {Line(q, q)});
+        m_sync->dayFileChanged(today);
+        settle();
+    }
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 11));
+    QCOMPARE(statuses.size(), 0);
+}
+
+// The window's side: the status arrives on the window's thread, and closing does not wait for a
+// server that never answers.
+void TestCentralSync::senderThreadReportsAndStopsWhileTheServerHangs()
+{
+    const QString today = DayFile(kToday);
+    Replace(today, Lines(1, 2));
+    auto sender = std::make_unique<CentralSender>(
+        std::make_unique<FakeCentralStore>(m_server, kDesk),
+        CentralCursors(kCentralCursorFile, kIdentity), CentralBackoff(5, 40));
+    QSignalSpy statuses(sender.get(), &CentralSender::statusChanged);
+    QTRY_COMPARE(sender->status(), (CentralStatus{CentralStatus::Link::Reachable, 0}));
+    QCOMPARE(statuses.first().at(0).value<CentralStatus>(),
+             (CentralStatus{CentralStatus::Link::Unknown, 2}));
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 2));
+
+    {
+        const QMutexLocker lock(&m_server->mutex);
+        m_server->hang = true;
+    }
+    Append(today, Lines(3, 1));
+    sender->dayFileChanged(today);
+    QTRY_VERIFY(m_server->isHanging());
+    sender.reset();
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 2));
+}
+
+QTEST_GUILESS_MAIN(TestCentralSync)
+#include "tst_centralsync.moc"
