@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int kCentralPane = 6;
+constexpr int kCentralPaneMargin = 12; // the pane's frame and a little air
 
 } // namespace
 
@@ -21,6 +22,19 @@ void CKestrimDlg::StartCentral()
     m_central = LoadCentralSettings(kPreferencesFile);
     if (!m_central)
         return;
+    // The last pane has what the other panes leave; with a server it must hold the longest
+    // state, so the window grows by what that needs beyond the pane's own width.
+    QLabel *pane = m_statusBar->pane(kCentralPane);
+    int needed = 0;
+    for (int language : {0, 1}) {
+        CentralStatus longest;
+        longest.link = CentralStatus::Link::Unreachable;
+        longest.waiting = 99999;
+        needed = qMax(needed,
+                      pane->fontMetrics().horizontalAdvance(CentralStatusText(longest, language)));
+    }
+    m_windowWidth += qMax(0, needed + kCentralPaneMargin - kPaneWidths[kCentralPane]);
+    resize(m_windowWidth, height());
     std::unique_ptr<CentralStore> store = m_seams.centralStore
                                               ? m_seams.centralStore(*m_central)
                                               : std::make_unique<PgCentralStore>(*m_central);
@@ -42,7 +56,5 @@ void CKestrimDlg::ShowCentralStatus(const CentralStatus &status)
     if (m_statusBar->paneText(kCentralPane) == text)
         return;
     m_statusBar->setPaneText(kCentralPane, text);
-    // The window's width is fixed and the pane has what the others leave: a long text is cut
-    // at the window's edge, and whole in the pane's tooltip.
     m_statusBar->pane(kCentralPane)->setToolTip(text);
 }

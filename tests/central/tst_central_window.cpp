@@ -205,6 +205,11 @@ void TestCentralWindow::windowGoesOnWhileTheServerHangs()
     QTRY_COMPARE_WITH_TIMEOUT(pane(), QStringLiteral("central: unreachable, 5 waiting"), 15000);
     reading(7, 370);
     QTRY_COMPARE(pane(), QStringLiteral("central: unreachable, 6 waiting"));
+    // The window made room for the longest state: the pane's text is whole.
+    QLabel *centralPane = m_window->findChild<PaneStatusBar *>()->pane(6);
+    QVERIFY2(centralPane->contentsRect().width() >=
+                 centralPane->fontMetrics().horizontalAdvance(pane()),
+             qPrintable(QString::number(centralPane->contentsRect().width())));
     Screenshot(m_window.get(), QStringLiteral("central-unreachable"));
 
     m_server.pause(false);
