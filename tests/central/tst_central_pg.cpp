@@ -8,6 +8,7 @@
 #include "fakecentralstore.h"
 #include "pgcluster.h"
 #include "records/dayrecords.h"
+#include "workingfolder.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -76,8 +77,7 @@ private:
     PgCluster m_server;
     QString m_database;
     int m_databases = 0;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<WorkingFolder> m_dir;
 };
 
 void TestCentralPg::initTestCase()
@@ -86,7 +86,6 @@ void TestCentralPg::initTestCase()
         QSKIP("PostgreSQL 15 is not installed (postgresql-15): the central store's tests "
               "against a real server are skipped");
     QVERIFY2(m_server.start(), qPrintable(m_server.log()));
-    m_previousDir = QDir::currentPath();
 }
 
 // Each test has a database of its own, and a working folder.
@@ -94,8 +93,8 @@ void TestCentralPg::init()
 {
     m_database = QStringLiteral("records_%1").arg(++m_databases);
     m_server.query(QStringLiteral("CREATE DATABASE ") + m_database);
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_dir = std::make_unique<WorkingFolder>();
+    QVERIFY(m_dir->isValid());
 }
 
 void TestCentralPg::cleanup()
@@ -103,7 +102,6 @@ void TestCentralPg::cleanup()
     m_server.pause(false);
     if (!m_server.running())
         QVERIFY2(m_server.start(), qPrintable(m_server.log()));
-    QDir::setCurrent(m_previousDir);
     m_dir.reset();
 }
 

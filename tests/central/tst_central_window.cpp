@@ -17,6 +17,7 @@
 #include "records/dayrecords.h"
 #include "records/recordlistmodel.h"
 #include "windowtesting.h"
+#include "workingfolder.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -68,8 +69,7 @@ private:
     bool m_serverUp = false;
     QString m_database;
     int m_databases = 0;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<WorkingFolder> m_dir;
     std::shared_ptr<ManualClock> m_clock;
     std::shared_ptr<RecordingPrompts> m_prompts;
     std::unique_ptr<CKestrimDlg> m_window;
@@ -78,7 +78,6 @@ private:
 void TestCentralWindow::initTestCase()
 {
     InstallFontSubstitutes();
-    m_previousDir = QDir::currentPath();
     if (!PgCluster::programs().isEmpty()) {
         m_serverUp = m_server.start();
         QVERIFY2(m_serverUp, qPrintable(m_server.log()));
@@ -87,8 +86,8 @@ void TestCentralWindow::initTestCase()
 
 void TestCentralWindow::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_dir = std::make_unique<WorkingFolder>();
+    QVERIFY(m_dir->isValid());
     m_clock = std::make_shared<ManualClock>(QDateTime(kToday, QTime(8, 30)));
     m_prompts = std::make_shared<RecordingPrompts>();
     if (m_serverUp) {
@@ -101,7 +100,6 @@ void TestCentralWindow::cleanup()
 {
     m_window.reset();
     m_server.pause(false);
-    QDir::setCurrent(m_previousDir);
     m_dir.reset();
 }
 

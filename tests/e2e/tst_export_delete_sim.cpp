@@ -9,6 +9,7 @@
 #include "recordingspeech.h"
 #include "records/cdeletedatadlg.h"
 #include "simprocess.h"
+#include "workingfolder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -85,8 +86,7 @@ private:
     }
     QTableView *list() const { return control<QTableView>(1012); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<WorkingFolder> m_dir;
     std::shared_ptr<ManualClock> m_clock;
     std::shared_ptr<RecordingPrompts> m_prompts;
     std::unique_ptr<SimProcess> m_sim;
@@ -96,13 +96,12 @@ private:
 void TestExportDeleteSim::initTestCase()
 {
     InstallFontSubstitutes();
-    m_previousDir = QDir::currentPath();
 }
 
 void TestExportDeleteSim::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_dir = std::make_unique<WorkingFolder>();
+    QVERIFY(m_dir->isValid());
     m_clock = std::make_shared<ManualClock>(QDateTime(kDay, QTime(10, 0, 0)));
     m_prompts = std::make_shared<RecordingPrompts>();
 }
@@ -113,7 +112,6 @@ void TestExportDeleteSim::cleanup()
         m_window->close();
     m_window.reset();
     m_sim.reset();
-    QDir::setCurrent(m_previousDir);
     m_dir.reset();
 }
 

@@ -9,6 +9,7 @@
 #include "recordingspeech.h"
 #include "simprocess.h"
 #include "windowtesting.h"
+#include "workingfolder.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>
@@ -78,8 +79,7 @@ private:
         return fields;
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<WorkingFolder> m_dir;
     std::shared_ptr<ManualClock> m_clock;
     std::shared_ptr<RecordingPrompts> m_prompts;
     std::shared_ptr<SpokenLog> m_spoken;
@@ -90,13 +90,12 @@ private:
 void TestWindowSim::initTestCase()
 {
     InstallFontSubstitutes();
-    m_previousDir = QDir::currentPath();
 }
 
 void TestWindowSim::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_dir = std::make_unique<WorkingFolder>();
+    QVERIFY(m_dir->isValid());
     m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 5, 21), QTime(14, 3, 27)));
     m_prompts = std::make_shared<RecordingPrompts>();
     m_spoken = std::make_shared<SpokenLog>();
@@ -106,7 +105,6 @@ void TestWindowSim::cleanup()
 {
     closeWindow();
     m_sim.reset();
-    QDir::setCurrent(m_previousDir);
     m_dir.reset();
 }
 

@@ -7,6 +7,7 @@
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "windowtesting.h"
+#include "workingfolder.h"
 
 #include <QAbstractItemModel>
 #include <QFile>
@@ -54,8 +55,7 @@ private:
     // Count, list, TOTAL_NUM and the day file's lines are the same number.
     void checkAgreement(int expected);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<WorkingFolder> m_dir;
     QString m_mount;
     std::shared_ptr<ManualClock> m_clock;
     std::shared_ptr<RecordingPrompts> m_prompts;
@@ -65,13 +65,12 @@ private:
 void TestDiskFaults::initTestCase()
 {
     InstallFontSubstitutes();
-    m_previousDir = QDir::currentPath();
 }
 
 void TestDiskFaults::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_dir = std::make_unique<WorkingFolder>();
+    QVERIFY(m_dir->isValid());
     m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 5, 21), QTime(9, 0, 0)));
     m_prompts = std::make_shared<RecordingPrompts>();
     m_window = std::make_unique<CKestrimDlg>(TestSeams(m_clock, m_prompts));
@@ -86,7 +85,6 @@ void TestDiskFaults::cleanup()
     if (!m_mount.isEmpty())
         Run(QStringLiteral("umount"), {QStringLiteral("-l"), m_mount});
     m_mount.clear();
-    QDir::setCurrent(m_previousDir);
     m_dir.reset();
 }
 

@@ -9,6 +9,7 @@
 #include "recordingprompts.h"
 #include "records/cdeletedatadlg.h"
 #include "speech/speechengine.h"
+#include "workingfolder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -139,8 +140,7 @@ private:
     QTableView *list() const { return m_window->findChild<QTableView *>(QStringLiteral("1012")); }
     QStringList listColumn(int column) const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<WorkingFolder> m_dir;
     std::shared_ptr<ManualClock> m_clock;
     std::shared_ptr<RecordingPrompts> m_prompts;
     std::unique_ptr<CKestrimDlg> m_window;
@@ -149,13 +149,12 @@ private:
 void TestExportDelete::initTestCase()
 {
     InstallFontSubstitutes();
-    m_previousDir = QDir::currentPath();
 }
 
 void TestExportDelete::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_dir = std::make_unique<WorkingFolder>();
+    QVERIFY(m_dir->isValid());
     m_clock = std::make_shared<ManualClock>(QDateTime(kDay, QTime(9, 0, 0)));
     m_prompts = std::make_shared<RecordingPrompts>();
     openWindow();
@@ -176,7 +175,6 @@ void TestExportDelete::openWindow()
 void TestExportDelete::cleanup()
 {
     m_window.reset();
-    QDir::setCurrent(m_previousDir);
     m_dir.reset();
 }
 

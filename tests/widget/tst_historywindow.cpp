@@ -11,6 +11,7 @@
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "windowtesting.h"
+#include "workingfolder.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -138,8 +139,7 @@ private:
     int tableRows() const { return part<QTableView>("historyTable")->model()->rowCount(); }
     int markedAbnormal() const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<WorkingFolder> m_dir;
     std::shared_ptr<ManualClock> m_clock;
     std::shared_ptr<RecordingPrompts> m_prompts;
     std::unique_ptr<CKestrimDlg> m_window;
@@ -148,13 +148,12 @@ private:
 void TestHistoryWindow::initTestCase()
 {
     InstallFontSubstitutes();
-    m_previousDir = QDir::currentPath();
 }
 
 void TestHistoryWindow::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_dir = std::make_unique<WorkingFolder>();
+    QVERIFY(m_dir->isValid());
     WriteEarlierDays();
     m_clock = std::make_shared<ManualClock>(QDateTime(kToday, QTime(8, 30)));
     m_prompts = std::make_shared<RecordingPrompts>();
@@ -165,7 +164,6 @@ void TestHistoryWindow::init()
 void TestHistoryWindow::cleanup()
 {
     m_window.reset();
-    QDir::setCurrent(m_previousDir);
     m_dir.reset();
 }
 

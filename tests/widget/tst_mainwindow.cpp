@@ -10,6 +10,7 @@
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "windowtesting.h"
+#include "workingfolder.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -55,27 +56,24 @@ private:
         return window.findChild<T *>(QString::number(id));
     }
 
-    std::unique_ptr<QTemporaryDir> m_workDir;
-    QString m_previousDir;
+    std::unique_ptr<WorkingFolder> m_workDir;
     std::shared_ptr<ManualClock> m_clock;
 };
 
 void TestMainWindow::initTestCase()
 {
     InstallFontSubstitutes();
-    m_previousDir = QDir::currentPath();
 }
 
 void TestMainWindow::init()
 {
-    m_workDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_workDir->path()));
+    m_workDir = std::make_unique<WorkingFolder>();
+    QVERIFY(m_workDir->isValid());
     m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 1, 5), QTime(9, 30, 0)));
 }
 
 void TestMainWindow::cleanup()
 {
-    QDir::setCurrent(m_previousDir);
     m_workDir.reset();
 }
 

@@ -9,6 +9,7 @@
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "windowtesting.h"
+#include "workingfolder.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -95,8 +96,7 @@ private:
         return m_window->findChild<PaneStatusBar *>()->paneText(index);
     }
 
-    std::unique_ptr<QTemporaryDir> m_workDir;
-    QString m_previousDir;
+    std::unique_ptr<WorkingFolder> m_workDir;
     std::shared_ptr<ManualClock> m_clock;
     std::shared_ptr<RecordingPrompts> m_prompts;
     std::shared_ptr<SpokenLog> m_spoken;
@@ -106,13 +106,12 @@ private:
 void TestWindowSettings::initTestCase()
 {
     InstallFontSubstitutes();
-    m_previousDir = QDir::currentPath();
 }
 
 void TestWindowSettings::init()
 {
-    m_workDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_workDir->path()));
+    m_workDir = std::make_unique<WorkingFolder>();
+    QVERIFY(m_workDir->isValid());
     m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 12, 9), QTime(10, 0, 0)));
     m_prompts = std::make_shared<RecordingPrompts>();
     m_spoken = std::make_shared<SpokenLog>();
@@ -122,7 +121,6 @@ void TestWindowSettings::init()
 void TestWindowSettings::cleanup()
 {
     m_window.reset();
-    QDir::setCurrent(m_previousDir);
     m_workDir.reset();
 }
 
