@@ -1,6 +1,6 @@
 #include "central/centralstatus.h"
 
-#include "device/interfacetexts.h"
+#include "bilingual.h"
 
 namespace {
 

@@ -6,19 +6,10 @@
 // colon, the backlight group reads "BackLight", and the list columns have other widths.
 #pragma once
 
+#include "bilingual.h"
 #include "device/settingscommand.h"
 
-#include <QString>
-#include <QStringView>
-
 #include <array>
-
-struct Bilingual {
-    QStringView chinese;
-    QStringView english;
-
-    QString in(int language) const { return (language == 0 ? chinese : english).toString(); }
-};
 
 // A control whose caption the language switch rewrites.
 struct SwitchedCaption {

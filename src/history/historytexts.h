@@ -2,7 +2,7 @@
 // its summary line.
 #pragma once
 
-#include "device/interfacetexts.h"
+#include "bilingual.h"
 #include "history/daysummary.h"
 
 namespace HistoryTexts {

@@ -1,16 +1,13 @@
 #include "records/recordmessages.h"
 
+#include "bilingual.h"
+
 #include <array>
 
 namespace {
 
-struct Texts {
-    const char16_t *chinese;
-    const char16_t *english;
-};
-
 // In the order of RecordMessage. %1 is the file, %2 the system's reason.
-constexpr std::array<Texts, 9> kTexts{{
+constexpr std::array<Bilingual, 9> kTexts{{
     {u"无法写入记录文件 %1：%2\n此次测量未保存。",
      u"The reading could not be stored in %1: %2\nIt is not counted or listed; free the disk or "
      u"fix the folder's permissions."},
@@ -36,8 +33,7 @@ constexpr std::array<Texts, 9> kTexts{{
 QString RecordMessageText(RecordMessage message, int language, const QString &path,
                           const QString &reason)
 {
-    const Texts &texts = kTexts.at(size_t(message));
-    QString text = QString::fromUtf16(language == 0 ? texts.chinese : texts.english);
+    QString text = kTexts.at(size_t(message)).in(language);
     if (text.contains(QLatin1String("%2")))
         text = text.arg(path, reason);
     return text;
