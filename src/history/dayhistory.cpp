@@ -43,8 +43,8 @@ DayHistory::Change DayHistory::refresh()
     const bool exists = file.isFile();
     const qint64 size = exists ? file.size() : 0;
     const QDateTime modified = exists ? file.lastModified() : QDateTime();
-    if (exists == m_exists && size == m_readBytes && modified == m_modified &&
-        !warningFileChanged())
+    const bool warningChanged = warningFileChanged();
+    if (exists == m_exists && size == m_readBytes && modified == m_modified && !warningChanged)
         return Change::Unchanged;
 
     const qsizetype before = m_rows.size();
@@ -54,7 +54,7 @@ DayHistory::Change DayHistory::refresh()
         return Change::Reloaded;
     }
     m_firstNewRow = int(before);
-    if (warningFileChanged()) {
+    if (warningChanged) {
         readWarningFile();
         markAbnormal(0);
     } else {
@@ -93,27 +93,16 @@ bool DayHistory::readFrom(qint64 from)
 // Every non-empty line, CR LF or LF ended, and a last line without an end.
 void DayHistory::takeLines(const QByteArray &bytes)
 {
-    const QString text = QString::fromUtf8(bytes);
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf(u'\n', start);
-        if (end < 0)
-            end = text.size();
-        QStringView line = QStringView(text).sliced(start, end - start);
-        if (end < text.size() && line.endsWith(u'\r'))
-            line.chop(1);
-        start = end + 1;
-        if (line.isEmpty())
-            continue;
+    ForEachLine(QString::fromUtf8(bytes), [this](QStringView line) {
         QStringList fields = SplitFields(line);
         const std::optional<HistoryReading> reading = ParseHistoryReading(fields);
         if (!reading) {
             ++m_unreadable;
-            continue;
+            return;
         }
         m_rows.append(std::move(fields));
         m_readings.append(*reading);
-    }
+    });
 }
 
 bool DayHistory::warningFileChanged() const

@@ -38,8 +38,7 @@ void HistoryWindow::exportDay()
     const QString target = m_prompts->saveFileName(this, initialName, kDayFilters);
     if (target.isEmpty())
         return;
-    tellExportOutcome(ExportDay(QFileInfo(day.path).isFile() ? day.path : QString(), lines,
-                                Texts::kCsvHeader.in(m_settings.language), target),
+    tellExportOutcome(ExportDay(day.path, lines, Texts::kCsvHeader.in(m_settings.language), target),
                       HistoryTexts::kDayGone.in(m_settings.language));
 }
 

@@ -21,23 +21,6 @@ QString ReadWholeFile(const QString &path)
     return QString::fromUtf8(file.readAll());
 }
 
-// Calls take(line) for every non-empty line; a CR before the LF belongs to the line break.
-template <typename Take> void ForEachLine(QStringView text, Take take)
-{
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf(u'\n', start);
-        if (end < 0)
-            end = text.size();
-        QStringView line = text.sliced(start, end - start);
-        if (end < text.size() && line.endsWith(u'\r'))
-            line.chop(1);
-        if (!line.isEmpty())
-            take(line);
-        start = end + 1;
-    }
-}
-
 } // namespace
 
 QString FormatRecordLine(const MeasurementRecord &record)

@@ -16,6 +16,24 @@ using RecordRows = QList<QStringList>;
 // The four fields joined by single commas; no spaces, quotes or escaping.
 QString FormatRecordLine(const MeasurementRecord &record);
 
+// Calls take(line) for every non-empty line, in order, and for a last line without an end; a CR
+// before the LF belongs to the line break.
+template <typename Take> void ForEachLine(QStringView text, Take take)
+{
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        QStringView line = text.sliced(start, end - start);
+        if (end < text.size() && line.endsWith(u'\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            take(line);
+        start = end + 1;
+    }
+}
+
 // Splits comma-separated text. Runs of commas count as one separator and each field is trimmed;
 // the split stops at the first field that is empty after trimming, so a blank-only field ends
 // it and the fields after it are not returned.
