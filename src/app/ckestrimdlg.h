@@ -163,6 +163,7 @@ private:
     void CloseConnection();
     void ShowDisconnected();
     void ShowReconnecting();
+    void ShowNotConnected(bool waiting);
     void OnConnectionLost(const QString &reason);
     void EnableSettingsControls(bool enable);
     void SendFrame(const QByteArray &bytes);
@@ -192,7 +193,7 @@ private:
     void SwitchLanguage(int language);
     void ToggleLanguage();
     // Preferences
-    void RestorePreferences();
+    void RestorePreferences(const Preferences &remembered);
     void StorePreferences();
     // Speech
     void Announce(const QString &sentence, const QString &language);
@@ -269,7 +270,6 @@ private:
     // Brings the connection back after the thermometer went away.
     Reconnector *m_reconnector = nullptr;
     LaunchOptions m_launchOptions;
-    Preferences m_preferences;
     // Saved once restored at start, so that a half-restored state never overwrites them.
     bool m_preferencesRestored = false;
     // The last sentence announced, for Repeat Announcement.

@@ -74,29 +74,30 @@ void CKestrimDlg::CloseConnection()
 
 void CKestrimDlg::ShowDisconnected()
 {
-    m_reconnector->stop();
-    m_connectSettleTimer.stop();
-    m_connected = false;
-    EnableSettingsControls(false);
-    m_comboCom->setEnabled(true);
-    m_buttonConnect->setText(Texts::kConnect.in(m_language));
-    m_buttonConnect->setEnabled(true);
-    m_staticStatus->setText(QStringLiteral("fail"));
-    ApplyControlColours();
+    ShowNotConnected(false);
 }
 
 // Waiting for the thermometer to come back on the same port; the button stops the waiting.
 void CKestrimDlg::ShowReconnecting()
 {
+    ShowNotConnected(true);
+}
+
+// The port is closed, for good or while the window waits for the same port to come back.
+void CKestrimDlg::ShowNotConnected(bool waiting)
+{
     m_connectSettleTimer.stop();
     m_connected = false;
     EnableSettingsControls(false);
-    m_comboCom->setEnabled(false);
-    m_buttonConnect->setText(Texts::kDisconnect.in(m_language));
+    m_comboCom->setEnabled(!waiting);
+    m_buttonConnect->setText((waiting ? Texts::kDisconnect : Texts::kConnect).in(m_language));
     m_buttonConnect->setEnabled(true);
-    m_staticStatus->setText(Texts::kReconnecting.in(m_language));
+    m_staticStatus->setText(waiting ? Texts::kReconnecting.in(m_language) : QStringLiteral("fail"));
     ApplyControlColours();
-    m_reconnector->start();
+    if (waiting)
+        m_reconnector->start();
+    else
+        m_reconnector->stop();
 }
 
 // The device went away while connected: the port is already closed; everything recorded so far

@@ -27,9 +27,9 @@ bool CKestrimDlg::OnInitDialog()
 {
     m_windowWidth = width();
     m_windowHeight = height();
-    m_preferences = LoadPreferences(kPreferencesFile);
-    m_speechRate = m_preferences.speechRate;
-    m_speechVolume = m_preferences.speechVolume;
+    const Preferences remembered = LoadPreferences(kPreferencesFile);
+    m_speechRate = remembered.speechRate;
+    m_speechVolume = remembered.speechVolume;
     SetUpSpeechControls();
     if (!InitialiseCom()) {
         m_seams.prompts->message(this, QStringLiteral("Error to intiliaze COM"));
@@ -62,7 +62,7 @@ bool CKestrimDlg::OnInitDialog()
     m_batteryBar->setRange(0, 100);
     m_batteryBar->setValue(0);
     ProbePorts();
-    RestorePreferences();
+    RestorePreferences(remembered);
     StartCentral();
     m_announcer->start();
 

@@ -12,9 +12,8 @@
 // The command line wins over what was remembered. The remembered port is taken when it opens
 // (else the probe's choice stands), and the window goes where it stood when that is still on
 // a screen.
-void CKestrimDlg::RestorePreferences()
+void CKestrimDlg::RestorePreferences(const Preferences &remembered)
 {
-    const Preferences &remembered = m_preferences;
     if (remembered.windowPosition && QGuiApplication::screenAt(*remembered.windowPosition))
         move(*remembered.windowPosition);
     if (m_launchOptions.port > 0)
@@ -38,13 +37,14 @@ void CKestrimDlg::StorePreferences()
 {
     if (!m_preferencesRestored)
         return;
-    m_preferences.port = m_comboCom->currentIndex() + 1;
-    m_preferences.machineType = m_machineType;
-    m_preferences.speechRate = m_speechRate;
-    m_preferences.speechVolume = m_speechVolume;
-    m_preferences.language = m_language;
-    m_preferences.windowPosition = pos();
-    if (!SavePreferences(kPreferencesFile, m_preferences))
+    Preferences chosen;
+    chosen.port = m_comboCom->currentIndex() + 1;
+    chosen.machineType = m_machineType;
+    chosen.speechRate = m_speechRate;
+    chosen.speechVolume = m_speechVolume;
+    chosen.language = m_language;
+    chosen.windowPosition = pos();
+    if (!SavePreferences(kPreferencesFile, chosen))
         qCWarning(lcApp) << kPreferencesFile
                          << "could not be written; the choices last until "
                             "Kestrim ends";

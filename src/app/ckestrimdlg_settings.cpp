@@ -82,17 +82,9 @@ void CKestrimDlg::OnBnClickedSurfaceMode()
     SelectMode(0);
 }
 
-// Body mode shows the verdict, green until the next reading judges it.
 void CKestrimDlg::OnBnClickedBodyMode()
 {
-    m_editAck->clear();
-    m_staticVerdict->show();
-    m_colourVerdict = kNormalColour;
-    m_fontVerdict = VerdictFont(Verdict::Normal);
-    m_staticVerdict->setText(VerdictText(Verdict::Normal, m_language));
-    ApplyControlColours();
-    m_workMode = 1;
-    SendSettingsCommand(SettingMode, 1);
+    SelectMode(1);
 }
 
 void CKestrimDlg::OnBnClickedCountMode()
@@ -100,11 +92,20 @@ void CKestrimDlg::OnBnClickedCountMode()
     SelectMode(2);
 }
 
-// Surface and count mode judge nothing, so the verdict goes away.
+// Body mode shows the verdict, green until the next reading judges it; surface and count mode
+// judge nothing, so the verdict goes away.
 void CKestrimDlg::SelectMode(int mode)
 {
     m_editAck->clear();
-    m_staticVerdict->hide();
+    if (mode == 1) {
+        m_staticVerdict->show();
+        m_colourVerdict = kNormalColour;
+        m_fontVerdict = VerdictFont(Verdict::Normal);
+        m_staticVerdict->setText(VerdictText(Verdict::Normal, m_language));
+        ApplyControlColours();
+    } else {
+        m_staticVerdict->hide();
+    }
     m_workMode = mode;
     SendSettingsCommand(SettingMode, mode);
 }

@@ -1,7 +1,7 @@
 // The message boxes and file dialogs the window shows; tests answer them instead of a person.
 #pragma once
 
-#include <QList>
+#include <QHash>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -26,5 +26,6 @@ public:
     virtual bool question(QWidget *parent, const QString &caption, const QString &text);
 
 private:
-    QList<QPointer<QMessageBox>> m_openMessages;
+    // The box open for each window and kind of message; a closed box leaves a null pointer.
+    QHash<std::pair<QWidget *, QString>, QPointer<QMessageBox>> m_openMessages;
 };

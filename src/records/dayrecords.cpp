@@ -42,6 +42,11 @@ QString DayRecords::DayFilePath(QDate day, int port) const
     return DayPrefix(day) + QString::asprintf("-%02d.txt", port);
 }
 
+QString DayRecords::IndexFilePath(QDate day) const
+{
+    return m_indexFolder + IndexFile::FileName(day);
+}
+
 QString DayRecords::WarningFilePath(QDate day) const
 {
     return DayPrefix(day) + QStringLiteral("-warning.txt");
@@ -57,7 +62,7 @@ bool DayRecords::IsDayFile(const QString &path) const
 void DayRecords::LoadDayIndex(QDate today)
 {
     m_indexDay = today;
-    const QString path = m_indexFolder + IndexFile::FileName(today);
+    const QString path = IndexFilePath(today);
     if (QFileInfo::exists(path)) {
         const IndexFile index(path);
         m_recordCount = index.Count();
@@ -84,7 +89,7 @@ void DayRecords::OpenIndexFile()
 {
     if (!QDir().mkpath(FolderName(m_indexFolder)))
         qCWarning(lcRecords) << "cannot create" << m_indexFolder;
-    m_indexFilePath = m_indexFolder + IndexFile::FileName(m_indexDay);
+    m_indexFilePath = IndexFilePath(m_indexDay);
     QString error;
     if (!QFileInfo::exists(m_indexFilePath) && !IndexFile(m_indexFilePath).Create(&error))
         qCWarning(lcRecords) << "cannot create" << m_indexFilePath << error;
@@ -140,7 +145,7 @@ void DayRecords::WriteCount(RecordWrite &write, const QString &pathValue)
     QString indexPath = m_indexFilePath;
     QString pathToWrite = pathValue;
     if (indexPath.isEmpty()) {
-        indexPath = m_indexFolder + IndexFile::FileName(m_indexDay);
+        indexPath = IndexFilePath(m_indexDay);
         if (!QFileInfo(indexPath).isFile())
             return;
         pathToWrite.clear();
@@ -205,7 +210,7 @@ void DayRecords::RollOverTo(QDate newDay)
     m_countedFile.clear();
     if (!m_indexFilePath.isEmpty())
         OpenIndexFile();
-    const IndexFile index(m_indexFolder + IndexFile::FileName(newDay));
+    const IndexFile index(IndexFilePath(newDay));
     m_recordCount = index.Count();
     m_dayFilePath = index.Value(IndexFile::kPath);
 }

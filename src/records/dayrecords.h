@@ -53,6 +53,8 @@ public:
 
     QString DayFilePath(QDate day, int port) const;
     QString WarningFilePath(QDate day) const;
+    // The index of `day`: Ini/<yyyy-MM-dd>.ini.
+    QString IndexFilePath(QDate day) const;
     // The PATH value for `day`: the day's file names without "-<PP>.txt".
     QString DayPrefix(QDate day) const;
 

@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int flags = size > 0 ? data[0] : 0;
     DayRecords records;
     const QString dayFile = records.DayFilePath(kDay, kPort);
-    const QString indexFile = records.indexFolder() + IndexFile::FileName(kDay);
+    const QString indexFile = records.IndexFilePath(kDay);
     Write(dayFile, input);
     if ((flags & 2) == 0) {
         QByteArray index = input;

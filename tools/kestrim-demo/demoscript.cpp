@@ -233,7 +233,7 @@ void DemoScript::printFiles()
     const QString paths[] = {
         files.DayFilePath(today, m_options.port),
         files.WarningFilePath(today),
-        files.indexFolder() + today.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".ini"),
+        files.IndexFilePath(today),
     };
     m_out << Qt::endl << "The day's files, in " << QDir::currentPath() << ":" << Qt::endl;
     for (const QString &path : paths) {
