@@ -42,6 +42,24 @@ QString DayRecords::DayFilePath(QDate day, int port) const
     return DayPrefix(day) + QString::asprintf("-%02d.txt", port);
 }
 
+bool DayRecords::ParseDayFileName(const QString &name, QDate *date, int *port)
+{
+    static const QLatin1String ending(".txt");
+    if (name.size() < 15 || name.at(8) != u'-' || !name.endsWith(ending))
+        return false;
+    const QStringView digits = QStringView(name).first(8);
+    const QStringView portDigits = QStringView(name).sliced(9, name.size() - 9 - ending.size());
+    const auto allDigits = [](QStringView text) {
+        return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    };
+    if (!allDigits(digits) || portDigits.size() < 2 || !allDigits(portDigits))
+        return false;
+    *date =
+        QDate(digits.first(4).toInt(), digits.sliced(4, 2).toInt(), digits.sliced(6, 2).toInt());
+    *port = portDigits.toInt();
+    return date->isValid() && *port > 0;
+}
+
 QString DayRecords::IndexFilePath(QDate day) const
 {
     return m_indexFolder + IndexFile::FileName(day);

@@ -52,6 +52,9 @@ public:
     QString ExistingDayFile() const;
 
     QString DayFilePath(QDate day, int port) const;
+    // The reverse of a day file's name: "<yyyyMMdd>-<PP>.txt" → its date and port (at least
+    // two digits, never 0). False for any other name.
+    static bool ParseDayFileName(const QString &name, QDate *date, int *port);
     QString WarningFilePath(QDate day) const;
     // The index of `day`: Ini/<yyyy-MM-dd>.ini.
     QString IndexFilePath(QDate day) const;
