@@ -89,13 +89,9 @@ void HistoryWindow::buildLayout()
     rows->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
     QHeaderView *columns = m_table->horizontalHeader();
     columns->setHighlightSections(false);
-    int tableWidth = 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();
-    for (int column = 0; column < int(kListColumns.size()); ++column) {
-        const int width = kListColumns[size_t(column)].width(1) + 24;
-        columns->resizeSection(column, width);
-        tableWidth += width;
-    }
-    m_table->setMinimumWidth(tableWidth);
+    const int tableWidth =
+        2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();
+    m_table->setMinimumWidth(tableWidth + sizeRecordColumns());
     m_chart = new HistoryChartView(this);
     m_chart->setObjectName(QStringLiteral("historyChart"));
     m_chart->setMinimumSize(360, 280);
@@ -299,14 +295,31 @@ void HistoryWindow::showFigures()
                      m_settings);
 }
 
-// The shown day's file, its warning file and their folder, where a file that is replaced,
-// removed or made again shows.
-void HistoryWindow::watchShownDay()
+// The record columns at the main list's English widths and a little air; returns their sum.
+int HistoryWindow::sizeRecordColumns()
+{
+    int sum = 0;
+    for (int column = 0; column < int(kListColumns.size()); ++column) {
+        const int width = kListColumns[size_t(column)].width(1) + 24;
+        m_table->horizontalHeader()->resizeSection(column, width);
+        sum += width;
+    }
+    return sum;
+}
+
+void HistoryWindow::unwatch()
 {
     if (!m_watcher.files().isEmpty())
         m_watcher.removePaths(m_watcher.files());
     if (!m_watcher.directories().isEmpty())
         m_watcher.removePaths(m_watcher.directories());
+}
+
+// The shown day's file, its warning file and their folder, where a file that is replaced,
+// removed or made again shows.
+void HistoryWindow::watchShownDay()
+{
+    unwatch();
     if (!m_shown)
         return;
     QStringList paths;

@@ -66,6 +66,8 @@ private:
     void refreshShownDay();
     void showFigures();
     void watchShownDay();
+    int sizeRecordColumns();
+    void unwatch();
     void exportDay();
     void exportRange();
     void tellExportOutcome(const ExportResult &result, const QString &nothingText);

@@ -71,16 +71,14 @@ void HistoryWindow::showAllDesks(bool on)
     m_to->setEnabled(!on);
     if (!on) {
         m_table->setModel(m_model);
-        for (int column = 0; column < int(kListColumns.size()); ++column)
-            m_table->horizontalHeader()->resizeSection(column,
-                                                       kListColumns[size_t(column)].width(1) + 24);
+        sizeRecordColumns();
         m_centralShown.reset();
         m_scanned = false;
         m_days.clear();
         rescan();
         return;
     }
-    m_watcher.removePaths(m_watcher.files() + m_watcher.directories());
+    unwatch();
     m_table->setModel(m_centralModel);
     for (int column = 0; column < CentralRowsModel::kColumnCount; ++column)
         m_table->horizontalHeader()->resizeSection(column, kCentralColumnWidths[column]);
