@@ -276,7 +276,7 @@ void TestWindowSim::simulatorEndingMidSessionIsWaitedFor()
     QVERIFY(!control<QComboBox>(1007)->isEnabled());
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY2(m_prompts->messages[0].startsWith("COM3 ("), qPrintable(m_prompts->messages[0]));
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->m_reconnector->attempts() >= 2, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->thermometer().reconnectAttempts() >= 2, kWait);
     QCOMPARE(m_prompts->messages.size(), 1);
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
 
@@ -284,7 +284,7 @@ void TestWindowSim::simulatorEndingMidSessionIsWaitedFor()
     QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
     QCOMPARE(button->text(), QStringLiteral("Connect"));
     QVERIFY(control<QComboBox>(1007)->isEnabled());
-    QVERIFY(!m_window->m_reconnector->isActive());
+    QVERIFY(m_window->thermometer().state() != device::ConnectionState::Reconnecting);
 }
 
 // The thermometer back on the same link: the window connects again by itself, reads the
@@ -386,7 +386,7 @@ void TestWindowSim::everySettingReachesTheThermometer()
     control<QAbstractButton>(1008)->click();
     QTRY_COMPARE_WITH_TIMEOUT(m_sim->receivedFrames().count(QByteArray::fromHex("55AA050105")), 2,
                               kWait);
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->m_settingsReport,
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->thermometer().report(),
                               QStringLiteral("55AA0D0100017C010400000 08F").remove(u' '), kWait);
     QVERIFY(control<QRadioButton>(1000)->isChecked());
     QVERIFY(control<QRadioButton>(1003)->isChecked());
@@ -432,7 +432,7 @@ void TestWindowSim::r9CommandIsItsFrameAndFourZeroBytes()
         1);
     QVERIFY(std::none_of(frames.begin(), frames.end(),
                          [](const QByteArray &frame) { return frame.startsWith('\0'); }));
-    QCOMPARE(m_window->m_alarmLimitF, 100.4f);
+    QCOMPARE(m_window->thermometer().alarmLimitF(), 100.4f);
 }
 
 // Garbage, cut-off frames and bad checksums at line rate between good readings; absurd values;
@@ -478,7 +478,7 @@ void TestWindowSim::badInputRecordsNothingBogus()
 
     // An R9's report while the R9 Pro is chosen: settings are refused, nothing is sent.
     QVERIFY(m_sim->send("raw 55AA09010001770182"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->m_settingsReport, QStringLiteral("55AA09010001770182"),
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->thermometer().report(), QStringLiteral("55AA09010001770182"),
                               kWait);
     const qsizetype before = m_sim->receivedFrames().size();
     control<QAbstractButton>(1001)->click();

@@ -320,7 +320,7 @@ void TestMainWindow::framesFromTheThermometer()
     QTEST(prompts->messages, "messages");
     QTEST(window.findChild<PaneStatusBar *>()->paneText(5), "environmentPane");
     if (QTest::currentDataTag() == QByteArrayLiteral("environment in Fahrenheit"))
-        QCOMPARE(window.m_envTempC, -3.6f);
+        QCOMPARE(window.thermometer().envTempC(), -3.6f);
 }
 
 void TestMainWindow::portThatCannotBeOpened()
@@ -338,7 +338,7 @@ void TestMainWindow::portThatCannotBeOpened()
         qPrintable(prompts->messages[0]));
     QCOMPARE(control<QAbstractButton>(window, 1008)->text(), QStringLiteral("Connect"));
     QVERIFY(control<QAbstractButton>(window, 1008)->isEnabled());
-    QVERIFY(!window.m_connected);
+    QVERIFY(!window.thermometer().isPortOpen());
 }
 
 void TestMainWindow::speechSlidersTakeTheirValueOnRelease()

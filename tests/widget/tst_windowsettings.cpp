@@ -203,7 +203,7 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
                                      "Envrionment Temp. 123"}));
     QCOMPARE(title->text(), QStringLiteral("Dec 9,2024 Temp. Statistics"));
     // The reading equals the limit: the verdict reads abnormal.
-    m_window->m_readingC = 37.5f;
+    m_window->m_thermometer->setReading(37.5f, 99.5f);
 
     control<QAbstractButton>(1022)->click();
     QCOMPARE(pane(0), QStringLiteral("当前日期："));
@@ -219,7 +219,7 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     QCOMPARE(verdict->font().pointSize(), 30);
     Screenshot(m_window.get(), QStringLiteral("language-chinese"));
 
-    m_window->m_readingC = 36.5f;
+    m_window->m_thermometer->setReading(36.5f, 97.7f);
     control<QAbstractButton>(1023)->click();
     QCOMPARE(pane(0), QStringLiteral("Current Date:"));
     QCOMPARE(pane(2), QStringLiteral("Current Time:"));
@@ -364,14 +364,14 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
     QCOMPARE(alarm->count(), 30);
     QCOMPARE(alarm->itemText(0), QStringLiteral("96.8"));
     QCOMPARE(alarm->currentText(), QStringLiteral("99.5"));
-    QCOMPARE(m_window->m_tempUnit, 1);
-    QCOMPARE(m_window->m_settingsReport, QStringLiteral("55AA0D020101E30302000001F9"));
+    QCOMPARE(m_window->thermometer().unit(), 1);
+    QCOMPARE(m_window->thermometer().report(), QStringLiteral("55AA0D020101E30302000001F9"));
 
     m_window->OnBnClickedCelsius();
     QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
     QCOMPARE(pane(5), QStringLiteral("24.5C"));
     QCOMPARE(alarm->currentText(), QStringLiteral("37.5"));
-    QCOMPARE(m_window->m_settingsReport, QStringLiteral("55AA0D0200017701020000018A"));
+    QCOMPARE(m_window->thermometer().report(), QStringLiteral("55AA0D0200017701020000018A"));
 }
 
 void TestWindowSettings::modeButtons_data()
@@ -395,10 +395,10 @@ void TestWindowSettings::modeButtons()
     auto *button = control<QAbstractButton>(id);
     button->setEnabled(true);
     button->click();
-    QCOMPARE(m_window->m_workMode, mode);
+    QCOMPARE(m_window->thermometer().mode(), mode);
     QTEST(control<QLabel>(1010)->isVisible(), "verdictShown");
     QCOMPARE(control<QLineEdit>(1025)->text(), QString());
-    QCOMPARE(m_window->m_settingsReport.mid(10, 2), QString::asprintf("%02d", mode));
+    QCOMPARE(m_window->thermometer().report().mid(10, 2), QString::asprintf("%02d", mode));
     if (mode == 1) {
         QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Normal"));
         QCOMPARE(control<QLabel>(1010)->font().pointSize(), 25);
@@ -414,7 +414,7 @@ void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
     control<QAbstractButton>(1008)->setEnabled(false);
 
     control<QAbstractButton>(1049)->click();
-    QCOMPARE(m_window->m_machineType, 0);
+    QCOMPARE(m_window->thermometer().model(), 0);
     QVERIFY(control<QAbstractButton>(1008)->isEnabled());
     QCOMPARE(alarm->count(), 11);
     QCOMPARE(alarm->itemText(0), QStringLiteral("37.0"));
@@ -426,7 +426,7 @@ void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
     QCOMPARE(bar->geometry().bottom(), m_window->rect().bottom());
 
     control<QAbstractButton>(1050)->click();
-    QCOMPARE(m_window->m_machineType, 1);
+    QCOMPARE(m_window->thermometer().model(), 1);
     QCOMPARE(alarm->count(), 31);
     QCOMPARE(alarm->itemText(30), QStringLiteral("39.0"));
     QCOMPARE(m_window->size(), full);
@@ -452,12 +452,12 @@ void TestWindowSettings::refusedCommandsSendNothing()
     QFETCH(int, language);
     if (!report.isEmpty())
         m_window->OnComm(report);
-    const QString stored = m_window->m_settingsReport;
+    const QString stored = m_window->thermometer().report();
     m_window->m_language = language;
     m_window->OnBnClickedCountMode();
     QTEST(m_prompts->messages.value(0), "message");
     QCOMPARE(m_prompts->messages.size(), 1);
-    QCOMPARE(m_window->m_settingsReport, stored);
+    QCOMPARE(m_window->thermometer().report(), stored);
 }
 
 // The pause after a report belongs to its connection: a disconnect cancels it, so it cannot
@@ -594,7 +594,7 @@ void TestWindowSettings::restartKeepsTheOperatorsChoices()
 
     m_window = makeWindow();
     QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
-    QCOMPARE(m_window->m_machineType, 0);
+    QCOMPARE(m_window->thermometer().model(), 0);
     QVERIFY(control<QRadioButton>(1049)->isChecked());
     QCOMPARE(m_window->size(), shortened);
     QCOMPARE(control<QComboBox>(1013)->count(), 11);
@@ -619,7 +619,7 @@ void TestWindowSettings::commandLineStartsConnectedInChinese()
     options.language = 0;
     m_window = makeWindow(options);
     QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
-    QTRY_VERIFY(m_window->m_connected);
+    QTRY_VERIFY(m_window->thermometer().isPortOpen());
     QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("断开设备"));
     QCOMPARE(control<QAbstractButton>(1003)->text(), QStringLiteral("人体模式"));
     // The settings request went out on COM3.
