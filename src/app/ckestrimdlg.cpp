@@ -3,9 +3,9 @@
 #include "central/centralsender.h"
 #include "controls/cmyprogress.h"
 #include "controls/craisedbutton.h"
+#include "device/interfacetexts.h"
 #include "dialogbuilder.h"
 #include "dialogtemplate.h"
-#include "device/interfacetexts.h"
 #include "logging.h"
 #include "panestatusbar.h"
 #include "records/recordlistmodel.h"
@@ -69,10 +69,12 @@ CKestrimDlg::CKestrimDlg(KestrimSeams seams, QWidget *parent)
             return std::make_unique<QtSpeechEngine>();
         });
     m_recordModel = new RecordListModel(this);
-    m_thermometer = new device::Thermometer(
-        {[this](const QByteArray &frame) { return SendFrame(frame); },
-         [this] { return ReopenConnection(); }},
-        this);
+    m_thermometer =
+        new device::Thermometer({[this](const QByteArray &frame) { return SendFrame(frame); },
+                                 [this] {
+                                     return ReopenConnection();
+                                 }},
+                                this);
     m_connectSettleTimer.setSingleShot(true);
     m_connectSettleTimer.setInterval(kConnectSettleMs);
     CreateFromTemplate();
@@ -231,8 +233,7 @@ void CKestrimDlg::WireDispatchTable()
     connect(m_thermometer, &Thermometer::reportApplied, this, &CKestrimDlg::OnSettingsReport);
     connect(m_thermometer, &Thermometer::acknowledged, this, &CKestrimDlg::OnCommandAcknowledged);
     connect(m_thermometer, &Thermometer::commandRefused, this, &CKestrimDlg::OnCommandRefused);
-    connect(m_thermometer, &Thermometer::environment, this,
-            &CKestrimDlg::OnEnvironmentTemperature);
+    connect(m_thermometer, &Thermometer::environment, this, &CKestrimDlg::OnEnvironmentTemperature);
     connect(m_thermometer, &Thermometer::measured, this, &CKestrimDlg::OnMeasurement);
     connect(m_thermometer, &Thermometer::noAnswer, this, &CKestrimDlg::OnNoAnswer);
 }

@@ -140,7 +140,7 @@ private:
 
     // Reception
     void OnComm(const QByteArray &bytes);
-    void OnSettingsReport(bool hasPro, const device::ProSettings &pro);
+    void OnSettingsReport(bool hasPro, const device::ProSettings &pro, bool answersConnect);
     void OnCommandAcknowledged(bool success);
     void OnCommandRefused(CommandRefusal reason);
     void OnEnvironmentTemperature(float t);

@@ -164,7 +164,8 @@ void CKestrimDlg::done(int result)
 }
 
 // Nothing is left running: the timers stop, the central sender ends without waiting for the
-// server, the speech worker ends without waiting for a sentence, the port closes.
+// server, the speech worker ends without waiting for a sentence, the port closes and nothing
+// waits for the thermometer any more.
 void CKestrimDlg::DestroyWindow()
 {
     m_clockTimer.stop();
@@ -174,6 +175,8 @@ void CKestrimDlg::DestroyWindow()
         m_announcer->stop();
     if (m_serial)
         m_serial->close();
+    if (m_thermometer)
+        m_thermometer->portClosed();
 #ifdef Q_OS_WIN
     if (m_comInitialised)
         CoUninitialize();

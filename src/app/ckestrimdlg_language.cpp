@@ -62,9 +62,9 @@ void CKestrimDlg::SwitchLanguage(int language)
     const device::ConnectionState state = m_thermometer->state();
     if (state == device::ConnectionState::Reconnecting)
         m_staticStatus->setText(Texts::kReconnecting.in(language));
-    m_buttonConnect->setText((state == device::ConnectionState::Closed ? Texts::kConnect
-                                                                       : Texts::kDisconnect)
-                                 .in(language));
+    m_buttonConnect->setText(
+        (state == device::ConnectionState::Closed ? Texts::kConnect : Texts::kDisconnect)
+            .in(language));
 
     UpdateHistorySettings();
     ShowCentralStatus(m_centralStatus);

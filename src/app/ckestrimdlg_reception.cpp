@@ -2,11 +2,11 @@
 #include "ckestrimdlg.h"
 
 #include "controls/craisedbutton.h"
+#include "device/interfacetexts.h"
 #include "fonts.h"
 #include "logging.h"
 #include "panestatusbar.h"
 #include "reception/measurement.h"
-#include "device/interfacetexts.h"
 #include "reception/settingsreport.h"
 #include "speech/speechannouncer.h"
 
@@ -78,11 +78,14 @@ void CKestrimDlg::ShowPro(const device::ProSettings &pro)
     CheckRadio(this, {1038, 1039}, pro.output == 0 ? 1038 : 1039);
 }
 
-void CKestrimDlg::OnSettingsReport(bool hasPro, const device::ProSettings &pro)
+void CKestrimDlg::OnSettingsReport(bool hasPro, const device::ProSettings &pro, bool answersConnect)
 {
     ShowThermometerSettings();
     if (hasPro)
         ShowPro(pro);
+    // Asked for again after a refused command: the controls are right again, and that is all.
+    if (!answersConnect)
+        return;
 
     PrepareDayRecords();
     m_comboCom->setEnabled(false);
@@ -115,14 +118,13 @@ void CKestrimDlg::OnCommandAcknowledged(bool success)
 void CKestrimDlg::OnCommandRefused(CommandRefusal reason)
 {
     ShowThermometerSettings();
-    m_seams.prompts->message(this,
-                             CommandRefusalText(reason, m_thermometer->model(), m_language));
+    m_seams.prompts->message(this, CommandRefusalText(reason, m_thermometer->model(), m_language));
 }
 
 void CKestrimDlg::OnEnvironmentTemperature(float t)
 {
-    m_statusBar->setPaneText(5, QString::asprintf(m_thermometer->unit() == 0 ? "%0.1fC" : "%0.1fF",
-                                                  double(t)));
+    m_statusBar->setPaneText(
+        5, QString::asprintf(m_thermometer->unit() == 0 ? "%0.1fC" : "%0.1fF", double(t)));
 }
 
 void CKestrimDlg::OnMeasurement(quint16 count)
@@ -188,6 +190,5 @@ void CKestrimDlg::ApplyControlColours()
     paint(m_staticReading, m_colourReading, Qt::white, m_fontReading);
     paint(m_staticTitle, std::nullopt, Qt::black, m_fontTitle);
     paint(m_staticStatus, std::nullopt,
-          m_thermometer->isPortOpen() ? QColor(0, 255, 0) : QColor(255, 0, 0),
-          m_fontStatus);
+          m_thermometer->isPortOpen() ? QColor(0, 255, 0) : QColor(255, 0, 0), m_fontStatus);
 }

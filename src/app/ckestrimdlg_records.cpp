@@ -51,8 +51,7 @@ std::optional<QString> CKestrimDlg::AppendReading(const QDateTime &instant,
 {
     if (instant.isValid() && instant.date() != m_records.indexDay())
         RollOverTo(instant.date());
-    const RecordWrite write =
-        m_records.AppendReading(instant, testValue, envTemp, RecordPort());
+    const RecordWrite write = m_records.AppendReading(instant, testValue, envTemp, RecordPort());
     if (!write.ok) {
         ShowRecordMessage(RecordMessage::ReadingNotStored, write.path, write.error);
         return std::nullopt;

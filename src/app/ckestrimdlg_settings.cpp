@@ -53,9 +53,8 @@ void CKestrimDlg::ShowInUnit()
                                             : QString::asprintf("%0.1fF", double(envTempF)));
     m_comboAlarm->clear();
     m_staticUnit->setText(celsius ? QStringLiteral("C") : QStringLiteral("F"));
-    const AlarmChoices choices =
-        UnitAlarmChoices(m_thermometer->model(), unit, m_thermometer->alarmLimitC(),
-                         m_thermometer->alarmLimitF());
+    const AlarmChoices choices = UnitAlarmChoices(
+        m_thermometer->model(), unit, m_thermometer->alarmLimitC(), m_thermometer->alarmLimitF());
     m_comboAlarm->addItems(choices.entries);
     m_comboAlarm->setCurrentIndex(choices.selected);
     UpdateHistorySettings();

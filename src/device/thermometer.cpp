@@ -166,8 +166,8 @@ void Thermometer::handleFrame(const FrameView &frame)
     // settings request, which looks like an empty report).
     if (frame.payload.size() < needed) {
         ++m_shortFrames;
-        qCWarning(lcSerial) << "dropped a" << KindName(code) << "too short for its kind:"
-                            << frame.bytes.toByteArray().toHex(' ');
+        qCWarning(lcSerial) << "dropped a" << KindName(code)
+                            << "too short for its kind:" << frame.bytes.toByteArray().toHex(' ');
         return;
     }
     switch (code) {
@@ -203,10 +203,12 @@ void Thermometer::applyReport(QByteArrayView payload, QByteArrayView frame)
     m_query.requestNow();
     m_requestRetry.stop();
     m_answerTimeout.stop();
+    const bool answersConnect = m_state != ConnectionState::Connected;
     if (m_state == ConnectionState::Opening)
         setState(ConnectionState::Connected);
     const bool hasPro = m_model == 1 && payload.size() >= kProReportPayload;
-    emit reportApplied(hasPro, ProSettings{report.volume, report.backlight, report.output});
+    emit reportApplied(hasPro, ProSettings{report.volume, report.backlight, report.output},
+                       answersConnect);
 }
 
 void Thermometer::onAcknowledgement(QByteArrayView payload)

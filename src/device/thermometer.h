@@ -133,9 +133,10 @@ public:
 
 signals:
     void stateChanged(device::ConnectionState state);
-    // A settings report was taken: every setting may have changed. `pro` is set when the
-    // report carried the R9 Pro's fields and the R9 Pro is chosen.
-    void reportApplied(bool hasPro, const device::ProSettings &pro);
+    // A settings report was taken: every setting may have changed. `hasPro` is set when the
+    // report carried the R9 Pro's fields and the R9 Pro is chosen. `answersConnect` is false
+    // for a report asked for again while connected (after a refused command).
+    void reportApplied(bool hasPro, const device::ProSettings &pro, bool answersConnect);
     // A command was sent and its effect taken (settings() holds it).
     void commandSent(SettingField field);
     // The thermometer answered a command: taken, or refused (the settings are back as they

@@ -32,7 +32,9 @@ struct Bench {
                                      sent.append(frame);
                                  return portOpen;
                              },
-                             [this] { return reopens; }}};
+                             [this] {
+                                 return reopens;
+                             }}};
 };
 
 } // namespace
@@ -75,19 +77,17 @@ void TestDeviceThermometer::framesByKind_data()
         << Hex("55AA050408 55AA07046D0178") << QList<int>{365} << 0 << QList<int>{} << 0 << 1;
     QTest::newRow("settings request echoed by a loop-back adapter")
         << kRequest << QList<int>{} << 0 << QList<int>{} << 0 << 1;
-    QTest::newRow("report of three bytes")
-        << BuildFrame(FrameCode::Settings, Hex("000177")) << QList<int>{} << 0 << QList<int>{}
-        << 0 << 1;
+    QTest::newRow("report of three bytes") << BuildFrame(FrameCode::Settings, Hex("000177"))
+                                           << QList<int>{} << 0 << QList<int>{} << 0 << 1;
     QTest::newRow("R9 report") << kR9Report << QList<int>{} << 1 << QList<int>{} << 0 << 0;
     QTest::newRow("R9 Pro report") << kProReport << QList<int>{} << 1 << QList<int>{} << 0 << 0;
     QTest::newRow("environment query echoed")
         << Hex("55AA050307") << QList<int>{} << 0 << QList<int>{} << 0 << 1;
-    QTest::newRow("environment") << Hex("55AA0703F500FE") << QList<int>{} << 0 << QList<int>{}
-                                 << 1 << 0;
-    QTest::newRow("acknowledgements")
-        << BuildFrame(FrameCode::SettingsSet, Hex("00")) + BuildFrame(FrameCode::SettingsSet,
-                                                                      Hex("01"))
-        << QList<int>{} << 0 << QList<int>{1, 0} << 0 << 0;
+    QTest::newRow("environment") << Hex("55AA0703F500FE") << QList<int>{} << 0 << QList<int>{} << 1
+                                 << 0;
+    QTest::newRow("acknowledgements") << BuildFrame(FrameCode::SettingsSet, Hex("00")) +
+                                             BuildFrame(FrameCode::SettingsSet, Hex("01"))
+                                      << QList<int>{} << 0 << QList<int>{1, 0} << 0 << 0;
     QTest::newRow("acknowledgement without its result")
         << Hex("55AA050206") << QList<int>{} << 0 << QList<int>{} << 0 << 1;
 }
@@ -130,8 +130,8 @@ void TestDeviceThermometer::reportSetsWhatTheThermometerHolds_data()
         << 1 << BuildFrame(FrameCode::Settings, Hex("0102E303 04010101")) << 1 << 2 << 37.5f
         << 99.5f << true;
     QTest::newRow("R9") << 0 << kR9Report << 0 << 1 << 37.5f << 99.5f << false;
-    QTest::newRow("R9 report, R9 Pro chosen") << 1 << kR9Report << 0 << 1 << 37.5f << 99.5f
-                                              << false;
+    QTest::newRow("R9 report, R9 Pro chosen")
+        << 1 << kR9Report << 0 << 1 << 37.5f << 99.5f << false;
 }
 
 void TestDeviceThermometer::reportSetsWhatTheThermometerHolds()
