@@ -3,6 +3,7 @@
 #include "app/ckestrimdlg.h"
 #include "app/fonts.h"
 #include "app/panestatusbar.h"
+#include "device/reconnector.h"
 #include "kestrim-sim/pseudoterminal.h"
 #include "manualclock.h"
 #include "recordingprompts.h"

@@ -170,20 +170,24 @@ void TestDayRecords::portsShareWarningAndIndex()
 void TestDayRecords::restartSameDay_data()
 {
     QTest::addColumn<QByteArray>("pathValue");
+    QTest::addColumn<bool>("damaged");
     QTest::addColumn<int>("rows");
     QTest::addColumn<quint64>("count");
     QTest::addColumn<QString>("dayFile");
     // The file holds 3 records and a blank line; TOTAL_NUM says 5.
     QTest::newRow("PATH names today")
-        << QByteArray("TempData/2024/05/20240521") << 3 << quint64(3) << kDayFile3;
-    QTest::newRow("PATH 0 never matches") << QByteArray("0") << 0 << quint64(5) << "0";
-    QTest::newRow("PATH of another day") << QByteArray("TempData/2024/05/20240520") << 0
-                                         << quint64(5) << "TempData/2024/05/20240520";
+        << QByteArray("TempData/2024/05/20240521") << false << 3 << quint64(3) << kDayFile3;
+    // No record yet by the index; no file named "0" is ever listed.
+    QTest::newRow("PATH 0 names no file") << QByteArray("0") << false << 0 << quint64(5) << "";
+    // A damaged index: the day file is counted instead.
+    QTest::newRow("PATH of another day")
+        << QByteArray("TempData/2024/05/20240520") << true << 3 << quint64(3) << kDayFile3;
 }
 
 void TestDayRecords::restartSameDay()
 {
     QFETCH(QByteArray, pathValue);
+    QFETCH(bool, damaged);
     QFETCH(int, rows);
     QFETCH(quint64, count);
     QFETCH(QString, dayFile);
@@ -193,8 +197,8 @@ void TestDayRecords::restartSameDay()
 
     DayRecords records;
     records.LoadDayIndex(kDay);
-    QCOMPARE(records.recordCount(), quint64(5));
-    QCOMPARE(records.dayFilePath(), Native(pathValue));
+    QCOMPARE(records.recordCount(), quint64(damaged ? 0 : 5));
+    QCOMPARE(records.dayFilePath(), pathValue == "0" || damaged ? QString() : Native(pathValue));
 
     const RecordRows loaded = records.PrepareDayRecords(3);
     QCOMPARE(loaded.size(), rows);

@@ -270,13 +270,16 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     QCOMPARE(verdict->font().pointSize(), 20);
     Screenshot(m_window.get(), QStringLiteral("language-english"));
 
-    // Connected, the button names the other action in each language.
+    // Not closed (here: waiting for a lost port), the button names the other action in each
+    // language; the caption follows the connection's state, never its own text.
     auto *connect = control<QAbstractButton>(1008);
-    connect->setText(QStringLiteral("Disconnect"));
+    m_window->ShowReconnecting();
+    QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
     control<QAbstractButton>(1022)->click();
     QCOMPARE(connect->text(), QStringLiteral("断开设备"));
     control<QAbstractButton>(1023)->click();
     QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
+    m_window->ShowDisconnected();
     // Not connected, nothing is sent and nothing is said.
     QVERIFY(m_prompts->messages.isEmpty());
 }
