@@ -65,7 +65,6 @@ class CKestrimDlg : public QDialog {
     Q_OBJECT
     friend class TestMainWindow;
     friend class TestWindowSettings;
-    friend class TestWindowSim;
     friend class TestExportDelete;
     friend class TestDiskFaults;
     friend class TestHistoryWindow;

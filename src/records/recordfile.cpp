@@ -44,12 +44,12 @@ QByteArray LineBreakOwed(QFile &file, qint64 size)
 bool RecordFileUsable(const QString &path, QString *error)
 {
     const QFileInfo info(path);
-    if (!info.exists() || info.isFile())
+    // A folder fails to open at once, with the system's own reason.
+    if (!info.exists() || info.isFile() || info.isDir())
         return true;
     if (error)
-        *error = info.isDir() ? QStringLiteral("it is a folder, not a file")
-                              : QStringLiteral("it is not a regular file (a named pipe or a "
-                                               "device); it was not opened");
+        *error = QStringLiteral("it is not a regular file (a named pipe or a device); it was "
+                                "not opened");
     return false;
 }
 
