@@ -3,7 +3,7 @@
 #include "central/centralsender.h"
 #include "controls/cmyprogress.h"
 #include "controls/craisedbutton.h"
-#include "device/reconnector.h"
+#include "device/interfacetexts.h"
 #include "dialogbuilder.h"
 #include "dialogtemplate.h"
 #include "logging.h"
@@ -14,6 +14,7 @@
 #include "speech/speechannouncer.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -68,7 +69,12 @@ CKestrimDlg::CKestrimDlg(KestrimSeams seams, QWidget *parent)
             return std::make_unique<QtSpeechEngine>();
         });
     m_recordModel = new RecordListModel(this);
-    m_reconnector = new Reconnector([this] { return ReopenConnection(); }, this);
+    m_thermometer =
+        new device::Thermometer({[this](const QByteArray &frame) { return SendFrame(frame); },
+                                 [this] {
+                                     return ReopenConnection();
+                                 }},
+                                this);
     m_connectSettleTimer.setSingleShot(true);
     m_connectSettleTimer.setInterval(kConnectSettleMs);
     CreateFromTemplate();
@@ -153,6 +159,28 @@ void CKestrimDlg::WireDispatchTable()
     const auto onClick = [&](int id, void (CKestrimDlg::*handler)()) {
         connect(button(id), &QAbstractButton::clicked, this, handler);
     };
+    // A radio button acts when the operator checks it: by a click, by the keyboard, or through
+    // the accessibility interface's toggle action (which never clicks). A click on the radio
+    // that is already checked acts as well; the program's own checking never does.
+    const auto onRadio = [&](int id, void (CKestrimDlg::*handler)()) {
+        QAbstractButton *radio = button(id);
+        connect(radio, &QAbstractButton::toggled, this, [this, radio, handler](bool checked) {
+            if (!checked || m_showingSettings)
+                return;
+            m_toggledRadio = radio;
+            // A click toggles, then reports the click, in one go; the click is then no news.
+            QMetaObject::invokeMethod(
+                this, [this] { m_toggledRadio = nullptr; }, Qt::QueuedConnection);
+            (this->*handler)();
+        });
+        connect(radio, &QAbstractButton::clicked, this, [this, radio, handler] {
+            if (m_toggledRadio == radio) {
+                m_toggledRadio = nullptr;
+                return;
+            }
+            (this->*handler)();
+        });
+    };
     const auto onSelect = [this](QComboBox *combo, void (CKestrimDlg::*handler)()) {
         connect(combo, &QComboBox::activated, this, handler);
     };
@@ -170,19 +198,19 @@ void CKestrimDlg::WireDispatchTable()
     onClick(1024, &CKestrimDlg::OnBnClickedEnvironmentQuery);
     onClick(1022, &CKestrimDlg::OnBnClickedChinese);
     onClick(1023, &CKestrimDlg::OnBnClickedEnglish);
-    onClick(1000, &CKestrimDlg::OnBnClickedCelsius);
-    onClick(1001, &CKestrimDlg::OnBnClickedFahrenheit);
-    onClick(1002, &CKestrimDlg::OnBnClickedSurfaceMode);
-    onClick(1003, &CKestrimDlg::OnBnClickedBodyMode);
-    onClick(1004, &CKestrimDlg::OnBnClickedCountMode);
+    onRadio(1000, &CKestrimDlg::OnBnClickedCelsius);
+    onRadio(1001, &CKestrimDlg::OnBnClickedFahrenheit);
+    onRadio(1002, &CKestrimDlg::OnBnClickedSurfaceMode);
+    onRadio(1003, &CKestrimDlg::OnBnClickedBodyMode);
+    onRadio(1004, &CKestrimDlg::OnBnClickedCountMode);
     onSelect(m_comboAlarm, &CKestrimDlg::OnCbnSelchangeAlarm);
     onSelect(m_comboVolume, &CKestrimDlg::OnCbnSelchangeVolume);
-    onClick(1036, &CKestrimDlg::OnBnClickedBacklightOff);
-    onClick(1037, &CKestrimDlg::OnBnClickedBacklightOn);
-    onClick(1038, &CKestrimDlg::OnBnClickedSwitchMode);
-    onClick(1039, &CKestrimDlg::OnBnClickedPulseMode);
-    onClick(1049, &CKestrimDlg::OnBnClickedModelR9);
-    onClick(1050, &CKestrimDlg::OnBnClickedModelR9Pro);
+    onRadio(1036, &CKestrimDlg::OnBnClickedBacklightOff);
+    onRadio(1037, &CKestrimDlg::OnBnClickedBacklightOn);
+    onRadio(1038, &CKestrimDlg::OnBnClickedSwitchMode);
+    onRadio(1039, &CKestrimDlg::OnBnClickedPulseMode);
+    onRadio(1049, &CKestrimDlg::OnBnClickedModelR9);
+    onRadio(1050, &CKestrimDlg::OnBnClickedModelR9Pro);
     connect(new ReleasedCapture(m_sliderSpeed), &ReleasedCapture::released, this,
             &CKestrimDlg::OnReleasedCaptureSpeed);
     connect(new ReleasedCapture(m_sliderVolume), &ReleasedCapture::released, this,
@@ -200,6 +228,14 @@ void CKestrimDlg::WireDispatchTable()
     connect(m_actionHistory, &QAction::triggered, this, &CKestrimDlg::OnHistory);
     connect(m_serial, &CMscomm::received, this, &CKestrimDlg::OnComm);
     connect(m_serial, &CMscomm::connectionLost, this, &CKestrimDlg::OnConnectionLost);
+    using device::Thermometer;
+    connect(m_thermometer, &Thermometer::stateChanged, this, &CKestrimDlg::ShowConnectionState);
+    connect(m_thermometer, &Thermometer::reportApplied, this, &CKestrimDlg::OnSettingsReport);
+    connect(m_thermometer, &Thermometer::acknowledged, this, &CKestrimDlg::OnCommandAcknowledged);
+    connect(m_thermometer, &Thermometer::commandRefused, this, &CKestrimDlg::OnCommandRefused);
+    connect(m_thermometer, &Thermometer::environment, this, &CKestrimDlg::OnEnvironmentTemperature);
+    connect(m_thermometer, &Thermometer::measured, this, &CKestrimDlg::OnMeasurement);
+    connect(m_thermometer, &Thermometer::noAnswer, this, &CKestrimDlg::OnNoAnswer);
 }
 
 void CKestrimDlg::setVisible(bool visible)
@@ -211,17 +247,32 @@ void CKestrimDlg::setVisible(bool visible)
     QDialog::setVisible(visible);
 }
 
-// Enter and Escape end the window, as in any dialog; Enter on a focused push button clicks it.
+// Enter and Escape never end the recording: the list takes the focus at every reading, and a
+// stray key (or a keyboard-wedge scanner) must not close the window. Enter on a focused push
+// button clicks it.
 void CKestrimDlg::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto *focused = qobject_cast<QPushButton *>(focusWidget()))
             focused->click();
-        else
-            accept();
         return;
     }
+    if (event->key() == Qt::Key_Escape)
+        return;
     QDialog::keyPressEvent(event);
+}
+
+// Closing the window ends the recording: while a thermometer is connected (or waited for),
+// the operator is asked first.
+void CKestrimDlg::closeEvent(QCloseEvent *event)
+{
+    if (m_thermometer->state() != device::ConnectionState::Closed &&
+        !m_seams.prompts->question(this, windowTitle(),
+                                   Texts::kCloseWhileConnected.in(m_language))) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void CKestrimDlg::resizeEvent(QResizeEvent *event)

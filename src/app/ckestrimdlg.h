@@ -7,15 +7,14 @@
 
 #include "app/clock.h"
 #include "app/commandline.h"
-#include "app/environmentqueryschedule.h"
 #include "app/preferences.h"
 #include "app/prompts.h"
 #include "central/centralsettings.h"
 #include "central/centralstatus.h"
 #include "device/cmscomm.h"
 #include "device/settingscommand.h"
+#include "device/thermometer.h"
 #include "history/historysettings.h"
-#include "reception/framecodec.h"
 #include "reception/measurement.h"
 #include "records/dayrecords.h"
 #include "records/measurementrecord.h"
@@ -41,7 +40,6 @@ class QAbstractButton;
 class CRaisedButton;
 class HistoryWindow;
 class PaneStatusBar;
-class Reconnector;
 class RecordListModel;
 class QAction;
 class QComboBox;
@@ -67,7 +65,6 @@ class CKestrimDlg : public QDialog {
     Q_OBJECT
     friend class TestMainWindow;
     friend class TestWindowSettings;
-    friend class TestWindowSim;
     friend class TestExportDelete;
     friend class TestDiskFaults;
     friend class TestHistoryWindow;
@@ -84,6 +81,8 @@ public:
     // The window's initialisation; runs once, before the window is first shown.
     bool OnInitDialog();
     QIcon OnQueryDragIcon() const { return m_icon; }
+    // The thermometer behind the window's port, for reading its state.
+    const device::Thermometer &thermometer() const { return *m_thermometer; }
 
     // Timer 1 keeps the clock; timer 2 sends the environment query.
     static constexpr int kClockTimer = 1;
@@ -108,6 +107,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void done(int result) override;
 
@@ -139,16 +139,25 @@ private:
 
     // Reception
     void OnComm(const QByteArray &bytes);
-    void HandleFrame(quint8 code, QByteArrayView payload, QByteArrayView frame);
-    void OnSettingsReport(QByteArrayView payload, QByteArrayView frame);
-    void OnCommandAcknowledged(QByteArrayView payload);
-    void OnEnvironmentTemperature(QByteArrayView payload);
-    void OnMeasurement(QByteArrayView payload);
+    void OnSettingsReport(bool hasPro, const device::ProSettings &pro, bool answersConnect);
+    void OnCommandAcknowledged(bool success);
+    void OnCommandRefused(CommandRefusal reason);
+    void OnEnvironmentTemperature(float t);
+    void OnMeasurement(quint16 count);
+    // The unit, mode, alarm list and R9 Pro controls show what the thermometer holds.
+    void ShowThermometerSettings();
+    void ShowPro(const device::ProSettings &pro);
+    // The reading, the environment temperature, the alarm list and its unit letter in the
+    // thermometer's unit.
+    void ShowInUnit();
     QFont VerdictFont(Verdict verdict) const;
     void ApplyControlColours();
 
     // Records
     void PrepareDayRecords();
+    void ShowDamagedIndex();
+    // The port the readings are filed under: the one opened, never the list's current entry.
+    int RecordPort() const;
     std::optional<QString> AppendReading(const QDateTime &instant, const QString &testValue,
                                          const QString &envTemp);
     void WriteWarningRecord(const QString &line, const QDate &day);
@@ -158,18 +167,20 @@ private:
     void OnCbnSelchangeCom();
     void OpenConnection();
     bool OpenPort();
-    void StartHandshake();
+    void StartHandshake(bool byOperator);
     bool ReopenConnection();
     void CloseConnection();
     void ShowDisconnected();
     void ShowReconnecting();
-    void ShowNotConnected(bool waiting);
+    // The Connect button, the COM list, the status text and the settings controls follow the
+    // connection's state.
+    void ShowConnectionState(device::ConnectionState state);
     void OnConnectionLost(const QString &reason);
+    void OnNoAnswer();
     void EnableSettingsControls(bool enable);
-    void SendFrame(const QByteArray &bytes);
-    // Settings commands
-    void BuildSettingsCommand(QByteArray &out, SettingField field, int value);
-    void SendSettingsCommand(SettingField field, int value);
+    bool SendFrame(const QByteArray &bytes);
+    // Settings commands; false when nothing was sent (the operator has been told why).
+    bool SendSettingsCommand(SettingField field, int value);
     void SelectUnit(int unit);
     void SelectMode(int mode);
     void SelectModel(int machineType);
@@ -232,15 +243,8 @@ private:
     std::array<int, kPaneCount> m_indicators{};
     qint32 m_windowWidth = 0;
     qint32 m_windowHeight = 0;
-    qint32 m_tempUnit = 0;    // 0 Celsius, 1 Fahrenheit
-    qint32 m_workMode = 0;    // 0 surface, 1 body, 2 count
-    qint32 m_machineType = 1; // 0 R9, 1 R9 Pro
-    float m_readingC = 0.0f, m_readingF = 0.0f;
-    float m_envTempC = 0.0f, m_envTempF = 0.0f;
-    float m_alarmLimitC = 37.5f, m_alarmLimitF = 99.5f;
     qint32 m_baudRate = 115200;
     QString m_statusText = QStringLiteral("fail");
-    bool m_connected = false;
     qint32 m_language = 1; // 0 Chinese, 1 English
     // The day's files and index: data and index folders, day file, index file, record count,
     // index date and whether PATH is still to be written.
@@ -253,22 +257,20 @@ private:
     bool m_lastAbnormal = false;
     QString m_commandResult;
     MeasurementRecord m_lastRecord;
-    // m_queryTicks, m_queryPeriod (25) and m_queryNow: when the environment query goes out.
-    EnvironmentQuerySchedule m_querySchedule{25};
-    // The last settings report or command sent, as upper-case hexadecimal text of exactly its
-    // frame; settings commands are built from it.
-    QString m_settingsReport;
     std::unique_ptr<SpeechAnnouncer> m_announcer;
 
-    // Received bytes not yet part of a whole frame are held by the codec.
-    FrameCodec m_frameCodec;
+    // The thermometer behind the port: its settings, its connection state, the frames to and
+    // from it.
+    device::Thermometer *m_thermometer = nullptr;
+    // Set while the program itself checks radio buttons, which then send nothing.
+    bool m_showingSettings = false;
+    // The radio button whose toggle already acted, so that the click that follows does not.
+    QAbstractButton *m_toggledRadio = nullptr;
     QTimer m_clockTimer;
     QTimer m_queryTimer;
     // The pause after a settings report before Connect takes the next click; a disconnect
     // cancels it.
     QTimer m_connectSettleTimer;
-    // Brings the connection back after the thermometer went away.
-    Reconnector *m_reconnector = nullptr;
     LaunchOptions m_launchOptions;
     // Saved once restored at start, so that a half-restored state never overwrites them.
     bool m_preferencesRestored = false;

@@ -3,13 +3,14 @@
 
 #include "device/interfacetexts.h"
 #include "device/portmessages.h"
-#include "device/reconnector.h"
 #include "logging.h"
 #include "reception/frame.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
+
+using device::ConnectionState;
 
 namespace {
 // The thermometer's line: 8 data bits, no parity, 1 stop bit, at m_baudRate.
@@ -18,13 +19,18 @@ const QString kLineFormat = QStringLiteral(",N,8,1");
 
 void CKestrimDlg::OnBnClickedConnect()
 {
-    // While the thermometer is away, the button gives up waiting for it.
-    if (m_reconnector->isActive())
+    switch (m_thermometer->state()) {
+    case ConnectionState::Reconnecting: // the button gives up waiting for the thermometer
         ShowDisconnected();
-    else if (m_serial->isOpen())
+        break;
+    case ConnectionState::Opening:
+    case ConnectionState::Connected:
         CloseConnection();
-    else
+        break;
+    case ConnectionState::Closed:
         OpenConnection();
+        break;
+    }
 }
 
 void CKestrimDlg::OpenConnection()
@@ -36,7 +42,7 @@ void CKestrimDlg::OpenConnection()
                                       m_serial->error(), m_serial->errorString(), m_language));
         return;
     }
-    StartHandshake();
+    StartHandshake(true);
 }
 
 bool CKestrimDlg::OpenPort()
@@ -45,25 +51,17 @@ bool CKestrimDlg::OpenPort()
                           QString::number(m_baudRate) + kLineFormat);
 }
 
-// The port is open: ask for the settings report. Connect is enabled again once it is there.
-void CKestrimDlg::StartHandshake()
+// The port is open: the thermometer asks for its settings report; Connect is enabled again
+// once it is there.
+void CKestrimDlg::StartHandshake(bool byOperator)
 {
-    m_buttonConnect->setEnabled(false);
-    m_buttonConnect->setText(Texts::kDisconnect.in(m_language));
-    m_connected = true;
-    EnableSettingsControls(true);
-    ApplyControlColours();
-    SendFrame(SettingsRequestFrame());
+    m_thermometer->portOpened(m_serial->portNumber(), byOperator);
 }
 
 // One attempt of the reconnector: the same port, quietly.
 bool CKestrimDlg::ReopenConnection()
 {
-    if (!OpenPort())
-        return false;
-    qCInfo(lcSerial) << "reconnected" << PortMap::PortName(m_serial->portNumber());
-    StartHandshake();
-    return true;
+    return m_serial->open(m_thermometer->portNumber(), QString::number(m_baudRate) + kLineFormat);
 }
 
 void CKestrimDlg::CloseConnection()
@@ -74,30 +72,46 @@ void CKestrimDlg::CloseConnection()
 
 void CKestrimDlg::ShowDisconnected()
 {
-    ShowNotConnected(false);
+    m_thermometer->portClosed();
+    ShowConnectionState(m_thermometer->state());
 }
 
 // Waiting for the thermometer to come back on the same port; the button stops the waiting.
 void CKestrimDlg::ShowReconnecting()
 {
-    ShowNotConnected(true);
+    m_thermometer->portLost();
+    ShowConnectionState(m_thermometer->state());
 }
 
-// The port is closed, for good or while the window waits for the same port to come back.
-void CKestrimDlg::ShowNotConnected(bool waiting)
+void CKestrimDlg::ShowConnectionState(ConnectionState state)
 {
-    m_connectSettleTimer.stop();
-    m_connected = false;
-    EnableSettingsControls(false);
-    m_comboCom->setEnabled(!waiting);
-    m_buttonConnect->setText((waiting ? Texts::kDisconnect : Texts::kConnect).in(m_language));
-    m_buttonConnect->setEnabled(true);
-    m_staticStatus->setText(waiting ? Texts::kReconnecting.in(m_language) : QStringLiteral("fail"));
+    const bool open = state == ConnectionState::Opening || state == ConnectionState::Connected;
+    m_buttonConnect->setText(
+        (state == ConnectionState::Closed ? Texts::kConnect : Texts::kDisconnect).in(m_language));
+    // A port once opened is the one the readings are filed under until it is closed.
+    m_comboCom->setEnabled(state == ConnectionState::Closed);
+    EnableSettingsControls(open);
+    switch (state) {
+    case ConnectionState::Closed:
+        m_connectSettleTimer.stop();
+        m_buttonConnect->setEnabled(true);
+        m_staticStatus->setText(QStringLiteral("fail"));
+        break;
+    case ConnectionState::Reconnecting:
+        m_connectSettleTimer.stop();
+        m_buttonConnect->setEnabled(true);
+        m_staticStatus->setText(Texts::kReconnecting.in(m_language));
+        break;
+    case ConnectionState::Opening:
+        // The operator's Connect waits for the report (or its time-out); a reopened port can
+        // be given up at once.
+        m_connectSettleTimer.stop();
+        m_buttonConnect->setEnabled(!m_thermometer->openedByOperator());
+        break;
+    case ConnectionState::Connected:
+        break;
+    }
     ApplyControlColours();
-    if (waiting)
-        m_reconnector->start();
-    else
-        m_reconnector->stop();
 }
 
 // The device went away while connected: the port is already closed; everything recorded so far
@@ -109,6 +123,17 @@ void CKestrimDlg::OnConnectionLost(const QString &reason)
         PortLostText(PortMap::PortName(port), m_serial->openedDevice(), reason, m_language);
     ShowReconnecting();
     m_seams.prompts->message(this, text, QStringLiteral("port lost"));
+}
+
+// The operator's Connect opened the port but no settings report came: the port is closed
+// again and the operator told, instead of a window that waits for ever.
+void CKestrimDlg::OnNoAnswer()
+{
+    const int port = m_serial->portNumber();
+    m_serial->close();
+    ShowDisconnected();
+    m_seams.prompts->message(this, Texts::kNoAnswer.in(m_language).arg(PortMap::PortName(port)),
+                             QStringLiteral("no answer"));
 }
 
 void CKestrimDlg::OnCbnSelchangeCom()
@@ -123,20 +148,22 @@ void CKestrimDlg::EnableSettingsControls(bool enable)
         control<QAbstractButton>(id)->setEnabled(enable);
     m_comboAlarm->setEnabled(enable);
     // Volume, backlight and output signal exist on the R9 Pro only.
-    const bool pro = enable && m_machineType != 0;
+    const bool pro = enable && m_thermometer->model() != 0;
     for (int id : {1036, 1037, 1039, 1038})
         control<QAbstractButton>(id)->setEnabled(pro);
     m_comboVolume->setEnabled(pro);
 }
 
-void CKestrimDlg::SendFrame(const QByteArray &bytes)
+bool CKestrimDlg::SendFrame(const QByteArray &bytes)
 {
-    if (!m_serial->write(bytes))
-        qCWarning(lcSerial) << "not sent (port closed):" << bytes.toHex(' ');
+    if (m_serial->write(bytes))
+        return true;
+    qCWarning(lcSerial) << "not sent (port closed):" << bytes.toHex(' ');
+    return false;
 }
 
 // The hidden environment button asks at once, whatever the schedule says.
 void CKestrimDlg::OnBnClickedEnvironmentQuery()
 {
-    SendFrame(EnvironmentQueryFrame());
+    m_thermometer->queryEnvironment();
 }

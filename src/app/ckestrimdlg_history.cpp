@@ -21,8 +21,9 @@ HistorySettings CKestrimDlg::CurrentHistorySettings() const
 {
     HistorySettings settings;
     settings.language = m_language;
-    settings.tempUnit = m_tempUnit;
-    settings.alarmLimit = m_tempUnit == 1 ? m_alarmLimitF : m_alarmLimitC;
+    settings.tempUnit = m_thermometer->unit();
+    settings.alarmLimit =
+        m_thermometer->unit() == 1 ? m_thermometer->alarmLimitF() : m_thermometer->alarmLimitC();
     return settings;
 }
 

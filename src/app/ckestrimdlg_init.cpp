@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSlider>
 #include <QTableView>
 
@@ -47,7 +48,10 @@ bool CKestrimDlg::OnInitDialog()
     m_colourVerdict = kNormalColour;
     m_staticStatus->setText(m_statusText);
     ShowTitleLine(m_seams.clock->now().date());
-    control<QRadioButton>(1050)->setChecked(true);
+    {
+        const QScopedValueRollback showing(m_showingSettings, true);
+        control<QRadioButton>(1050)->setChecked(true);
+    }
     LoadDayIndex();
     m_staticReading->setText(QStringLiteral("--.-"));
     for (int percent = 0; percent <= 100; percent += 25)
@@ -149,8 +153,7 @@ void CKestrimDlg::OnTimer(int id)
 
 void CKestrimDlg::OnQueryTick()
 {
-    if (m_querySchedule.tick(m_connected))
-        SendFrame(EnvironmentQueryFrame());
+    m_thermometer->queryTick();
 }
 
 void CKestrimDlg::done(int result)
@@ -161,7 +164,8 @@ void CKestrimDlg::done(int result)
 }
 
 // Nothing is left running: the timers stop, the central sender ends without waiting for the
-// server, the speech worker ends without waiting for a sentence, the port closes.
+// server, the speech worker ends without waiting for a sentence, the port closes and nothing
+// waits for the thermometer any more.
 void CKestrimDlg::DestroyWindow()
 {
     m_clockTimer.stop();
@@ -171,6 +175,8 @@ void CKestrimDlg::DestroyWindow()
         m_announcer->stop();
     if (m_serial)
         m_serial->close();
+    if (m_thermometer)
+        m_thermometer->portClosed();
 #ifdef Q_OS_WIN
     if (m_comInitialised)
         CoUninitialize();

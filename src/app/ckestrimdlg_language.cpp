@@ -50,27 +50,27 @@ void CKestrimDlg::SwitchLanguage(int language)
     if (m_fontVerdict) {
         m_fontVerdict = language == 0 ? PointFont(kFaceHeiti, 30) : PointFont(kFaceArial, 20);
         m_staticVerdict->setText(VerdictText(
-            m_readingC < m_alarmLimitC ? Verdict::Normal : Verdict::Abnormal, language));
+            m_thermometer->readingC() < m_thermometer->alarmLimitC() ? Verdict::Normal
+                                                                     : Verdict::Abnormal,
+            language));
     }
     if (m_fontTitle)
         m_fontTitle = PointFont(language == 0 ? kFaceKaiti : kFaceArial, 14);
     ShowTitleLine();
     ApplyControlColours();
 
-    if (m_reconnector->isActive())
+    const device::ConnectionState state = m_thermometer->state();
+    if (state == device::ConnectionState::Reconnecting)
         m_staticStatus->setText(Texts::kReconnecting.in(language));
-
-    const QString caption = m_buttonConnect->text();
-    const bool notConnected =
-        caption == Texts::kConnect.chinese || caption == Texts::kConnect.english;
-    m_buttonConnect->setText(notConnected ? Texts::kConnect.in(language)
-                                          : Texts::kDisconnect.in(language));
+    m_buttonConnect->setText(
+        (state == device::ConnectionState::Closed ? Texts::kConnect : Texts::kDisconnect)
+            .in(language));
 
     UpdateHistorySettings();
     ShowCentralStatus(m_centralStatus);
     StorePreferences();
     // The R9 has no device language; its interface language changes all the same.
-    if (m_connected && m_machineType != 0)
+    if (m_thermometer->isPortOpen() && m_thermometer->model() != 0)
         SendSettingsCommand(SettingLanguage, language);
 }
 

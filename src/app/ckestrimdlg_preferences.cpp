@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 
@@ -21,6 +22,7 @@ void CKestrimDlg::RestorePreferences(const Preferences &remembered)
     else if (remembered.port > 0 && CMscomm::CanOpen(m_serial->portMap().device(remembered.port)))
         m_comboCom->setCurrentIndex(remembered.port - 1);
     if (remembered.machineType == 0) {
+        const QScopedValueRollback showing(m_showingSettings, true);
         control<QAbstractButton>(1049)->setChecked(true);
         SelectModel(0);
     }
@@ -39,7 +41,7 @@ void CKestrimDlg::StorePreferences()
         return;
     Preferences chosen;
     chosen.port = m_comboCom->currentIndex() + 1;
-    chosen.machineType = m_machineType;
+    chosen.machineType = m_thermometer->model();
     chosen.speechRate = m_speechRate;
     chosen.speechVolume = m_speechVolume;
     chosen.language = m_language;

@@ -2,13 +2,12 @@
 #include "ckestrimdlg.h"
 
 #include "controls/craisedbutton.h"
+#include "device/interfacetexts.h"
 #include "fonts.h"
 #include "logging.h"
 #include "panestatusbar.h"
 #include "reception/measurement.h"
-#include "reception/payloadreader.h"
 #include "reception/settingsreport.h"
-#include "reception/temperature.h"
 #include "speech/speechannouncer.h"
 
 #include <QAbstractButton>
@@ -17,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -39,57 +39,53 @@ void CheckRadio(QWidget *window, QList<int> group, int checkedId)
 
 void CKestrimDlg::OnComm(const QByteArray &bytes)
 {
-    m_frameCodec.feed(bytes, [this](const FrameView &frame) {
-        HandleFrame(frame.code, frame.payload, frame.bytes);
-    });
+    m_thermometer->receive(bytes);
 }
 
-void CKestrimDlg::HandleFrame(quint8 code, QByteArrayView payload, QByteArrayView frame)
+// The thermometer's unit, mode, alarm limit and (on the R9 Pro) bottom band, on the controls.
+// Radio buttons checked here send nothing.
+void CKestrimDlg::ShowThermometerSettings()
 {
-    qCDebug(lcFrames) << "received" << frame.toByteArray().toHex(' ');
-    switch (FrameCode(code)) {
-    case FrameCode::Settings:
-        OnSettingsReport(payload, frame);
-        break;
-    case FrameCode::SettingsSet:
-        OnCommandAcknowledged(payload);
-        break;
-    case FrameCode::Environment:
-        OnEnvironmentTemperature(payload);
-        break;
-    case FrameCode::Measurement:
-        OnMeasurement(payload);
-        break;
+    const QScopedValueRollback showing(m_showingSettings, true);
+    const device::ThermometerSettings &settings = m_thermometer->settings();
+    if (settings.report.isEmpty()) {
+        // Nothing known yet: no unit or mode is shown as the thermometer's.
+        CheckRadio(this, {1000, 1001}, -1);
+        CheckRadio(this, {1002, 1003, 1004}, -1);
+        return;
     }
-}
-
-void CKestrimDlg::OnSettingsReport(QByteArrayView payload, QByteArrayView frame)
-{
-    m_settingsReport = QString::fromLatin1(frame.toByteArray().toHex().toUpper());
-    const SettingsReport report = ParseSettingsReport(payload);
-    m_tempUnit = report.tempUnit;
-    CheckRadio(this, {1000, 1001}, m_tempUnit != 0 ? 1001 : 1000);
-    m_workMode = report.workMode;
+    CheckRadio(this, {1000, 1001}, settings.unit != 0 ? 1001 : 1000);
     CheckRadio(this, {1002, 1003, 1004},
-               m_workMode >= 0 && m_workMode <= 2 ? 1002 + m_workMode : -1);
-
-    const float limit = DecodeTenths(report.alarmLimit);
-    m_alarmLimitC = m_tempUnit == 0 ? limit : ToCelsius(limit);
-    m_alarmLimitF = m_tempUnit == 0 ? ToFahrenheit(limit) : limit;
-    const AlarmChoices choices =
-        ReportAlarmChoices(m_machineType, m_tempUnit, m_alarmLimitC, m_alarmLimitF);
+               settings.mode >= 0 && settings.mode <= 2 ? 1002 + settings.mode : -1);
+    const AlarmChoices choices = ReportAlarmChoices(m_thermometer->model(), settings.unit,
+                                                    settings.alarmLimitC, settings.alarmLimitF);
     m_comboAlarm->clear();
     m_comboAlarm->addItems(choices.entries);
     m_comboAlarm->setCurrentIndex(choices.selected);
-    m_staticUnit->setText(m_tempUnit != 0 ? QStringLiteral("F") : QStringLiteral("C"));
-    UpdateHistorySettings();
-    m_querySchedule.requestNow();
-
-    if (m_machineType == 1) {
-        m_comboVolume->setCurrentIndex(report.volume < m_comboVolume->count() ? report.volume : -1);
-        CheckRadio(this, {1036, 1037}, report.backlight == 0 ? 1036 : 1037);
-        CheckRadio(this, {1038, 1039}, report.output == 0 ? 1038 : 1039);
+    m_staticUnit->setText(settings.unit != 0 ? QStringLiteral("F") : QStringLiteral("C"));
+    if (m_thermometer->model() == 1) {
+        if (const std::optional<device::ProSettings> pro = m_thermometer->proSettings())
+            ShowPro(*pro);
     }
+    UpdateHistorySettings();
+}
+
+void CKestrimDlg::ShowPro(const device::ProSettings &pro)
+{
+    const QScopedValueRollback showing(m_showingSettings, true);
+    m_comboVolume->setCurrentIndex(pro.volume < m_comboVolume->count() ? pro.volume : -1);
+    CheckRadio(this, {1036, 1037}, pro.backlight == 0 ? 1036 : 1037);
+    CheckRadio(this, {1038, 1039}, pro.output == 0 ? 1038 : 1039);
+}
+
+void CKestrimDlg::OnSettingsReport(bool hasPro, const device::ProSettings &pro, bool answersConnect)
+{
+    ShowThermometerSettings();
+    if (hasPro)
+        ShowPro(pro);
+    // Asked for again after a refused command: the controls are right again, and that is all.
+    if (!answersConnect)
+        return;
 
     PrepareDayRecords();
     m_comboCom->setEnabled(false);
@@ -100,51 +96,45 @@ void CKestrimDlg::OnSettingsReport(QByteArrayView payload, QByteArrayView frame)
     m_connectSettleTimer.start();
 }
 
-void CKestrimDlg::OnCommandAcknowledged(QByteArrayView payload)
+void CKestrimDlg::OnCommandAcknowledged(bool success)
 {
-    // Result byte: 0 success, anything else failure. Without its result byte the
-    // acknowledgement says nothing, so the command cannot count as taken.
-    if (!payload.isEmpty() && PayloadReader(payload).byte() == 0) {
+    if (success) {
         m_commandResult = QStringLiteral("success");
         m_editAck->setText(m_commandResult);
         return;
     }
+    // The thermometer kept its settings: so do the controls, until its report (asked for again)
+    // confirms them.
     m_commandResult = QStringLiteral("fail");
+    ShowThermometerSettings();
+    ShowInUnit();
+    if (m_thermometer->mode() != 1)
+        m_staticVerdict->hide();
     m_seams.prompts->message(this, m_commandResult);
 }
 
-void CKestrimDlg::OnEnvironmentTemperature(QByteArrayView payload)
+// Nothing went out: the controls go back to what the thermometer holds, and the operator is
+// told why once.
+void CKestrimDlg::OnCommandRefused(CommandRefusal reason)
 {
-    const float t = DecodeTenths(PayloadReader(payload).word());
-    if (m_tempUnit == 0) {
-        m_envTempC = t;
-        m_envTempF = ToFahrenheit(t);
-        m_statusBar->setPaneText(5, QString::asprintf("%0.1fC", double(t)));
-    } else {
-        m_envTempF = t;
-        m_envTempC = ToCelsius(t);
-        m_statusBar->setPaneText(5, QString::asprintf("%0.1fF", double(t)));
-    }
+    ShowThermometerSettings();
+    m_seams.prompts->message(this, CommandRefusalText(reason, m_thermometer->model(), m_language));
 }
 
-void CKestrimDlg::OnMeasurement(QByteArrayView payload)
+void CKestrimDlg::OnEnvironmentTemperature(float t)
+{
+    m_statusBar->setPaneText(
+        5, QString::asprintf(m_thermometer->unit() == 0 ? "%0.1fC" : "%0.1fF", double(t)));
+}
+
+void CKestrimDlg::OnMeasurement(quint16 count)
 {
     // One read of the clock: the reading's date and time are those of one instant.
     const QDateTime instant = m_seams.clock->now();
     m_lastAbnormal = false;
-    MeasurementSettings settings;
-    settings.workMode = m_workMode;
-    settings.tempUnit = m_tempUnit;
-    settings.language = m_language;
-    settings.alarmLimitC = m_alarmLimitC;
-    settings.readingC = m_readingC;
-    settings.readingF = m_readingF;
-    settings.envTempC = m_envTempC;
-    settings.envTempF = m_envTempF;
-    const Measurement m = InterpretMeasurement(settings, PayloadReader(payload).word());
-
-    m_readingC = m.readingC;
-    m_readingF = m.readingF;
+    const Measurement m =
+        InterpretMeasurement(m_thermometer->measurementSettings(m_language), count);
+    m_thermometer->setReading(m.readingC, m.readingF);
     if (m.verdict != Verdict::None)
         m_staticVerdict->show();
     if (!m.sentence.isEmpty())
@@ -199,6 +189,6 @@ void CKestrimDlg::ApplyControlColours()
     paint(m_staticVerdict, m_colourVerdict, Qt::white, m_fontVerdict);
     paint(m_staticReading, m_colourReading, Qt::white, m_fontReading);
     paint(m_staticTitle, std::nullopt, Qt::black, m_fontTitle);
-    paint(m_staticStatus, std::nullopt, m_connected ? QColor(0, 255, 0) : QColor(255, 0, 0),
-          m_fontStatus);
+    paint(m_staticStatus, std::nullopt,
+          m_thermometer->isPortOpen() ? QColor(0, 255, 0) : QColor(255, 0, 0), m_fontStatus);
 }

@@ -17,11 +17,29 @@ QDate CKestrimDlg::Today() const
 void CKestrimDlg::LoadDayIndex()
 {
     m_records.LoadDayIndex(Today());
+    ShowDamagedIndex();
 }
 
 void CKestrimDlg::PrepareDayRecords()
 {
-    m_recordModel->setRows(m_records.PrepareDayRecords(m_comboCom->currentIndex() + 1));
+    m_recordModel->setRows(m_records.PrepareDayRecords(RecordPort()));
+    ShowDamagedIndex();
+}
+
+// Told once per index: its PATH is not followed.
+void CKestrimDlg::ShowDamagedIndex()
+{
+    const QString index = m_records.TakeDamagedIndex();
+    if (!index.isEmpty())
+        m_seams.prompts->message(this, DamagedIndexText(m_language, index),
+                                 QStringLiteral("damaged index"));
+}
+
+int CKestrimDlg::RecordPort() const
+{
+    // Before any port was opened (frames handed in directly) the list's entry stands in.
+    return m_thermometer->portNumber() > 0 ? m_thermometer->portNumber()
+                                           : m_comboCom->currentIndex() + 1;
 }
 
 // Stores the reading taken at `instant`, then lists it. Returns the record line, or nothing
@@ -33,8 +51,7 @@ std::optional<QString> CKestrimDlg::AppendReading(const QDateTime &instant,
 {
     if (instant.isValid() && instant.date() != m_records.indexDay())
         RollOverTo(instant.date());
-    const RecordWrite write =
-        m_records.AppendReading(instant, testValue, envTemp, m_comboCom->currentIndex() + 1);
+    const RecordWrite write = m_records.AppendReading(instant, testValue, envTemp, RecordPort());
     if (!write.ok) {
         ShowRecordMessage(RecordMessage::ReadingNotStored, write.path, write.error);
         return std::nullopt;
@@ -84,6 +101,7 @@ void CKestrimDlg::ShowRecordMessage(RecordMessage message, const QString &path,
 void CKestrimDlg::RollOverTo(const QDate &day)
 {
     m_records.RollOverTo(day);
+    ShowDamagedIndex();
     m_recordModel->setRows({});
     m_statusBar->setPaneText(1, m_records.dateText());
     ShowTitleLine(day);

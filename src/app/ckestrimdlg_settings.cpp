@@ -10,40 +10,14 @@
 #include <QLabel>
 #include <QLineEdit>
 
-// Builds the command from the stored report with one setting changed and keeps its text as the
-// new report. `out` stays empty when no command can be built; the operator is told why.
-void CKestrimDlg::BuildSettingsCommand(QByteArray &out, SettingField field, int value)
+// The thermometer builds the command from its stored report with one setting changed, and takes
+// its effect once sent. A refused command changes nothing (OnCommandRefused).
+bool CKestrimDlg::SendSettingsCommand(SettingField field, int value)
 {
-    out.clear();
-    SettingsCommandRequest request;
-    request.report = m_settingsReport;
-    request.field = field;
-    request.value = value;
-    request.machineType = m_machineType;
-    request.alarmText = m_comboAlarm->currentText();
-    request.volumeIndex = m_comboVolume->currentIndex();
-    request.alarmLimitC = m_alarmLimitC;
-    request.alarmLimitF = m_alarmLimitF;
-    const SettingsCommand command = ComposeSettingsCommand(request);
-    if (command.refusal != CommandRefusal::None) {
-        m_seams.prompts->message(this,
-                                 CommandRefusalText(command.refusal, m_machineType, m_language));
-        return;
-    }
-    m_settingsReport = command.report;
-    m_alarmLimitC = command.alarmLimitC;
-    m_alarmLimitF = command.alarmLimitF;
-    out = command.frame;
-}
-
-// A refused command sends nothing.
-void CKestrimDlg::SendSettingsCommand(SettingField field, int value)
-{
-    QByteArray out;
-    BuildSettingsCommand(out, field, value);
+    const bool sent = m_thermometer->sendCommand(field, value, m_comboAlarm->currentText(),
+                                                 m_comboVolume->currentIndex());
     UpdateHistorySettings();
-    if (!out.isEmpty())
-        SendFrame(out);
+    return sent;
 }
 
 void CKestrimDlg::OnBnClickedCelsius()
@@ -56,25 +30,34 @@ void CKestrimDlg::OnBnClickedFahrenheit()
     SelectUnit(1);
 }
 
-// The reading, the environment temperature and the alarm list change to the unit at once;
-// the thermometer follows with the command.
+// Once the command is sent, the reading, the environment temperature and the alarm list show
+// the new unit.
 void CKestrimDlg::SelectUnit(int unit)
 {
-    const bool celsius = unit == 0;
     m_editAck->clear();
-    m_staticReading->setText(celsius ? QString::asprintf("%0.1fC", double(m_readingC))
-                                     : QString::asprintf("%0.1fF", double(m_readingF)));
-    if (m_envTempC != 0.0f)
-        m_statusBar->setPaneText(5, celsius ? QString::asprintf("%0.1fC", double(m_envTempC))
-                                            : QString::asprintf("%0.1fF", double(m_envTempF)));
+    if (!SendSettingsCommand(SettingUnit, unit))
+        return;
+    ShowInUnit();
+}
+
+void CKestrimDlg::ShowInUnit()
+{
+    const int unit = m_thermometer->unit();
+    const bool celsius = unit == 0;
+    const float readingC = m_thermometer->readingC(), readingF = m_thermometer->readingF();
+    const float envTempC = m_thermometer->envTempC(), envTempF = m_thermometer->envTempF();
+    m_staticReading->setText(celsius ? QString::asprintf("%0.1fC", double(readingC))
+                                     : QString::asprintf("%0.1fF", double(readingF)));
+    if (envTempC != 0.0f)
+        m_statusBar->setPaneText(5, celsius ? QString::asprintf("%0.1fC", double(envTempC))
+                                            : QString::asprintf("%0.1fF", double(envTempF)));
     m_comboAlarm->clear();
     m_staticUnit->setText(celsius ? QStringLiteral("C") : QStringLiteral("F"));
-    const AlarmChoices choices =
-        UnitAlarmChoices(m_machineType, unit, m_alarmLimitC, m_alarmLimitF);
+    const AlarmChoices choices = UnitAlarmChoices(
+        m_thermometer->model(), unit, m_thermometer->alarmLimitC(), m_thermometer->alarmLimitF());
     m_comboAlarm->addItems(choices.entries);
     m_comboAlarm->setCurrentIndex(choices.selected);
-    m_tempUnit = unit;
-    SendSettingsCommand(SettingUnit, unit);
+    UpdateHistorySettings();
 }
 
 void CKestrimDlg::OnBnClickedSurfaceMode()
@@ -93,10 +76,12 @@ void CKestrimDlg::OnBnClickedCountMode()
 }
 
 // Body mode shows the verdict, green until the next reading judges it; surface and count mode
-// judge nothing, so the verdict goes away.
+// judge nothing, so the verdict goes away. Only a command sent changes the mode.
 void CKestrimDlg::SelectMode(int mode)
 {
     m_editAck->clear();
+    if (!SendSettingsCommand(SettingMode, mode))
+        return;
     if (mode == 1) {
         m_staticVerdict->show();
         m_colourVerdict = kNormalColour;
@@ -106,8 +91,6 @@ void CKestrimDlg::SelectMode(int mode)
     } else {
         m_staticVerdict->hide();
     }
-    m_workMode = mode;
-    SendSettingsCommand(SettingMode, mode);
 }
 
 void CKestrimDlg::OnCbnSelchangeAlarm()
@@ -151,16 +134,18 @@ void CKestrimDlg::OnBnClickedModelR9Pro()
 }
 
 // The model decides which settings exist and the alarm range. The R9 has no bottom band of
-// controls (volume, backlight, output), so the window ends above it.
+// controls (volume, backlight, output), so the window ends above it. The alarm list is in the
+// unit the thermometer is in, so that the limit chosen from it means what it says.
 void CKestrimDlg::SelectModel(int machineType)
 {
-    m_machineType = machineType;
+    m_thermometer->setModel(machineType);
     m_buttonConnect->setEnabled(true);
-    if (m_connected)
+    if (m_thermometer->isPortOpen())
         EnableSettingsControls(true);
     m_comboAlarm->clear();
-    m_comboAlarm->addItems(machineType == 0 ? SteppedAlarmEntries(37.0f, 38.0f)
-                                            : SteppedAlarmEntries(36.0f, 39.0f));
+    m_comboAlarm->addItems(machineType == 0
+                               ? SteppedAlarmEntries(37.0f, 38.0f, m_thermometer->unit())
+                               : SteppedAlarmEntries(36.0f, 39.0f, m_thermometer->unit()));
     m_comboAlarm->setCurrentIndex(-1);
     resize(m_windowWidth, m_windowHeight - (machineType == 0 ? kR9HeightCut : 0));
     StorePreferences();

@@ -35,6 +35,9 @@ QString CommandRefusalText(CommandRefusal refusal, int machineType, int language
     case CommandRefusal::BadValue:
         return chinese ? QStringLiteral("所选的值无法发送给温度计。")
                        : QStringLiteral("The value chosen cannot be sent to the thermometer.");
+    case CommandRefusal::NotConnected:
+        return chinese ? QStringLiteral("温度计未连接，设置未发送。")
+                       : QStringLiteral("The thermometer is not connected; nothing was sent.");
     }
     return QString();
 }

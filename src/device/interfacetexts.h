@@ -68,6 +68,16 @@ inline constexpr Bilingual kConnect{u"连接设备", u"Connect"};
 inline constexpr Bilingual kDisconnect{u"断开设备", u"Disconnect"};
 // The status while the window waits for a lost thermometer to come back.
 inline constexpr Bilingual kReconnecting{u"正在重新连接…", u"reconnecting…"};
+// Connect got no settings report in time; %1 is the port's name.
+inline constexpr Bilingual kNoAnswer{
+    u"%1 已打开，但温度计没有应答。\n请检查温度计是否已开机、型号和串口是否正确，然后重新连接。",
+    u"%1 is open, but the thermometer did not answer.\nCheck that it is switched on and that "
+    u"the port is the right one, then connect again."};
+// Closing the window while connected; the caption is the program's title.
+inline constexpr Bilingual kCloseWhileConnected{
+    u"温度计仍在连接中，关闭后将不再记录测量值。\n确定要关闭吗？",
+    u"The thermometer is still connected; readings are no longer recorded once the window is "
+    u"closed.\nClose Kestrim?"};
 } // namespace Texts
 
 // "Dec 9,2024 Temp. Statistics" or "2024年12月09日温度采集信息表".

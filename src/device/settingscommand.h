@@ -54,6 +54,7 @@ enum class CommandRefusal {
     ReportNotOfModel, // the report is not a frame of the selected model's length
     NotOnThisModel,   // volume, backlight, output and language exist on the R9 Pro only
     BadValue,         // the value chosen cannot be a byte of the command
+    NotConnected,     // built, but the port is closed: nothing went out
 };
 
 struct SettingsCommand {

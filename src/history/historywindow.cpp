@@ -9,6 +9,7 @@
 #include "history/historytexts.h"
 #include "records/recordlistmodel.h"
 
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -28,6 +29,15 @@ namespace {
 constexpr qsizetype kRowByRowLimit = 1000;
 constexpr int kRefreshDelayMs = 50;
 
+// Screen readers announce a plain widget as a filler, even a top-level one; the history is a
+// window of its own.
+QAccessibleInterface *HistoryWindowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("HistoryWindow") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 HistoryWindow::HistoryWindow(std::shared_ptr<Prompts> prompts, const HistorySettings &settings,
@@ -36,6 +46,8 @@ HistoryWindow::HistoryWindow(std::shared_ptr<Prompts> prompts, const HistorySett
     , m_prompts(std::move(prompts))
     , m_settings(settings)
 {
+    static const bool accessible = (QAccessible::installFactory(HistoryWindowAccessible), true);
+    Q_UNUSED(accessible);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("history"));
     m_model = new RecordListModel(this);

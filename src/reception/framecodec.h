@@ -55,6 +55,13 @@ public:
     // The same, as copies.
     QList<Frame> feed(QByteArrayView chunk);
 
+    // Forgets the bytes held back: the stream starts anew (a new link).
+    void clear()
+    {
+        Q_ASSERT(!m_feeding);
+        m_start = m_end = m_ready = 0;
+    }
+
     const Counters &counters() const { return m_counters; }
     // Bytes held back for the next chunk (the start of an incomplete frame).
     qsizetype pendingBytes() const { return m_end - m_start; }

@@ -57,11 +57,12 @@ AlarmChoices UnitAlarmChoices(int machineType, int tempUnit, float alarmLimitC, 
     });
 }
 
-QStringList SteppedAlarmEntries(float first, float last)
+QStringList SteppedAlarmEntries(float first, float last, int tempUnit)
 {
     QStringList entries;
     for (float value = first; value <= last;
          value = static_cast<float>(static_cast<double>(value) + 0.1))
-        entries.append(QString::asprintf("%0.1f", double(value)));
+        entries.append(
+            QString::asprintf("%0.1f", double(tempUnit == 0 ? value : ToFahrenheit(value))));
     return entries;
 }

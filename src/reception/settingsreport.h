@@ -33,5 +33,6 @@ AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC
 AlarmChoices UnitAlarmChoices(int machineType, int tempUnit, float alarmLimitC, float alarmLimitF);
 
 // The alarm list before any report and after a model change: first, first + 0.1, … while the
-// value (kept in single precision) is at most last. 36.0 … 39.0 gives 31 entries.
-QStringList SteppedAlarmEntries(float first, float last);
+// value (kept in single precision) is at most last. 36.0 … 39.0 gives 31 entries. The values
+// are degrees Celsius; with `tempUnit` 1 each entry is shown converted to Fahrenheit.
+QStringList SteppedAlarmEntries(float first, float last, int tempUnit = 0);

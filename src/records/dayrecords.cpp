@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -71,10 +72,39 @@ QString DayRecords::WarningFilePath(QDate day) const
 }
 
 // The day file may also hold an index's PATH ("0", or a prefix): never delete or replace that.
+// A day file is where the program makes it, by its own name, and nowhere else.
 bool DayRecords::IsDayFile(const QString &path) const
 {
-    static const QRegularExpression name(QStringLiteral("^\\d{8}-\\d{2,}\\.txt$"));
-    return path.startsWith(m_dataFolder) && name.match(QFileInfo(path).fileName()).hasMatch();
+    QDate date;
+    int port = 0;
+    return ParseDayFileName(QFileInfo(path).fileName(), &date, &port) &&
+           path == DayFilePath(date, port);
+}
+
+// The index's PATH as the day file to list: only the day's own prefix is taken. "0" (no record
+// yet) names no file; anything else (a path outside the working folder, another day) marks
+// the index as damaged, and the day's file for the port is counted instead.
+QString DayRecords::AcceptIndexPath(const QString &value, QDate day, int port)
+{
+    const QString prefix = DayPrefix(day);
+    if (value == prefix)
+        return port > 0 ? DayFilePath(day, port) : prefix;
+    if (value.isEmpty() || value == u"0")
+        return {};
+    const QString index = IndexFilePath(day);
+    if (index != m_reportedDamagedIndex) {
+        m_reportedDamagedIndex = index;
+        m_damagedIndex = index;
+    }
+    qCWarning(lcRecords) << "index" << index << "names" << value << "instead of" << prefix;
+    m_recordCount = 0;
+    m_pathPending = true;
+    return port > 0 ? DayFilePath(day, port) : QString();
+}
+
+QString DayRecords::TakeDamagedIndex()
+{
+    return std::exchange(m_damagedIndex, QString());
 }
 
 void DayRecords::LoadDayIndex(QDate today)
@@ -84,7 +114,7 @@ void DayRecords::LoadDayIndex(QDate today)
     if (QFileInfo::exists(path)) {
         const IndexFile index(path);
         m_recordCount = index.Count();
-        m_dayFilePath = index.Value(IndexFile::kPath);
+        m_dayFilePath = AcceptIndexPath(index.Value(IndexFile::kPath), today, 0);
         return;
     }
     RemoveIndexFiles();
@@ -113,12 +143,13 @@ void DayRecords::OpenIndexFile()
         qCWarning(lcRecords) << "cannot create" << m_indexFilePath << error;
 }
 
-bool DayRecords::ResolveDayFile(int port)
+void DayRecords::ResolveDayFile(int port)
 {
-    if (IndexFile(m_indexFilePath).Value(IndexFile::kPath) != DayPrefix(m_indexDay))
-        return false;
-    m_dayFilePath = DayFilePath(m_indexDay, port);
-    return true;
+    const QString value = IndexFile(m_indexFilePath).Value(IndexFile::kPath);
+    // No record yet by the index: a day file this run already wrote to stays the one listed.
+    if ((value.isEmpty() || value == u"0") && IsDayFile(m_dayFilePath))
+        return;
+    m_dayFilePath = AcceptIndexPath(value, m_indexDay, port);
 }
 
 RecordRows DayRecords::PrepareDayRecords(int port)
@@ -230,7 +261,7 @@ void DayRecords::RollOverTo(QDate newDay)
         OpenIndexFile();
     const IndexFile index(IndexFilePath(newDay));
     m_recordCount = index.Count();
-    m_dayFilePath = index.Value(IndexFile::kPath);
+    m_dayFilePath = AcceptIndexPath(index.Value(IndexFile::kPath), newDay, 0);
 }
 
 RecordWrite DayRecords::ReplaceDayFile(const RecordRows &rows, QDate today, int port)

@@ -72,11 +72,15 @@ public:
     // The day of the index, and as "yyyy-MM-dd".
     QDate indexDay() const { return m_indexDay; }
     QString dateText() const;
+    // The index found damaged (its PATH named another place) since the last call, once per
+    // index; empty when there is nothing new to tell.
+    QString TakeDamagedIndex();
 
 private:
     QString DayFolder(QDate day) const;
     bool IsDayFile(const QString &path) const;
-    bool ResolveDayFile(int port);
+    void ResolveDayFile(int port);
+    QString AcceptIndexPath(const QString &value, QDate day, int port);
     void OpenIndexFile();
     void RemoveIndexFiles() const;
     bool AppendTo(RecordWrite &write, QDate day) const;
@@ -93,4 +97,6 @@ private:
     // before its first append.
     QString m_countedFile;
     QDate m_indexDay;
+    QString m_damagedIndex;
+    QString m_reportedDamagedIndex;
 };

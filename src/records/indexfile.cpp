@@ -1,5 +1,7 @@
 #include "records/indexfile.h"
 
+#include "records/recordfile.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -16,6 +18,8 @@ bool Load(const QString &path, CSimpleIniA &ini, QString *error)
     QFile file(path);
     if (!file.exists())
         return true;
+    if (!RecordFileUsable(path, error))
+        return false;
     if (!file.open(QIODevice::ReadOnly)) {
         *error = file.errorString();
         return false;

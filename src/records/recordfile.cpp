@@ -1,6 +1,7 @@
 #include "records/recordfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -40,8 +41,22 @@ QByteArray LineBreakOwed(QFile &file, qint64 size)
 
 } // namespace
 
+bool RecordFileUsable(const QString &path, QString *error)
+{
+    const QFileInfo info(path);
+    // A folder fails to open at once, with the system's own reason.
+    if (!info.exists() || info.isFile() || info.isDir())
+        return true;
+    if (error)
+        *error = QStringLiteral("it is not a regular file (a named pipe or a device); it was "
+                                "not opened");
+    return false;
+}
+
 bool AppendRecordLine(const QString &path, const QString &line, QString *error)
 {
+    if (!RecordFileUsable(path, error))
+        return false;
     QFile file(path);
     // Unbuffered: the line leaves in one write() instead of waiting in Qt's buffer.
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {

@@ -5,6 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+// Record files are opened only when they are regular files: a FIFO or a device in their place
+// would block the window's thread in open() or read() for ever. True when `path` is a regular
+// file, a folder (which fails to open at once) or is not there at all; otherwise `error`
+// (when given) says what is wrong.
+bool RecordFileUsable(const QString &path, QString *error = nullptr);
+
 // Appends `line` and CR LF to the file at `path` (created when missing) in one write, then
 // flushes it to the disk. On failure the file keeps its old length and `error` gets the
 // system's reason.

@@ -1,6 +1,7 @@
 #include "records/recordline.h"
 
 #include "logging.h"
+#include "records/recordfile.h"
 
 #include <QFile>
 
@@ -14,6 +15,11 @@ QString ReadWholeFile(const QString &path)
     QFile file(path);
     if (!file.exists())
         return {};
+    QString error;
+    if (!RecordFileUsable(path, &error)) {
+        qCWarning(lcRecords) << "cannot read" << path << error;
+        return {};
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         qCWarning(lcRecords) << "cannot read" << path << file.errorString();
         return {};
@@ -67,7 +73,7 @@ RecordRows LoadRecordRows(const QString &path)
 quint64 LastRecordQuantity(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!RecordFileUsable(path) || !file.open(QIODevice::ReadOnly))
         return 0;
     // Record lines are a few dozen bytes: the file's last block normally holds the last record.
     // Earlier blocks are read, backwards, only while none is found; only whole lines are looked

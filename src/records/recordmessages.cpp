@@ -38,3 +38,12 @@ QString RecordMessageText(RecordMessage message, int language, const QString &pa
         text = text.arg(path, reason);
     return text;
 }
+
+QString DamagedIndexText(int language, const QString &indexPath)
+{
+    static constexpr Bilingual kText{
+        u"当天的索引文件 %1 已损坏（PATH 指向其他位置），已忽略该路径；编号将接续当天的记录文件。",
+        u"The day's index %1 is damaged: its PATH names another place, which is not used. The "
+        u"count carries on from the day file itself."};
+    return kText.in(language).arg(indexPath);
+}

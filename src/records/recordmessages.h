@@ -19,3 +19,7 @@ enum class RecordMessage {
 
 QString RecordMessageText(RecordMessage message, int language, const QString &path = {},
                           const QString &reason = {});
+
+// The day's index named a day file other than the day's own (%1 is the index): it is not
+// followed; the count carries on from the day file itself.
+QString DamagedIndexText(int language, const QString &indexPath);

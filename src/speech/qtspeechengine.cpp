@@ -54,6 +54,9 @@ bool QtSpeechEngine::chooseVoice(const QString &languageAttribute)
         found = m_voices.insert(languageAttribute, findVoice(languageAttribute));
     if (found->name().isEmpty())
         return false;
+    // The search walked every locale; the service keeps the last one set, and its rules for
+    // numbers and words, unless the voice's own locale is set again.
+    m_speech->setLocale(found->locale());
     m_speech->setVoice(*found);
     return m_speech->voice().name() == found->name();
 }
@@ -64,6 +67,7 @@ QVoice QtSpeechEngine::findVoice(const QString &languageAttribute)
     // locale up by the attribute would miss espeak-ng's Mandarin, whose locale reads as C.
     VoicePicker picker(languageAttribute);
     QVoice best;
+    const QLocale before = m_speech->locale();
     const QList<QLocale> locales = m_speech->availableLocales();
     for (const QLocale &locale : locales) {
         m_speech->setLocale(locale);
@@ -73,11 +77,22 @@ QVoice QtSpeechEngine::findVoice(const QString &languageAttribute)
                 best = voice;
         }
     }
+    m_speech->setLocale(before);
     if (best.name().isEmpty())
         qCInfo(lcSpeech) << "no voice for" << languageAttribute;
     else
         qCInfo(lcSpeech) << "voice for" << languageAttribute << "is" << best.name();
     return best;
+}
+
+QLocale QtSpeechEngine::locale() const
+{
+    return m_speech->locale();
+}
+
+QVoice QtSpeechEngine::voice() const
+{
+    return m_speech->voice();
 }
 
 void QtSpeechEngine::speak(const QString &text)

@@ -33,6 +33,9 @@ public:
     void setRate(int rate) override { m_rate = rate; }
     void setVolume(int volume) override { m_volume = volume; }
     void speak(const QString &text) override;
+    // The locale the speech service reads with, and its voice.
+    QLocale locale() const;
+    QVoice voice() const;
     void interrupt() override;
 
 private:

@@ -4,6 +4,7 @@
 #include "app/fonts.h"
 #include "app/panestatusbar.h"
 #include "device/reconnector.h"
+#include "kestrim-sim/pseudoterminal.h"
 #include "manualclock.h"
 #include "recordingprompts.h"
 #include "recordingspeech.h"
@@ -13,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -57,6 +59,10 @@ private slots:
     void refusedCommandShowsFail();
     void r9CommandIsItsFrameAndFourZeroBytes();
     void badInputRecordsNothingBogus();
+    void r9BehindR9ProChangesNothing();
+    void silentThermometerAfterUnplugIsAskedAgain();
+    void emptyMeasurementIsNoReading();
+    void enterInTheListKeepsRecording();
 
 private:
     // Starts the simulator on COM3 and a window, connects, and waits for the settings report.
@@ -276,7 +282,7 @@ void TestWindowSim::simulatorEndingMidSessionIsWaitedFor()
     QVERIFY(!control<QComboBox>(1007)->isEnabled());
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY2(m_prompts->messages[0].startsWith("COM3 ("), qPrintable(m_prompts->messages[0]));
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->m_reconnector->attempts() >= 2, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->thermometer().reconnectAttempts() >= 2, kWait);
     QCOMPARE(m_prompts->messages.size(), 1);
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
 
@@ -284,7 +290,7 @@ void TestWindowSim::simulatorEndingMidSessionIsWaitedFor()
     QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
     QCOMPARE(button->text(), QStringLiteral("Connect"));
     QVERIFY(control<QComboBox>(1007)->isEnabled());
-    QVERIFY(!m_window->m_reconnector->isActive());
+    QVERIFY(m_window->thermometer().state() != device::ConnectionState::Reconnecting);
 }
 
 // The thermometer back on the same link: the window connects again by itself, reads the
@@ -386,7 +392,7 @@ void TestWindowSim::everySettingReachesTheThermometer()
     control<QAbstractButton>(1008)->click();
     QTRY_COMPARE_WITH_TIMEOUT(m_sim->receivedFrames().count(QByteArray::fromHex("55AA050105")), 2,
                               kWait);
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->m_settingsReport,
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->thermometer().report(),
                               QStringLiteral("55AA0D0100017C010400000 08F").remove(u' '), kWait);
     QVERIFY(control<QRadioButton>(1000)->isChecked());
     QVERIFY(control<QRadioButton>(1003)->isChecked());
@@ -432,7 +438,7 @@ void TestWindowSim::r9CommandIsItsFrameAndFourZeroBytes()
         1);
     QVERIFY(std::none_of(frames.begin(), frames.end(),
                          [](const QByteArray &frame) { return frame.startsWith('\0'); }));
-    QCOMPARE(m_window->m_alarmLimitF, 100.4f);
+    QCOMPARE(m_window->thermometer().alarmLimitF(), 100.4f);
 }
 
 // Garbage, cut-off frames and bad checksums at line rate between good readings; absurd values;
@@ -478,8 +484,8 @@ void TestWindowSim::badInputRecordsNothingBogus()
 
     // An R9's report while the R9 Pro is chosen: settings are refused, nothing is sent.
     QVERIFY(m_sim->send("raw 55AA09010001770182"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->m_settingsReport, QStringLiteral("55AA09010001770182"),
-                              kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->thermometer().report(),
+                              QStringLiteral("55AA09010001770182"), kWait);
     const qsizetype before = m_sim->receivedFrames().size();
     control<QAbstractButton>(1001)->click();
     QVERIFY(m_prompts->messages.last().contains(QStringLiteral("do not match the model")));
@@ -488,6 +494,89 @@ void TestWindowSim::badInputRecordsNothingBogus()
     QVERIFY(std::none_of(received.begin(), received.end(), [](const QByteArray &frame) {
         return frame.size() > 3 && frame[3] == 2;
     }));
+}
+
+// An R9 on the line while the R9 Pro is chosen: Fahrenheit is refused and the window stays in
+// Celsius, as the thermometer does; the next reading is stored and judged as what it is.
+void TestWindowSim::r9BehindR9ProChangesNothing()
+{
+    connectWindow({"--model", "r9", "--mode", "body"});
+    const qsizetype before = m_sim->receivedFrames().size();
+    control<QAbstractButton>(1001)->click();
+    QCOMPARE(m_prompts->messages.size(), 1);
+    QVERIFY(control<QRadioButton>(1000)->isChecked());
+    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("C"));
+    QVERIFY(m_sim->send("39.0"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
+    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("39.0C"));
+    QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Abnormal"));
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,39.0C,0.0C\r\n"));
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-warning.txt"),
+             QByteArray("1,14:03:27,39.0C,0.0C\r\n"));
+    const QList<QByteArray> received = m_sim->receivedFrames().mid(before);
+    QVERIFY(std::none_of(received.begin(), received.end(), [](const QByteArray &frame) {
+        return frame.size() > 3 && frame[3] == 2;
+    }));
+    Screenshot(m_window.get(), QStringLiteral("sim-r9-behind-r9-pro"));
+}
+
+// The link comes back but the thermometer behind it says nothing (still starting up): the
+// window asks again every 2 s, and Connect lets the operator give up.
+void TestWindowSim::silentThermometerAfterUnplugIsAskedAgain()
+{
+    connectWindow({"--mode", "body"});
+    m_sim->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("reconnecting…"),
+                              kWait);
+    PseudoTerminal silent;
+    QVERIFY(silent.open());
+    QFile::remove(m_dir->filePath("Ports/com3"));
+    QVERIFY(QFile::link(silent.slavePath(), m_dir->filePath("Ports/com3")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->thermometer().state(), device::ConnectionState::Opening,
+                              kWait);
+    QByteArray asked;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (asked += silent.readAvailable()).count(QByteArray::fromHex("55AA050105")) >= 2, kWait);
+    QVERIFY(control<QAbstractButton>(1008)->isEnabled());
+    QVERIFY(!control<QComboBox>(1007)->isEnabled());
+    Screenshot(m_window.get(), QStringLiteral("sim-silent-after-unplug"));
+    control<QAbstractButton>(1008)->click();
+    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
+    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("Connect"));
+    QVERIFY(control<QComboBox>(1007)->isEnabled());
+}
+
+// A measurement frame with no value is no reading: nothing counted, listed or stored, and the
+// next good reading takes quantity 1.
+void TestWindowSim::emptyMeasurementIsNoReading()
+{
+    connectWindow({"--mode", "body"});
+    QVERIFY(m_sim->send("raw 55AA050408"));
+    QVERIFY(m_sim->send("raw 55AA050105")); // the request, echoed: no report either
+    QVERIFY(m_sim->send("36.5"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
+    QTest::qWait(300);
+    QCOMPARE(list()->rowCount(), 1);
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
+    QCOMPARE(m_window->thermometer().shortFrames(), 2u);
+    QVERIFY(control<QRadioButton>(1003)->isChecked());
+    Screenshot(m_window.get(), QStringLiteral("sim-empty-measurement"));
+}
+
+void TestWindowSim::enterInTheListKeepsRecording()
+{
+    connectWindow({"--mode", "body"});
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QVERIFY(m_sim->send("36.5"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
+    QTRY_COMPARE(QApplication::focusWidget(), control(1012));
+    QTest::keyClick(control(1012), Qt::Key_Return);
+    QTest::keyClick(control(1012), Qt::Key_Escape);
+    QVERIFY(m_window->isVisible());
+    QVERIFY(m_sim->send("36.6"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 2, kWait);
+    Screenshot(m_window.get(), QStringLiteral("sim-enter-in-list"));
 }
 
 QTEST_MAIN(TestWindowSim)

@@ -87,6 +87,8 @@ private slots:
     void engineSpeaksAloud_data();
     void engineSpeaksAloud();
     void announcerSpeaksUntilStopped();
+    void chosenVoiceReadsInItsOwnLocale_data();
+    void chosenVoiceReadsInItsOwnLocale();
     void cleanupTestCase();
 
 private:
@@ -157,6 +159,25 @@ void TestRealSpeech::engineSpeaksAloud()
     const double rms = recording.stopAndMeasure();
     QVERIFY2(rms >= 0 && (rms > kAudible) == audible,
              qPrintable(QStringLiteral("RMS %1").arg(rms)));
+}
+
+void TestRealSpeech::chosenVoiceReadsInItsOwnLocale_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << QStringLiteral("language=409");
+    QTest::newRow("Chinese") << QStringLiteral("language=804");
+}
+
+// The voice search walks every locale the service offers; afterwards the service reads with the
+// chosen voice's own locale, not with whichever locale the walk ended on.
+void TestRealSpeech::chosenVoiceReadsInItsOwnLocale()
+{
+    QFETCH(QString, language);
+    QtSpeechEngine engine;
+    QVERIFY2(engine.chooseVoice(language),
+             qPrintable(QStringLiteral("no voice for %1 is installed").arg(language)));
+    QVERIFY(!engine.voice().name().isEmpty());
+    QCOMPARE(engine.locale(), engine.voice().locale());
 }
 
 void TestRealSpeech::announcerSpeaksUntilStopped()

@@ -4,10 +4,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -87,6 +92,10 @@ private slots:
     void failedIndexWriteIsReported();
     void replaceAndDeleteDayFile();
     void deletionNeverTouchesIndexPath();
+    void indexPathElsewhereIsNotFollowed_data();
+    void indexPathElsewhereIsNotFollowed();
+    void pipeInPlaceOfARecordFileIsNotOpened_data();
+    void pipeInPlaceOfARecordFileIsNotOpened();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -161,20 +170,24 @@ void TestDayRecords::portsShareWarningAndIndex()
 void TestDayRecords::restartSameDay_data()
 {
     QTest::addColumn<QByteArray>("pathValue");
+    QTest::addColumn<bool>("damaged");
     QTest::addColumn<int>("rows");
     QTest::addColumn<quint64>("count");
     QTest::addColumn<QString>("dayFile");
     // The file holds 3 records and a blank line; TOTAL_NUM says 5.
     QTest::newRow("PATH names today")
-        << QByteArray("TempData/2024/05/20240521") << 3 << quint64(3) << kDayFile3;
-    QTest::newRow("PATH 0 never matches") << QByteArray("0") << 0 << quint64(5) << "0";
-    QTest::newRow("PATH of another day") << QByteArray("TempData/2024/05/20240520") << 0
-                                         << quint64(5) << "TempData/2024/05/20240520";
+        << QByteArray("TempData/2024/05/20240521") << false << 3 << quint64(3) << kDayFile3;
+    // No record yet by the index; no file named "0" is ever listed.
+    QTest::newRow("PATH 0 names no file") << QByteArray("0") << false << 0 << quint64(5) << "";
+    // A damaged index: the day file is counted instead.
+    QTest::newRow("PATH of another day")
+        << QByteArray("TempData/2024/05/20240520") << true << 3 << quint64(3) << kDayFile3;
 }
 
 void TestDayRecords::restartSameDay()
 {
     QFETCH(QByteArray, pathValue);
+    QFETCH(bool, damaged);
     QFETCH(int, rows);
     QFETCH(quint64, count);
     QFETCH(QString, dayFile);
@@ -184,8 +197,8 @@ void TestDayRecords::restartSameDay()
 
     DayRecords records;
     records.LoadDayIndex(kDay);
-    QCOMPARE(records.recordCount(), quint64(5));
-    QCOMPARE(records.dayFilePath(), Native(pathValue));
+    QCOMPARE(records.recordCount(), quint64(damaged ? 0 : 5));
+    QCOMPARE(records.dayFilePath(), pathValue == "0" || damaged ? QString() : Native(pathValue));
 
     const RecordRows loaded = records.PrepareDayRecords(3);
     QCOMPARE(loaded.size(), rows);
@@ -523,6 +536,93 @@ void TestDayRecords::deletionNeverTouchesIndexPath()
     QCOMPARE(Read("0"), QByteArray("mine"));
     QCOMPARE(Read(kDayFile3), QByteArray("1,09:00:00,36.5C,0.0C\r\n"));
     QCOMPARE(Read(kIndex), Index(0, "0"));
+}
+
+void TestDayRecords::indexPathElsewhereIsNotFollowed_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<int>("next"); // the quantity of the next reading
+    QTest::newRow("out of the working folder")
+        << QStringLiteral("TempData/../elsewhere/20240521-03.txt") << true << 3;
+    QTest::newRow("another day") << QStringLiteral("TempData/2024/05/20240520") << true << 3;
+    // No record yet by the index, whose count is trusted.
+    QTest::newRow("a file named 0") << QStringLiteral("0") << false << 8;
+    QTest::newRow("the day's own prefix")
+        << QStringLiteral("TempData/2024/05/20240521") << false << 3;
+}
+
+// Only the day's own prefix under TempData is taken from an index. Anything else is told once,
+// and the count carries on from the day file; Delete All and Select Delete touch nothing else.
+void TestDayRecords::indexPathElsewhereIsNotFollowed()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, damaged);
+    Write(kIndex, Index(7, path.toUtf8().constData()));
+    Write("elsewhere/20240521-03.txt", "1,08:00:00,30.0C,0.0C\r\n");
+    Write("0", "1,08:00:00,30.0C,0.0C\r\n");
+    Write(Native("TempData/2024/05/20240520-03.txt"), "1,08:00:00,30.0C,0.0C\r\n");
+    Write(kDayFile3, "1,09:00:00,36.5C,0.0C\r\n2,09:01:00,36.6C,0.0C\r\n");
+
+    DayRecords records;
+    records.LoadDayIndex(kDay);
+    QCOMPARE(records.TakeDamagedIndex(), damaged ? kIndex : QString());
+    QVERIFY(records.TakeDamagedIndex().isEmpty());
+    const RecordRows rows = records.PrepareDayRecords(3);
+    QVERIFY(records.TakeDamagedIndex().isEmpty()); // told once
+    if (path != u"0")
+        QCOMPARE(rows.size(), 2);
+    QVERIFY(records.dayFilePath() == kDayFile3 || records.dayFilePath().isEmpty());
+
+    const RecordWrite write = records.AppendReading(At("10:00:00"), "36.7C", "0.0C", 3);
+    QVERIFY(write.ok);
+    QFETCH(int, next);
+    QCOMPARE(write.record.quantity, QString::number(next));
+    QCOMPARE(Read(kIndex), Index(next, "TempData/2024/05/20240521"));
+    QVERIFY(records.DeleteDayFile().ok);
+    QVERIFY(!QFile::exists(kDayFile3));
+    QCOMPARE(Read("elsewhere/20240521-03.txt"), QByteArray("1,08:00:00,30.0C,0.0C\r\n"));
+    QCOMPARE(Read("0"), QByteArray("1,08:00:00,30.0C,0.0C\r\n"));
+    QCOMPARE(Read(Native("TempData/2024/05/20240520-03.txt")),
+             QByteArray("1,08:00:00,30.0C,0.0C\r\n"));
+}
+
+void TestDayRecords::pipeInPlaceOfARecordFileIsNotOpened_data()
+{
+    QTest::addColumn<QString>("pipe");
+    QTest::newRow("day file") << kDayFile3;
+    QTest::newRow("warning file") << Native("TempData/2024/05/20240521-warning.txt");
+    QTest::newRow("index") << kIndex;
+}
+
+// A named pipe where a record file belongs would block the window in open() until someone
+// writes to it: it is never opened, and the reason says what is wrong.
+void TestDayRecords::pipeInPlaceOfARecordFileIsNotOpened()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(QString, pipe);
+    QVERIFY(QDir().mkpath(QFileInfo(pipe).path()));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+
+    DayRecords records;
+    Connect(records, 3);
+    const RecordWrite reading = records.AppendReading(At("10:00:00"), "38.0C", "0.0C", 3);
+    const RecordWrite warning = records.WriteWarningRecord(reading.line, kDay);
+    const QString expected = QStringLiteral("not a regular file");
+    if (pipe == kDayFile3) {
+        QVERIFY(!reading.ok);
+        QVERIFY2(reading.error.contains(expected), qPrintable(reading.error));
+    } else if (pipe == kIndex) {
+        QVERIFY(reading.ok);
+        QVERIFY2(reading.indexError.contains(expected), qPrintable(reading.indexError));
+    } else {
+        QVERIFY(reading.ok);
+        QVERIFY(!warning.ok);
+        QVERIFY2(warning.error.contains(expected), qPrintable(warning.error));
+    }
+#else
+    QSKIP("named pipes in the file system are a Unix thing");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestDayRecords)

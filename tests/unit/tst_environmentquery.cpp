@@ -1,5 +1,5 @@
 // When the environment query goes out.
-#include "app/environmentqueryschedule.h"
+#include "device/environmentqueryschedule.h"
 
 #include <QTest>
 

@@ -14,6 +14,7 @@
 #include "workingfolder.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -259,6 +260,11 @@ void TestHistoryWindow::ctrlHOpensOneWindowThatIsGoneWhenClosed()
     QTest::keyClick(m_window.get(), Qt::Key_H, Qt::ControlModifier);
     QPointer<HistoryWindow> first = m_window->m_history;
     QVERIFY(first && first->isVisible());
+    // A window of its own for screen readers, named by its title.
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(first.data());
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), QAccessible::Window);
+    QCOMPARE(accessible->text(QAccessible::Name), first->windowTitle());
     // Nothing recorded today yet: the newest day on disk is shown.
     QCOMPARE(first->shownDay()->label(), QStringLiteral("2026-12-08  COM1"));
     m_window->activateWindow();

@@ -12,6 +12,7 @@
 #include "workingfolder.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -82,11 +83,22 @@ private slots:
     void languageAndRepeatFromMenuAndKeyboard();
     void restartKeepsTheOperatorsChoices();
     void commandLineStartsConnectedInChinese();
+    void refusedCommandLeavesTheWindowAsTheThermometer();
+    void failedCommandPutsControlsBackAndAsksAgain();
+    void connectWithoutAnswerEndsInFail();
+    void modelButtonsFillTheListInTheThermometersUnit();
+    void readingsWhileOpeningAreFiledUnderTheOpenedPort();
+    void radiosActThroughAccessibilityNotOnTheProgramsOwnChecks();
+    void closingWhileConnectedAsksFirst();
 
 private:
     std::unique_ptr<CKestrimDlg> makeWindow(const LaunchOptions &options = {});
     // A pseudo-terminal behind COM3, so that Connect opens a real port.
     void linkCom3(PseudoTerminal &terminal);
+    // The same, connected: the port is open and the settings request has gone out.
+    void connectCom3(PseudoTerminal &terminal);
+    // Settings commands (code 02) the pseudo-terminal received since the last call.
+    QList<QByteArray> commandsSent(PseudoTerminal &terminal);
     template <typename T = QWidget> T *control(int id) const
     {
         return m_window->findChild<T *>(QString::number(id));
@@ -139,6 +151,30 @@ void TestWindowSettings::linkCom3(PseudoTerminal &terminal)
     QVERIFY(QFile::link(terminal.slavePath(), QStringLiteral("Ports/com3")));
     m_window = makeWindow();
     QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
+}
+
+void TestWindowSettings::connectCom3(PseudoTerminal &terminal)
+{
+    linkCom3(terminal);
+    control<QAbstractButton>(1008)->click();
+    QVERIFY(m_window->thermometer().isPortOpen());
+    QByteArray sent;
+    QTRY_COMPARE((sent += terminal.readAvailable()), QByteArray::fromHex("55AA050105"));
+}
+
+QList<QByteArray> TestWindowSettings::commandsSent(PseudoTerminal &terminal)
+{
+    QTest::qWait(100);
+    QByteArray bytes = terminal.readAvailable();
+    QList<QByteArray> frames;
+    while (bytes.size() >= 5) {
+        const int length = quint8(bytes[2]);
+        if (bytes[3] == 2)
+            frames.append(bytes.first(qMin<qsizetype>(length, bytes.size())));
+        // The R9 buffer carries four bytes 00 after its frame.
+        bytes.remove(0, bytes[3] == 2 ? 13 : length);
+    }
+    return frames;
 }
 
 void TestWindowSettings::captionsInBothLanguages_data()
@@ -203,7 +239,7 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
                                      "Envrionment Temp. 123"}));
     QCOMPARE(title->text(), QStringLiteral("Dec 9,2024 Temp. Statistics"));
     // The reading equals the limit: the verdict reads abnormal.
-    m_window->m_readingC = 37.5f;
+    m_window->m_thermometer->setReading(37.5f, 99.5f);
 
     control<QAbstractButton>(1022)->click();
     QCOMPARE(pane(0), QStringLiteral("当前日期："));
@@ -219,7 +255,7 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     QCOMPARE(verdict->font().pointSize(), 30);
     Screenshot(m_window.get(), QStringLiteral("language-chinese"));
 
-    m_window->m_readingC = 36.5f;
+    m_window->m_thermometer->setReading(36.5f, 97.7f);
     control<QAbstractButton>(1023)->click();
     QCOMPARE(pane(0), QStringLiteral("Current Date:"));
     QCOMPARE(pane(2), QStringLiteral("Current Time:"));
@@ -234,13 +270,16 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     QCOMPARE(verdict->font().pointSize(), 20);
     Screenshot(m_window.get(), QStringLiteral("language-english"));
 
-    // Connected, the button names the other action in each language.
+    // Not closed (here: waiting for a lost port), the button names the other action in each
+    // language; the caption follows the connection's state, never its own text.
     auto *connect = control<QAbstractButton>(1008);
-    connect->setText(QStringLiteral("Disconnect"));
+    m_window->ShowReconnecting();
+    QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
     control<QAbstractButton>(1022)->click();
     QCOMPARE(connect->text(), QStringLiteral("断开设备"));
     control<QAbstractButton>(1023)->click();
     QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
+    m_window->ShowDisconnected();
     // Not connected, nothing is sent and nothing is said.
     QVERIFY(m_prompts->messages.isEmpty());
 }
@@ -349,6 +388,8 @@ void TestWindowSettings::newReadingRowIsWhollyVisible()
 
 void TestWindowSettings::unitButtonsConvertWhatIsShown()
 {
+    PseudoTerminal terminal;
+    connectCom3(terminal);
     m_window->OnComm(kProReport + FrameOf(3, "F500") + FrameOf(4, "6D01"));
     QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
     QCOMPARE(pane(5), QStringLiteral("24.5C"));
@@ -364,14 +405,14 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
     QCOMPARE(alarm->count(), 30);
     QCOMPARE(alarm->itemText(0), QStringLiteral("96.8"));
     QCOMPARE(alarm->currentText(), QStringLiteral("99.5"));
-    QCOMPARE(m_window->m_tempUnit, 1);
-    QCOMPARE(m_window->m_settingsReport, QStringLiteral("55AA0D020101E30302000001F9"));
+    QCOMPARE(m_window->thermometer().unit(), 1);
+    QCOMPARE(m_window->thermometer().report(), QStringLiteral("55AA0D020101E30302000001F9"));
 
     m_window->OnBnClickedCelsius();
     QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
     QCOMPARE(pane(5), QStringLiteral("24.5C"));
     QCOMPARE(alarm->currentText(), QStringLiteral("37.5"));
-    QCOMPARE(m_window->m_settingsReport, QStringLiteral("55AA0D0200017701020000018A"));
+    QCOMPARE(m_window->thermometer().report(), QStringLiteral("55AA0D0200017701020000018A"));
 }
 
 void TestWindowSettings::modeButtons_data()
@@ -388,6 +429,8 @@ void TestWindowSettings::modeButtons()
 {
     QFETCH(int, id);
     QFETCH(int, mode);
+    PseudoTerminal terminal;
+    connectCom3(terminal);
     // Start from count mode after an abnormal reading, so every button has something to change.
     m_window->OnComm(FrameOf(1, "00027701020000 01") + FrameOf(4, "0C00"));
     m_window->m_colourVerdict = QColor(245, 3, 3);
@@ -395,10 +438,10 @@ void TestWindowSettings::modeButtons()
     auto *button = control<QAbstractButton>(id);
     button->setEnabled(true);
     button->click();
-    QCOMPARE(m_window->m_workMode, mode);
+    QCOMPARE(m_window->thermometer().mode(), mode);
     QTEST(control<QLabel>(1010)->isVisible(), "verdictShown");
     QCOMPARE(control<QLineEdit>(1025)->text(), QString());
-    QCOMPARE(m_window->m_settingsReport.mid(10, 2), QString::asprintf("%02d", mode));
+    QCOMPARE(m_window->thermometer().report().mid(10, 2), QString::asprintf("%02d", mode));
     if (mode == 1) {
         QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Normal"));
         QCOMPARE(control<QLabel>(1010)->font().pointSize(), 25);
@@ -414,7 +457,7 @@ void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
     control<QAbstractButton>(1008)->setEnabled(false);
 
     control<QAbstractButton>(1049)->click();
-    QCOMPARE(m_window->m_machineType, 0);
+    QCOMPARE(m_window->thermometer().model(), 0);
     QVERIFY(control<QAbstractButton>(1008)->isEnabled());
     QCOMPARE(alarm->count(), 11);
     QCOMPARE(alarm->itemText(0), QStringLiteral("37.0"));
@@ -426,7 +469,7 @@ void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
     QCOMPARE(bar->geometry().bottom(), m_window->rect().bottom());
 
     control<QAbstractButton>(1050)->click();
-    QCOMPARE(m_window->m_machineType, 1);
+    QCOMPARE(m_window->thermometer().model(), 1);
     QCOMPARE(alarm->count(), 31);
     QCOMPARE(alarm->itemText(30), QStringLiteral("39.0"));
     QCOMPARE(m_window->size(), full);
@@ -452,12 +495,12 @@ void TestWindowSettings::refusedCommandsSendNothing()
     QFETCH(int, language);
     if (!report.isEmpty())
         m_window->OnComm(report);
-    const QString stored = m_window->m_settingsReport;
+    const QString stored = m_window->thermometer().report();
     m_window->m_language = language;
     m_window->OnBnClickedCountMode();
     QTEST(m_prompts->messages.value(0), "message");
     QCOMPARE(m_prompts->messages.size(), 1);
-    QCOMPARE(m_window->m_settingsReport, stored);
+    QCOMPARE(m_window->thermometer().report(), stored);
 }
 
 // The pause after a report belongs to its connection: a disconnect cancels it, so it cannot
@@ -594,7 +637,7 @@ void TestWindowSettings::restartKeepsTheOperatorsChoices()
 
     m_window = makeWindow();
     QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
-    QCOMPARE(m_window->m_machineType, 0);
+    QCOMPARE(m_window->thermometer().model(), 0);
     QVERIFY(control<QRadioButton>(1049)->isChecked());
     QCOMPARE(m_window->size(), shortened);
     QCOMPARE(control<QComboBox>(1013)->count(), 11);
@@ -619,12 +662,179 @@ void TestWindowSettings::commandLineStartsConnectedInChinese()
     options.language = 0;
     m_window = makeWindow(options);
     QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
-    QTRY_VERIFY(m_window->m_connected);
+    QTRY_VERIFY(m_window->thermometer().isPortOpen());
     QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("断开设备"));
     QCOMPARE(control<QAbstractButton>(1003)->text(), QStringLiteral("人体模式"));
     // The settings request went out on COM3.
     QByteArray sent;
     QTRY_COMPARE((sent += com3.readAvailable()), QByteArray::fromHex("55AA050105"));
+}
+
+// An R9 behind the R9 Pro choice: its report cannot carry an R9 Pro command, so Fahrenheit and
+// Count Mode are refused. The window stays as the thermometer is: the next reading is stored
+// and judged in Celsius, body mode.
+void TestWindowSettings::refusedCommandLeavesTheWindowAsTheThermometer()
+{
+    PseudoTerminal terminal;
+    connectCom3(terminal);
+    m_window->OnComm(kR9Report);
+    QVERIFY(control<QRadioButton>(1000)->isChecked());
+    QVERIFY(control<QRadioButton>(1003)->isChecked());
+
+    control<QAbstractButton>(1001)->click();
+    QVERIFY(control<QRadioButton>(1000)->isChecked());
+    QVERIFY(!control<QRadioButton>(1001)->isChecked());
+    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("C"));
+    QCOMPARE(m_prompts->messages.size(), 1);
+    QVERIFY(m_prompts->messages[0].contains(QStringLiteral("do not match the model")));
+    control<QAbstractButton>(1004)->click();
+    QVERIFY(control<QRadioButton>(1003)->isChecked());
+    QCOMPARE(m_prompts->messages.size(), 2);
+    QCOMPARE(m_window->thermometer().unit(), 0);
+    QCOMPARE(m_window->thermometer().mode(), 1);
+    QVERIFY(commandsSent(terminal).isEmpty());
+    Screenshot(m_window.get(), QStringLiteral("r9-behind-r9-pro"));
+
+    m_window->OnComm(FrameOf(4, "8601")); // 39.0
+    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("39.0C"));
+    QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Abnormal"));
+    QFile day(QStringLiteral("TempData/2024/12/20241209-03.txt"));
+    QVERIFY(day.open(QIODevice::ReadOnly));
+    QCOMPARE(day.readAll(), QByteArray("1,10:00:00,39.0C,0.0C\r\n"));
+    QFile warning(QStringLiteral("TempData/2024/12/20241209-warning.txt"));
+    QVERIFY(warning.open(QIODevice::ReadOnly));
+    QCOMPARE(warning.readAll(), QByteArray("1,10:00:00,39.0C,0.0C\r\n"));
+}
+
+// The thermometer answers "fail": it kept its settings, so the controls go back, and the
+// settings are asked for again so that the window shows what the device really holds.
+void TestWindowSettings::failedCommandPutsControlsBackAndAsksAgain()
+{
+    PseudoTerminal terminal;
+    connectCom3(terminal);
+    m_window->OnComm(kProReport + FrameOf(4, "6D01"));
+    control<QAbstractButton>(1001)->click();
+    QCOMPARE(commandsSent(terminal).size(), 1);
+    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("97.7F"));
+
+    m_window->OnComm(FrameOf(2, "01"));
+    QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("fail")});
+    QVERIFY(control<QRadioButton>(1000)->isChecked());
+    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("C"));
+    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
+    QCOMPARE(control<QComboBox>(1013)->currentText(), QStringLiteral("37.5"));
+    QCOMPARE(m_window->thermometer().unit(), 0);
+    QByteArray sent;
+    QTRY_VERIFY((sent += terminal.readAvailable()).contains(QByteArray::fromHex("55AA050105")));
+}
+
+// Connect opens the port but the thermometer never answers: asked again every 2 s, and after
+// 5 s the window gives up with a message instead of waiting with every control disabled.
+void TestWindowSettings::connectWithoutAnswerEndsInFail()
+{
+    PseudoTerminal terminal;
+    connectCom3(terminal);
+    auto *connect = control<QAbstractButton>(1008);
+    QVERIFY(!connect->isEnabled());
+    QVERIFY(!control<QComboBox>(1007)->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(connect->isEnabled(), device::Thermometer::kAnswerTimeoutMs + 1000);
+    QCOMPARE(connect->text(), QStringLiteral("Connect"));
+    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
+    QVERIFY(control<QComboBox>(1007)->isEnabled());
+    QVERIFY(!control<QAbstractButton>(1001)->isEnabled());
+    QCOMPARE(m_prompts->messages.size(), 1);
+    QVERIFY2(m_prompts->messages[0].contains(QStringLiteral("did not answer")),
+             qPrintable(m_prompts->messages[0]));
+    QCOMPARE(terminal.readAvailable(), QByteArray::fromHex("55AA050105 55AA050105"));
+    Screenshot(m_window.get(), QStringLiteral("no-answer"));
+    // Connect works again.
+    connect->click();
+    QCOMPARE(m_window->thermometer().state(), device::ConnectionState::Opening);
+}
+
+void TestWindowSettings::modelButtonsFillTheListInTheThermometersUnit()
+{
+    m_window->OnComm(FrameOf(1, "0101E303 02000001")); // Fahrenheit, limit 99.5
+    control<QAbstractButton>(1049)->click();
+    auto *alarm = control<QComboBox>(1013);
+    QCOMPARE(alarm->count(), 11);
+    QCOMPARE(alarm->itemText(0), QStringLiteral("98.6"));
+    QCOMPARE(alarm->itemText(5), QStringLiteral("99.5"));
+    QCOMPARE(alarm->itemText(10), QStringLiteral("100.4"));
+    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("F"));
+    control<QAbstractButton>(1050)->click();
+    QCOMPARE(alarm->count(), 31);
+    QCOMPARE(alarm->itemText(0), QStringLiteral("96.8"));
+    QCOMPARE(alarm->itemText(30), QStringLiteral("102.2"));
+}
+
+// The COM list is locked from the moment the port opens; a reading before the report belongs
+// to the port that was opened.
+void TestWindowSettings::readingsWhileOpeningAreFiledUnderTheOpenedPort()
+{
+    PseudoTerminal terminal;
+    connectCom3(terminal);
+    m_window->OnTimer(CKestrimDlg::kClockTimer);
+    auto *combo = control<QComboBox>(1007);
+    QVERIFY(!combo->isEnabled());
+    combo->setCurrentIndex(4); // COM5, as a stale choice would read
+    m_window->OnComm(FrameOf(4, "6D01"));
+    QVERIFY(QFile::exists(QStringLiteral("TempData/2024/12/20241209-03.txt")));
+    QVERIFY(!QFile::exists(QStringLiteral("TempData/2024/12/20241209-05.txt")));
+}
+
+// A screen reader's "Toggle" action checks a radio button without a click: it acts like one.
+// The program's own check marks (a settings report) send nothing.
+void TestWindowSettings::radiosActThroughAccessibilityNotOnTheProgramsOwnChecks()
+{
+    PseudoTerminal terminal;
+    connectCom3(terminal);
+    m_window->OnComm(kProReport);
+    QVERIFY(commandsSent(terminal).isEmpty());
+
+    QAccessibleInterface *fahrenheit =
+        QAccessible::queryAccessibleInterface(control<QRadioButton>(1001));
+    QVERIFY(fahrenheit && fahrenheit->actionInterface());
+    QVERIFY(fahrenheit->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::toggleAction()));
+    fahrenheit->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(m_window->thermometer().unit(), 1);
+    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("F"));
+    QCOMPARE(commandsSent(terminal),
+             QList<QByteArray>{QByteArray::fromHex("55AA0D020101E30302000001F9")});
+
+    QAccessibleInterface *pulse =
+        QAccessible::queryAccessibleInterface(control<QRadioButton>(1039));
+    pulse->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(commandsSent(terminal).size(), 1);
+
+    // A report with everything changed checks other buttons: nothing goes out.
+    m_window->OnComm(FrameOf(1, "0002E303 04000001"));
+    QVERIFY(control<QRadioButton>(1004)->isChecked());
+    QVERIFY(control<QRadioButton>(1038)->isChecked());
+    QVERIFY(commandsSent(terminal).isEmpty());
+    // A click still sends once, also on the button already checked.
+    control<QAbstractButton>(1003)->click();
+    control<QAbstractButton>(1003)->click();
+    QCOMPARE(commandsSent(terminal).size(), 2);
+}
+
+void TestWindowSettings::closingWhileConnectedAsksFirst()
+{
+    PseudoTerminal terminal;
+    connectCom3(terminal);
+    m_prompts->answers = {false};
+    QVERIFY(!m_window->close());
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(m_prompts->questions.size(), 1);
+    QVERIFY(m_window->close()); // the next answer is Yes
+    QVERIFY(!m_window->isVisible());
+
+    // Not connected: closes without a question.
+    m_window = makeWindow();
+    m_prompts->questions.clear();
+    QVERIFY(m_window->close());
+    QVERIFY(m_prompts->questions.isEmpty());
 }
 
 QTEST_MAIN(TestWindowSettings)
