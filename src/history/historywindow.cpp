@@ -30,10 +30,11 @@ constexpr int kRefreshDelayMs = 50;
 
 } // namespace
 
-HistoryWindow::HistoryWindow(std::shared_ptr<Prompts> prompts, const HistorySettings &settings,
-                             QWidget *parent)
+HistoryWindow::HistoryWindow(std::shared_ptr<Prompts> prompts, std::shared_ptr<const Clock> clock,
+                             const HistorySettings &settings, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_prompts(std::move(prompts))
+    , m_clock(std::move(clock))
     , m_settings(settings)
 {
     setAttribute(Qt::WA_DeleteOnClose);
