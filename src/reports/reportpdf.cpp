@@ -44,11 +44,15 @@ const QColor kAbnormalColour{245, 3, 3};
 const QColor kGridColour{205, 205, 205};
 const QColor kAbnormalRowShade{208, 208, 208};
 
-// Noto Sans CJK has the Latin, the Chinese and the degree sign, so both languages are set in one
-// embedded font.
+// Latin letters, digits and the degree sign in Liberation Sans, Chinese in AR PL UKai, both
+// embedded. Not Noto Sans CJK: Qt's PDF writer names each embedded glyph by the first character
+// the font maps to it, and Noto maps the Kangxi radicals (U+2F00…) to the glyphs of the
+// ideographs and gives digits among Latin letters glyphs of their own, so copied text would
+// read "⽇" for "日" and lose the digits.
 QFont ReportFont(double points, bool bold = false)
 {
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("AR PL UKai CN")});
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
