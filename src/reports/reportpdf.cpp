@@ -98,18 +98,34 @@ private:
     int m_language;
     QFont m_rowFont;
     QFont m_abnormalRowFont;
+    QStringList m_summaryLines;
     QRectF m_summaryRect;
     QRectF m_chartRect;
 };
 
+// The summary's items ("Readings: 5", "Abnormal: 1", …) flow onto as many lines as they need,
+// never broken inside an item.
+QStringList SummaryLines(const QString &summary, const QFontMetricsF &metrics, double width)
+{
+    const QString gap = QStringLiteral("   ");
+    QStringList lines;
+    for (const QString &item : summary.split(gap)) {
+        if (!lines.isEmpty() && metrics.horizontalAdvance(lines.last() + gap + item) <= width)
+            lines.last() += gap + item;
+        else
+            lines.append(item);
+    }
+    return lines;
+}
+
 double ReportPainter::layOutFirstPage()
 {
     const QFontMetricsF metrics(ReportFont(9.5), &m_writer);
-    const QRectF room(Mm(kLeft), Mm(kTop + 17.0), Mm(kWidth), Mm(30.0));
-    const QRectF needed =
-        metrics.boundingRect(room, Qt::TextWordWrap | Qt::AlignLeft, m_report.summaryText());
-    m_summaryRect = QRectF(room.topLeft(), QSizeF(room.width(), needed.height()));
-    m_chartRect = QRectF(Mm(kLeft), m_summaryRect.bottom() + Mm(3.0), Mm(kWidth), Mm(kChartHeight));
+    m_summaryLines = SummaryLines(m_report.summaryText(), metrics, Mm(kWidth));
+    m_summaryRect = QRectF(Mm(kLeft), Mm(kTop + 17.0), Mm(kWidth),
+                           metrics.lineSpacing() * m_summaryLines.size());
+    m_chartRect = QRectF(Mm(kLeft), m_summaryRect.bottom() + Mm(3.0), Mm(kWidth),
+                         Mm(kChartHeight));
     return m_chartRect.bottom() + Mm(5.0);
 }
 
@@ -123,7 +139,8 @@ void ReportPainter::drawFirstPageHead()
     m_painter.drawText(QRectF(Mm(kLeft), Mm(kTop + 10.0), Mm(kWidth), Mm(6.0)),
                        Qt::AlignLeft | Qt::AlignVCenter, placeLine());
     m_painter.setFont(ReportFont(9.5));
-    m_painter.drawText(m_summaryRect, Qt::TextWordWrap | Qt::AlignLeft, m_report.summaryText());
+    m_painter.drawText(m_summaryRect, Qt::AlignLeft | Qt::AlignTop,
+                       m_summaryLines.join(u'\n'));
     drawChart(m_chartRect);
 }
 
