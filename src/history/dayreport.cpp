@@ -62,8 +62,10 @@ std::optional<FieldNumber> ParseFieldNumber(const QString &field)
 
 int DayTempUnit(const QList<HistoryReading> &readings)
 {
-    for (auto reading = readings.rbegin(); reading != readings.rend(); ++reading)
-        if (reading->isTemperature())
-            return reading->unit == HistoryReading::Unit::Fahrenheit ? 1 : 0;
-    return 0;
+    qsizetype fahrenheit = 0, celsius = 0;
+    for (const HistoryReading &reading : readings) {
+        fahrenheit += reading.unit == HistoryReading::Unit::Fahrenheit ? 1 : 0;
+        celsius += reading.unit == HistoryReading::Unit::Celsius ? 1 : 0;
+    }
+    return fahrenheit > celsius ? 1 : 0;
 }

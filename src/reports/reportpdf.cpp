@@ -124,8 +124,7 @@ double ReportPainter::layOutFirstPage()
     m_summaryLines = SummaryLines(m_report.summaryText(), metrics, Mm(kWidth));
     m_summaryRect = QRectF(Mm(kLeft), Mm(kTop + 17.0), Mm(kWidth),
                            metrics.lineSpacing() * m_summaryLines.size());
-    m_chartRect = QRectF(Mm(kLeft), m_summaryRect.bottom() + Mm(3.0), Mm(kWidth),
-                         Mm(kChartHeight));
+    m_chartRect = QRectF(Mm(kLeft), m_summaryRect.bottom() + Mm(3.0), Mm(kWidth), Mm(kChartHeight));
     return m_chartRect.bottom() + Mm(5.0);
 }
 
@@ -139,8 +138,7 @@ void ReportPainter::drawFirstPageHead()
     m_painter.drawText(QRectF(Mm(kLeft), Mm(kTop + 10.0), Mm(kWidth), Mm(6.0)),
                        Qt::AlignLeft | Qt::AlignVCenter, placeLine());
     m_painter.setFont(ReportFont(9.5));
-    m_painter.drawText(m_summaryRect, Qt::AlignLeft | Qt::AlignTop,
-                       m_summaryLines.join(u'\n'));
+    m_painter.drawText(m_summaryRect, Qt::AlignLeft | Qt::AlignTop, m_summaryLines.join(u'\n'));
     drawChart(m_chartRect);
 }
 
@@ -209,7 +207,7 @@ void ReportPainter::drawChart(const QRectF &area)
         m_painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
         m_painter.setPen(Qt::black);
         m_painter.drawText(
-            QRectF(x - Mm(10.0), plot.bottom() + Mm(0.8), Mm(20.0), Mm(4.0)),
+            QRectF(x - Mm(10.0), plot.bottom() + Mm(1.8), Mm(20.0), Mm(4.0)),
             Qt::AlignHCenter | Qt::AlignTop,
             QTime::fromMSecsSinceStartOfDay(int(ms)).toString(QStringLiteral("HH:mm")));
     }
@@ -245,7 +243,7 @@ void ReportPainter::drawChart(const QRectF &area)
     m_painter.setClipping(false);
 
     // The legend, below the times.
-    const double y = plot.bottom() + Mm(9.0);
+    const double y = plot.bottom() + Mm(9.5);
     double x = plot.left();
     const auto label = [&](const QString &text) {
         m_painter.setPen(Qt::black);

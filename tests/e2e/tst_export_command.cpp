@@ -186,6 +186,9 @@ void TestExportCommand::reportAndWorkbook()
     const QStringList lines = PdfLines(m_dir->filePath("day.pdf"));
     QVERIFY2(lines.value(0) == "测温日报 2026-12-08", qPrintable(lines.mid(0, 4).join(u'\n')));
     QVERIFY(lines.value(1).startsWith("串口：COM3 工位："));
+    // One reading of the day is in Fahrenheit; the report is in the unit of the others.
+    QVERIFY2(lines.value(2).startsWith("读数：123 异常：2 最高：38.6°C 最低：36.2°C"),
+             qPrintable(lines.value(2)));
     QVERIFY(lines.contains("103 14:48:24 38.6C 23.5C 异常"));
     QVERIFY(lines.last().endsWith("第 3 页，共 3 页"));
 

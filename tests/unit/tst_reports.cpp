@@ -79,6 +79,8 @@ private slots:
     void cleanup();
     void endingNamesTheFormat_data();
     void endingNamesTheFormat();
+    void unitOfTheDay_data();
+    void unitOfTheDay();
     void pdfReadsBack_data();
     void pdfReadsBack();
     void pdfPagesRender();
@@ -123,6 +125,26 @@ void TestReports::endingNamesTheFormat()
 {
     QFETCH(QString, target);
     QTEST(ExportFormatOf(target), "format");
+}
+
+void TestReports::unitOfTheDay_data()
+{
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<int>("unit");
+    QTest::newRow("Celsius, then one Fahrenheit") << QStringList{"36.5C", "36.6C", "97.9F"} << 0;
+    QTest::newRow("mostly Fahrenheit") << QStringList{"97.7F", "36.6C", "97.9F"} << 1;
+    QTest::newRow("as many of each") << QStringList{"97.7F", "36.6C"} << 0;
+    QTest::newRow("counts only") << QStringList{"12", "13"} << 0;
+}
+
+// Without a window the report takes the unit most of the day's temperatures were taken in.
+void TestReports::unitOfTheDay()
+{
+    QFETCH(QStringList, values);
+    QList<HistoryReading> readings;
+    for (const QString &value : values)
+        readings.append(*ParseHistoryReading({"1", "09:00:00", value, "24.5C"}));
+    QTEST(DayTempUnit(readings), "unit");
 }
 
 void TestReports::pdfReadsBack_data()
