@@ -2,6 +2,7 @@
 // warning file), its summary and chart points, and the history window opening on that day until
 // it has been laid out and painted; then one more reading followed into the open window, and
 // changing to a small day and back. Runs offscreen in a scratch folder of its own.
+#include "app/clock.h"
 #include "app/fonts.h"
 #include "app/prompts.h"
 #include "history/dayhistory.h"
@@ -88,7 +89,7 @@ int main(int argc, char **argv)
         << points << " ms (" << chart.readings.size() << " drawn)\n";
 
     timer.restart();
-    auto *window = new HistoryWindow(std::make_shared<Prompts>(), {});
+    auto *window = new HistoryWindow(std::make_shared<Prompts>(), std::make_shared<Clock>(), {});
     window->show();
     window->repaint();
     QApplication::processEvents();

@@ -1,13 +1,14 @@
 // "Save As": the day file exported under a name the operator chooses.
 #include "ckestrimdlg.h"
 
-#include "records/dayexport.h"
 #include "records/recordline.h"
+#include "reports/reportexport.h"
 
 namespace {
 
 const QString kInitialName = QStringLiteral("test.txt");
-const QStringList kFilters{QStringLiteral("TempTable (*.txt)"), QStringLiteral("TempTable(*.csv)")};
+const QStringList kFilters{QStringLiteral("TempTable (*.txt)"), QStringLiteral("TempTable(*.csv)"),
+                           QStringLiteral("Report (*.pdf)"), QStringLiteral("Workbook (*.xlsx)")};
 
 } // namespace
 
@@ -20,7 +21,8 @@ void CKestrimDlg::OnBnClickedSaveAs()
     if (target.isEmpty())
         return;
 
-    const ExportResult result = ExportDay(dayFile, lines, m_csvHeader, target);
+    const ExportResult result = ExportDayAs(
+        dayFile, lines, m_csvHeader, {CurrentHistorySettings(), m_seams.clock->now()}, target);
     switch (result.outcome) {
     case ExportResult::Outcome::Written:
         break;

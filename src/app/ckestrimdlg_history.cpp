@@ -3,11 +3,14 @@
 
 #include "history/historywindow.h"
 
+#include <QSysInfo>
+
 // One history window at a time: asking again brings the open one to the front.
 void CKestrimDlg::OnHistory()
 {
     if (!m_history) {
-        m_history = new HistoryWindow(m_seams.prompts, CurrentHistorySettings(), this);
+        m_history =
+            new HistoryWindow(m_seams.prompts, m_seams.clock, CurrentHistorySettings(), this);
         connect(this, &CKestrimDlg::recordsChanged, m_history, &HistoryWindow::recordsChanged);
         if (m_central)
             m_history->enableAllDesks(*m_central);
@@ -24,6 +27,7 @@ HistorySettings CKestrimDlg::CurrentHistorySettings() const
     settings.tempUnit = m_thermometer->unit();
     settings.alarmLimit =
         m_thermometer->unit() == 1 ? m_thermometer->alarmLimitF() : m_thermometer->alarmLimitC();
+    settings.desk = m_central ? m_central->desk : QSysInfo::machineHostName();
     return settings;
 }
 

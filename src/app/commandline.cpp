@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "records/dayexport.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
@@ -27,6 +29,12 @@ std::optional<int> PortNumber(const QString &text)
     return port >= 1 && port <= 20 ? std::optional(port) : std::nullopt;
 }
 
+std::optional<QDate> DateOption(const QString &text)
+{
+    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    return date.isValid() ? std::optional(date) : std::nullopt;
+}
+
 std::optional<int> LanguageCode(const QString &text)
 {
     const QString code = text.toLower();
@@ -35,6 +43,48 @@ std::optional<int> LanguageCode(const QString &text)
     if (code == QStringLiteral("en") || code == QStringLiteral("english"))
         return 1;
     return std::nullopt;
+}
+
+struct ExportOptions {
+    QCommandLineOption file, day, from, to, connect;
+};
+
+CommandLine ParseExport(const QCommandLineParser &parser, CommandLine line,
+                        const ExportOptions &options)
+{
+    ExportRequest &request = line.exportRequest;
+    request.file = parser.value(options.file);
+    request.port = line.options.port;
+    request.language = line.options.language;
+    if (parser.isSet(options.connect))
+        return Failure(QStringLiteral("--connect and --export do not go together"));
+    const ExportFormat format = ExportFormatOf(request.file);
+    if (request.file.isEmpty() || format == ExportFormat::Unsupported)
+        return Failure(QStringLiteral("--export \"%1\" does not end in .pdf, .xlsx, .csv or .txt")
+                           .arg(request.file));
+    for (const auto &[option, date] :
+         {std::pair{&options.day, &request.day}, std::pair{&options.from, &request.from},
+          std::pair{&options.to, &request.to}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const std::optional<QDate> parsed = DateOption(parser.value(*option));
+        if (!parsed)
+            return Failure(QStringLiteral("--%1 \"%2\" is not a date like 2026-12-09")
+                               .arg(option->names().first(), parser.value(*option)));
+        *date = *parsed;
+    }
+    if (request.from.isValid() != request.to.isValid())
+        return Failure(QStringLiteral("--from and --to go together"));
+    if (request.isRange()) {
+        if (request.day.isValid())
+            return Failure(QStringLiteral("--day or --from and --to, not both"));
+        if (request.from > request.to)
+            return Failure(QStringLiteral("--from is after --to"));
+        if (format != ExportFormat::Csv && format != ExportFormat::Workbook)
+            return Failure(QStringLiteral("a range of days is exported as .csv or .xlsx"));
+    }
+    line.action = CommandLine::Action::Export;
+    return line;
 }
 
 } // namespace
@@ -56,7 +106,25 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     const QCommandLineOption language(QStringLiteral("language"),
                                       QStringLiteral("Interface language: en or zh."),
                                       QStringLiteral("en|zh"));
-    parser.addOptions({port, connect, language});
+    const QCommandLineOption exportFile(
+        QStringLiteral("export"),
+        QStringLiteral("Write the records to FILE and exit, without a window: .pdf (the printed "
+                       "day report), .xlsx (a workbook), .csv or .txt (a copy of the day file), "
+                       "in the working folder's records. Exits 1 when there is nothing to "
+                       "export."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption day(QStringLiteral("day"),
+                                 QStringLiteral("With --export: the day, today when not given."),
+                                 QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption from(
+        QStringLiteral("from"),
+        QStringLiteral("With --export and --to: a range of days (every port, unless --port "
+                       "names one) as one .csv or .xlsx file."),
+        QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption to(QStringLiteral("to"),
+                                QStringLiteral("With --export: the range's last day."),
+                                QStringLiteral("YYYY-MM-DD"));
+    parser.addOptions({port, connect, language, exportFile, day, from, to});
 
     if (!parser.parse(arguments))
         return Failure(parser.errorText());
@@ -90,5 +158,11 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                 QStringLiteral("--language \"%1\" is not en or zh").arg(parser.value(language)));
     }
     line.options.connect = parser.isSet(connect);
-    return line;
+    if (!parser.isSet(exportFile)) {
+        for (const QCommandLineOption &only : {day, from, to})
+            if (parser.isSet(only))
+                return Failure(QStringLiteral("--%1 needs --export").arg(only.names().first()));
+        return line;
+    }
+    return ParseExport(parser, line, {exportFile, day, from, to, connect});
 }

@@ -1,7 +1,10 @@
 // Kestrim's command line, for kiosks and scripts:
 //   kestrim [--port COM3] [--connect] [--language en|zh] [--help] [--version]
+//   kestrim --export FILE [--day YYYY-MM-DD | --from YYYY-MM-DD --to YYYY-MM-DD] [--port N]
+//           [--language en|zh]
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -13,10 +16,22 @@ struct LaunchOptions {
     std::optional<int> language; // 0 Chinese, 1 English; none: as remembered
 };
 
+// An export without the window: the file's ending names its format, as in the window.
+struct ExportRequest {
+    QString file;
+    QDate day;                   // the day exported; invalid: today
+    QDate from, to;              // a range of days instead, both included (only .csv and .xlsx)
+    int port = 0;                // the day file's COM number; 0: the one port with records that day
+    std::optional<int> language; // 0 Chinese, 1 English; none: as remembered
+
+    bool isRange() const { return from.isValid(); }
+};
+
 struct CommandLine {
-    enum class Action { Run, Help, Version, Error };
+    enum class Action { Run, Export, Help, Version, Error };
     Action action = Action::Run;
     LaunchOptions options;
+    ExportRequest exportRequest;
     QString text; // the help, the version or the error, ready to print
 };
 

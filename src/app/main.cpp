@@ -1,6 +1,7 @@
 // Kestrim: reads an infrared thermometer on a serial port, shows, speaks and records each reading.
 #include "ckestrimapp.h"
 #include "commandline.h"
+#include "exportcommand.h"
 
 #include <QApplication>
 
@@ -22,6 +23,8 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Error:
         std::fputs(qPrintable(line.text + u'\n'), stderr);
         return 2;
+    case CommandLine::Action::Export:
+        return RunExportCommand(argc, argv, line.exportRequest);
     case CommandLine::Action::Run:
         break;
     }

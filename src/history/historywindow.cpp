@@ -40,10 +40,11 @@ QAccessibleInterface *HistoryWindowAccessible(const QString &className, QObject 
 
 } // namespace
 
-HistoryWindow::HistoryWindow(std::shared_ptr<Prompts> prompts, const HistorySettings &settings,
-                             QWidget *parent)
+HistoryWindow::HistoryWindow(std::shared_ptr<Prompts> prompts, std::shared_ptr<const Clock> clock,
+                             const HistorySettings &settings, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_prompts(std::move(prompts))
+    , m_clock(std::move(clock))
     , m_settings(settings)
 {
     static const bool accessible = (QAccessible::installFactory(HistoryWindowAccessible), true);

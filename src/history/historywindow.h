@@ -23,6 +23,7 @@
 #include <optional>
 
 class CentralReader;
+class Clock;
 class CentralRowsModel;
 class HistoryChartView;
 struct CentralSettings;
@@ -40,8 +41,8 @@ class HistoryWindow : public QWidget {
     Q_OBJECT
 
 public:
-    HistoryWindow(std::shared_ptr<Prompts> prompts, const HistorySettings &settings,
-                  QWidget *parent = nullptr);
+    HistoryWindow(std::shared_ptr<Prompts> prompts, std::shared_ptr<const Clock> clock,
+                  const HistorySettings &settings, QWidget *parent = nullptr);
     ~HistoryWindow() override;
 
     // The language, unit or alarm limit changed in the main window.
@@ -81,6 +82,8 @@ private:
     void applyCentralLanguage();
 
     std::shared_ptr<Prompts> m_prompts;
+    // The time a report is made.
+    std::shared_ptr<const Clock> m_clock;
     HistorySettings m_settings;
     QList<HistoryDay> m_days;
     bool m_scanned = false;

@@ -1,15 +1,15 @@
 // The history window's exports: the day chosen, as Save As exports today, and a range of days
-// as one CSV file. The operator chooses the file; what went wrong is told in the window's
-// language.
+// as one CSV file or workbook. The operator chooses the file; what went wrong is told in the
+// window's language.
 #include "history/historywindow.h"
 
+#include "app/clock.h"
 #include "app/prompts.h"
 #include "device/interfacetexts.h"
 #include "history/historytexts.h"
-#include "history/rangeexport.h"
-#include "records/dayexport.h"
 #include "records/recordline.h"
 #include "records/recordmessages.h"
+#include "reports/reportexport.h"
 
 #include <QDateEdit>
 #include <QFileInfo>
@@ -17,8 +17,10 @@
 namespace {
 
 const QStringList kDayFilters{QStringLiteral("TempTable (*.txt)"),
-                              QStringLiteral("TempTable(*.csv)")};
-const QStringList kRangeFilters{QStringLiteral("TempTable(*.csv)")};
+                              QStringLiteral("TempTable(*.csv)"), QStringLiteral("Report (*.pdf)"),
+                              QStringLiteral("Workbook (*.xlsx)")};
+const QStringList kRangeFilters{QStringLiteral("TempTable(*.csv)"),
+                                QStringLiteral("Workbook (*.xlsx)")};
 
 QString Compact(QDate date)
 {
@@ -27,7 +29,8 @@ QString Compact(QDate date)
 
 } // namespace
 
-// As Save As does it, for the day chosen: a copy of the day file (.txt) or the CSV (.csv).
+// As Save As does it, for the day chosen: a copy of the day file (.txt), the CSV (.csv), the
+// printed report (.pdf) or the workbook (.xlsx).
 void HistoryWindow::exportDay()
 {
     if (!m_shown)
@@ -38,7 +41,8 @@ void HistoryWindow::exportDay()
     const QString target = m_prompts->saveFileName(this, initialName, kDayFilters);
     if (target.isEmpty())
         return;
-    tellExportOutcome(ExportDay(day.path, lines, Texts::kCsvHeader.in(m_settings.language), target),
+    tellExportOutcome(ExportDayAs(day.path, lines, Texts::kCsvHeader.in(m_settings.language),
+                                  {m_settings, m_clock->now()}, target),
                       HistoryTexts::kDayGone.in(m_settings.language));
 }
 
@@ -50,8 +54,9 @@ void HistoryWindow::exportRange()
     const QString target = m_prompts->saveFileName(this, initialName, kRangeFilters);
     if (target.isEmpty())
         return;
-    tellExportOutcome(ExportDayRange(FindHistoryDays(), first, last,
-                                     HistoryTexts::kRangeCsvHeader.in(m_settings.language), target),
+    tellExportOutcome(ExportRangeAs(FindHistoryDays(), first, last,
+                                    HistoryTexts::kRangeCsvHeader.in(m_settings.language),
+                                    {m_settings, m_clock->now()}, target),
                       HistoryTexts::kRangeEmpty.in(m_settings.language));
 }
 

@@ -48,6 +48,10 @@ ExportFormat ExportFormatOf(const QString &target)
         return ExportFormat::Text;
     if (ending == QLatin1String("csv"))
         return ExportFormat::Csv;
+    if (ending == QLatin1String("pdf"))
+        return ExportFormat::Report;
+    if (target.right(4).toLower() == QLatin1String("xlsx"))
+        return ExportFormat::Workbook;
     return ExportFormat::Unsupported;
 }
 
@@ -59,6 +63,8 @@ ExportResult ExportDay(const QString &dayFile, const QStringList &lines, const Q
         return CopyDayFile(dayFile, target);
     case ExportFormat::Csv:
         return WriteExportFile(target, CsvExportBytes(csvHeader, lines));
+    case ExportFormat::Report:
+    case ExportFormat::Workbook:
     case ExportFormat::Unsupported:
         break;
     }

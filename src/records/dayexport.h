@@ -9,15 +9,17 @@
 #include <QString>
 #include <QStringList>
 
-enum class ExportFormat { Text, Csv, Unsupported };
+// Text and Csv are made here; Report (.pdf) and Workbook (.xlsx) by the reports library, which
+// passes the other two on to ExportDay.
+enum class ExportFormat { Text, Csv, Report, Workbook, Unsupported };
 
-// The last three characters of the name, in lower case: "txt", "csv", or anything else.
+// The ending of the name, in lower case: "txt", "csv", "pdf", "xlsx", or anything else.
 ExportFormat ExportFormatOf(const QString &target);
 
 struct ExportResult {
     enum class Outcome {
         Written,
-        Unsupported,     // neither .txt nor .csv; nothing written
+        Unsupported,     // not an ending this export makes; nothing written
         NothingRecorded, // .txt with no day file; nothing written
         NotRead,         // the day file could not be read; nothing written
         NotWritten,      // the target could not be written; it is as it was

@@ -11,7 +11,7 @@ enum class RecordMessage {
     IndexNotUpdated,       // stored and listed, but TOTAL_NUM / PATH could not be written
     DayFileNotRewritten,   // a deletion could not replace or remove the day file
     DayChangedWhileOpen,   // the day rolled over while the Delete Data window was open
-    ExportUnsupported,     // a save name ending in neither .txt nor .csv
+    ExportUnsupported,     // a save name ending in none of .txt, .csv, .pdf, .xlsx
     ExportNothingRecorded, // a .txt export with no day file yet
     ExportNotRead,         // the day file could not be read
     ExportNotWritten,      // the chosen file could not be written

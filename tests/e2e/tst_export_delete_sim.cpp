@@ -8,6 +8,7 @@
 #include "recordingprompts.h"
 #include "recordingspeech.h"
 #include "records/cdeletedatadlg.h"
+#include "reportreaders.h"
 #include "simprocess.h"
 #include "workingfolder.h"
 
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -73,6 +75,7 @@ private slots:
     void init();
     void cleanup();
     void exportAndDeleteWhileMeasuring();
+    void reportAndWorkbookOfARecordedDay();
 
 private:
     void connectWindow();
@@ -208,6 +211,45 @@ void TestExportDeleteSim::exportAndDeleteWhileMeasuring()
     QCOMPARE(Read(kDayFile), Line(1, 8));
     QCOMPARE(Read(kIndex), Index(1));
     QVERIFY2(m_prompts->messages.isEmpty(), qPrintable(m_prompts->messages.join('\n')));
+}
+
+// A day recorded from the thermometer, one reading above the alarm limit, saved as the printed
+// report and as the workbook, and read back by poppler and openpyxl.
+void TestExportDeleteSim::reportAndWorkbookOfARecordedDay()
+{
+    const QString python = PythonWithOpenpyxl();
+    if (!HavePoppler() || python.isEmpty())
+        QSKIP("poppler-utils or python3-openpyxl is missing");
+    connectWindow();
+    for (int n = 1; n <= 3; ++n)
+        measure(n, n);
+    m_clock->set(QDateTime(kDay, QTime(10, 0, 4)));
+    QVERIFY(m_sim->send(QStringLiteral("38.2")));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->model()->rowCount(), 4, kWait);
+    m_clock->set(QDateTime(kDay, QTime(10, 5, 0)));
+    saveAs("day.pdf");
+    saveAs("day.xlsx");
+    QVERIFY2(m_prompts->messages.isEmpty(), qPrintable(m_prompts->messages.join('\n')));
+
+    const QStringList lines = PdfLines(m_dir->filePath("day.pdf"));
+    const QStringList expectedLines{
+        "Day report 2024-05-21",
+        "Readings: 4 Abnormal: 1 Highest: 38.2°C Lowest: 36.1°C Mean: 36.7°C First: 10:00:01 "
+        "Last: 10:00:04",
+        "1 10:00:01 36.1C 24.5C",
+        "3 10:00:03 36.3C 24.5C",
+        "4 10:00:04 38.2C 24.5C Abnormal",
+        "Made: 2024-05-21 10:05:00 Page 1 of 1"};
+    for (const QString &expected : expectedLines)
+        QVERIFY2(lines.contains(expected), qPrintable(expected + "\n" + lines.join('\n')));
+
+    const QJsonArray sheets = WorkbookSheets(python, m_dir->filePath("day.xlsx"));
+    QCOMPARE(sheets.size(), 1);
+    const QJsonArray rows = sheets[0].toObject()["rows"].toArray();
+    QCOMPARE(rows.size(), 5);
+    QCOMPARE(rows[4].toArray()[2].toArray()[1].toDouble(), 38.2);
+    QCOMPARE(rows[4].toArray()[6].toArray()[1].toBool(), true);
+    QCOMPARE(rows[3].toArray()[6].toArray()[1].toBool(), false);
 }
 
 QTEST_MAIN(TestExportDeleteSim)

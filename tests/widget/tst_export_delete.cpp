@@ -279,7 +279,9 @@ void TestExportDelete::saveAs()
         m_prompts->saveTargets = {m_dir->filePath(target)};
 
     m_window->findChild<QAbstractButton *>(QStringLiteral("1011"))->click();
-    QCOMPARE(m_prompts->saveDialogs, QStringList{"test.txt|TempTable (*.txt)|TempTable(*.csv)"});
+    QCOMPARE(m_prompts->saveDialogs,
+             QStringList{
+                 "test.txt|TempTable (*.txt)|TempTable(*.csv)|Report (*.pdf)|Workbook (*.xlsx)"});
     QTEST(Read(target.isEmpty() ? "day.txt" : target), "bytes");
     QTEST(m_prompts->messages, "messages");
 }

@@ -10,6 +10,7 @@
 #include "manualclock.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
+#include "reportreaders.h"
 #include "windowtesting.h"
 #include "workingfolder.h"
 
@@ -126,6 +127,7 @@ private slots:
     void shownDayVanishesOrIsRewritten();
     void exports_data();
     void exports();
+    void exportsReportAndWorkbook();
 
 private:
     void connect(bool fahrenheit = false);
@@ -405,6 +407,8 @@ void TestHistoryWindow::shownDayVanishesOrIsRewritten()
 
 void TestHistoryWindow::exports_data()
 {
+    const QString kDayDialog = QStringLiteral(
+        "20261208-02.txt|TempTable (*.txt)|TempTable(*.csv)|Report (*.pdf)|Workbook (*.xlsx)");
     QTest::addColumn<bool>("range");
     QTest::addColumn<bool>("chinese");
     QTest::addColumn<QString>("target");
@@ -412,19 +416,16 @@ void TestHistoryWindow::exports_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("messages");
     const QByteArray day = "1,10:00:00,36.6C,23.5C\r\n";
-    QTest::newRow("day as .txt") << false << false << "out.txt"
-                                 << "20261208-02.txt|TempTable (*.txt)|TempTable(*.csv)" << day
+    QTest::newRow("day as .txt") << false << false << "out.txt" << kDayDialog << day
                                  << QStringList{};
     QTest::newRow("day as .csv, Chinese")
-        << false << true << "out.csv"
-        << "20261208-02.txt|TempTable (*.txt)|TempTable(*.csv)"
+        << false << true << "out.csv" << kDayDialog
         << QByteArray("数量,测试时间,测量数值,环境温度\r1,10:00:00,36.6C,23.5C\r") << QStringList{};
-    QTest::newRow("day as .dat") << false << false << "out.dat"
-                                 << "20261208-02.txt|TempTable (*.txt)|TempTable(*.csv)"
+    QTest::newRow("day as .dat") << false << false << "out.dat" << kDayDialog
                                  << QByteArray("<missing>") << QStringList{"Unsupported text"};
     QTest::newRow("range, Chinese")
         << true << true << "out.csv"
-        << "20261130-20261208.csv|TempTable(*.csv)"
+        << "20261130-20261208.csv|TempTable(*.csv)|Workbook (*.xlsx)"
         << QByteArray("日期,数量,测试时间,测量数值,环境温度\r2026-11-30,1,09:00:00,36.5C,21.0C\r"
                       "2026-12-08,1,10:00:00,36.6C,23.5C\r")
         << QStringList{};
@@ -451,6 +452,31 @@ void TestHistoryWindow::exports()
     QTEST(m_prompts->saveDialogs.value(0), "dialog");
     QTEST(Read(m_dir->filePath(target)), "bytes");
     QTEST(m_prompts->messages, "messages");
+}
+
+// The day chosen as the printed report, in the window's language and made at the window's
+// time; the range as a workbook with a sheet for each day file.
+void TestHistoryWindow::exportsReportAndWorkbook()
+{
+    const QString python = PythonWithOpenpyxl();
+    if (!HavePoppler() || python.isEmpty())
+        QSKIP("poppler-utils or python3-openpyxl is missing");
+    openHistory();
+    m_window->findChild<QAbstractButton *>(QStringLiteral("1022"))->click(); // 中文
+    QCOMPARE(m_window->m_history->shownDay()->label(), QStringLiteral("2026-12-08  COM1"));
+    m_prompts->saveTargets = {m_dir->filePath("day.pdf"), m_dir->filePath("range.xlsx")};
+    part<QPushButton>("historyExportDay")->click();
+    part<QPushButton>("historyExportRange")->click();
+    QVERIFY2(m_prompts->messages.isEmpty(), qPrintable(m_prompts->messages.join(u'\n')));
+
+    const QString text = PdfLines(m_dir->filePath("day.pdf")).join(u'\n');
+    QVERIFY2(text.contains(QStringLiteral("测温日报 2026-12-08\n串口：COM1")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("1 08:00:00 36.2C 23.5C")));
+    QVERIFY(text.contains(QStringLiteral("制表时间：2026-12-09 08:30:00 第 1 页，共 2 页")));
+    QStringList sheets;
+    for (const QJsonValue &sheet : WorkbookSheets(python, m_dir->filePath("range.xlsx")))
+        sheets.append(sheet[QStringLiteral("name")].toString());
+    QCOMPARE(sheets, (QStringList{"2026-11-30", "2026-12-08 COM1", "2026-12-08 COM2"}));
 }
 
 QTEST_MAIN(TestHistoryWindow)

@@ -1,0 +1,126 @@
+#include "app/exportcommand.h"
+
+#include "app/preferences.h"
+#include "central/centralsettings.h"
+#include "device/interfacetexts.h"
+#include "history/historytexts.h"
+#include "records/recordline.h"
+#include "records/recordmessages.h"
+#include "reports/reportexport.h"
+
+#include <QGuiApplication>
+#include <QSysInfo>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kNothingExported = 1;
+constexpr int kNotOneDay = 2;
+
+int Say(int status, const QString &text)
+{
+    std::fputs(qPrintable(QStringLiteral("kestrim: ") + text + u'\n'), stderr);
+    return status;
+}
+
+QString DateText(QDate date)
+{
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+int Outcome(const ExportResult &result, const QString &nothingText)
+{
+    switch (result.outcome) {
+    case ExportResult::Outcome::Written:
+        return 0;
+    case ExportResult::Outcome::Unsupported:
+        return Say(kNotOneDay, RecordMessageText(RecordMessage::ExportUnsupported, 1));
+    case ExportResult::Outcome::NothingRecorded:
+        return Say(kNothingExported, nothingText);
+    case ExportResult::Outcome::NotRead:
+    case ExportResult::Outcome::NotWritten:
+        return Say(kNothingExported,
+                   QString(RecordMessageText(result.outcome == ExportResult::Outcome::NotRead
+                                                 ? RecordMessage::ExportNotRead
+                                                 : RecordMessage::ExportNotWritten,
+                                             1, result.path, result.error))
+                       .replace(u'\n', u' '));
+    }
+    return kNothingExported;
+}
+
+int ExportRange(const ExportRequest &request, const QList<HistoryDay> &days,
+                const ReportContext &context)
+{
+    const QString nothing = QStringLiteral("no records from %1 to %2")
+                                .arg(DateText(request.from), DateText(request.to)) +
+                            (request.port ? QStringLiteral(" on COM%1").arg(request.port) : "");
+    return Outcome(ExportRangeAs(days, request.from, request.to,
+                                 HistoryTexts::kRangeCsvHeader.in(context.settings.language),
+                                 context, request.file),
+                   nothing);
+}
+
+int ExportOneDay(const ExportRequest &request, const QList<HistoryDay> &days, QDate date,
+                 ReportContext context)
+{
+    const QString on = QStringLiteral("no records on %1").arg(DateText(date)) +
+                       (request.port ? QStringLiteral(" on COM%1").arg(request.port) : "");
+    if (days.isEmpty())
+        return Say(kNothingExported, on);
+    if (days.size() > 1) {
+        QStringList ports;
+        for (const HistoryDay &day : days)
+            ports.append(QStringLiteral("COM%1").arg(day.port));
+        return Say(kNotOneDay, QStringLiteral("%1 has records on %2; choose one with --port")
+                                   .arg(DateText(date), ports.join(QStringLiteral(", "))));
+    }
+    const HistoryDay &day = days.first();
+    const QStringList lines = ReadTextLines(day.path);
+    if (lines.isEmpty())
+        return Say(kNothingExported, on);
+    // Without a window there is no thermometer to say the unit: the day's own is taken, and the
+    // alarm limit drawn is the thermometer's default in it.
+    if (const std::optional<DayReport> report = ReadDayReport(day, context)) {
+        context.settings.tempUnit = DayTempUnit(report->readings);
+        context.settings.alarmLimit = context.settings.tempUnit == 1 ? 99.5f : 37.5f;
+    }
+    return Outcome(ExportDayAs(day.path, lines, Texts::kCsvHeader.in(context.settings.language),
+                               context, request.file),
+                   on);
+}
+
+} // namespace
+
+int RunExport(const ExportRequest &request, const Clock &clock)
+{
+    ReportContext context;
+    context.made = clock.now();
+    context.settings.language =
+        request.language.value_or(LoadPreferences(kPreferencesFile).language);
+    const std::optional<CentralSettings> central = LoadCentralSettings(kPreferencesFile);
+    context.settings.desk = central ? central->desk : QSysInfo::machineHostName();
+
+    const QDate date = request.day.isValid() ? request.day : context.made.date();
+    QList<HistoryDay> days;
+    for (const HistoryDay &day : FindHistoryDays()) {
+        const bool inDays = request.isRange() ? day.date >= request.from && day.date <= request.to
+                                              : day.date == date;
+        if (inDays && (request.port == 0 || day.port == request.port))
+            days.append(day);
+    }
+    return request.isRange() ? ExportRange(request, days, context)
+                             : ExportOneDay(request, days, date, context);
+}
+
+int RunExportCommand(int &argc, char **argv, const ExportRequest &request)
+{
+#if !defined(Q_OS_WIN)
+    // The report needs fonts, not a screen: never wait for or open a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    const QGuiApplication application(argc, argv);
+    return RunExport(request, Clock());
+}

@@ -1,0 +1,71 @@
+#include "history/dayreport.h"
+
+#include "history/dayhistory.h"
+#include "history/daysummary.h"
+#include "history/historytexts.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+QString DayReport::summaryText() const
+{
+    const int unit = context.settings.tempUnit;
+    return SummaryText(SummariseDay(readings, unreadable, unit), unit, context.settings.language);
+}
+
+HistoryChartData DayReport::chartData(int maxPoints) const
+{
+    return BuildChartData(readings, context.settings.tempUnit, maxPoints);
+}
+
+std::optional<DayReport> ReadDayReport(const HistoryDay &day, const ReportContext &context,
+                                       QString *error)
+{
+    if (!QFileInfo(day.path).isFile()) {
+        if (error)
+            error->clear();
+        return std::nullopt;
+    }
+    // DayHistory reads an unreadable file as no lines; it is told apart here.
+    QFile probe(day.path);
+    if (!probe.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = probe.errorString();
+        return std::nullopt;
+    }
+    probe.close();
+    DayHistory history;
+    history.load(day.path, day.warningPath);
+    DayReport report;
+    report.day = day;
+    report.context = context;
+    report.rows = history.rows();
+    report.readings = history.readings();
+    report.unreadable = history.unreadable();
+    return report;
+}
+
+std::optional<FieldNumber> ParseFieldNumber(const QString &field)
+{
+    QString number = field;
+    FieldNumber parsed;
+    if (field.endsWith(u'C') || field.endsWith(u'F')) {
+        parsed.unit = field.endsWith(u'C') ? QStringLiteral("°C") : QStringLiteral("°F");
+        number.chop(1);
+    }
+    bool ok = false;
+    parsed.value = number.toDouble(&ok);
+    if (!ok || number.isEmpty() || !number.back().isDigit())
+        return std::nullopt;
+    return parsed;
+}
+
+int DayTempUnit(const QList<HistoryReading> &readings)
+{
+    qsizetype fahrenheit = 0, celsius = 0;
+    for (const HistoryReading &reading : readings) {
+        fahrenheit += reading.unit == HistoryReading::Unit::Fahrenheit ? 1 : 0;
+        celsius += reading.unit == HistoryReading::Unit::Celsius ? 1 : 0;
+    }
+    return fahrenheit > celsius ? 1 : 0;
+}

@@ -1,0 +1,207 @@
+// `kestrim --export` as scripts run it: the real program as its own process in a working folder
+// of records, with no display at all (no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM). Its exit
+// status, its one-line message and the file it writes (or does not) are checked, the CSV and
+// TXT byte for byte, the report through poppler and the workbook through openpyxl.
+#include "reportreaders.h"
+#include "workingfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+
+const QString kFixture = QStringLiteral(KESTRIM_REPORT_FIXTURE);
+
+QByteArray Read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void Write(const QString &path, const QByteArray &bytes)
+{
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString DayFile(QDate day, int port)
+{
+    return day.toString(QStringLiteral("'TempData/'yyyy'/'MM'/'yyyyMMdd")) +
+           QStringLiteral("-%1.txt").arg(port, 2, 10, QLatin1Char('0'));
+}
+
+struct Run {
+    int status = -1;
+    QStringList messages; // the lines on standard error
+};
+
+Run Kestrim(const QString &folder, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    // A runtime folder of its own keeps Qt from warning that there is none.
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder + QStringLiteral("/.runtime"));
+    QDir(folder).mkdir(QStringLiteral(".runtime"));
+    QFile::setPermissions(folder + QStringLiteral("/.runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(KESTRIM_APP_PATH), arguments);
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.status = process.exitCode();
+    for (const QString &line : QString::fromUtf8(process.readAllStandardError()).split(u'\n'))
+        if (!line.trimmed().isEmpty())
+            run.messages.append(line);
+    return run;
+}
+
+} // namespace
+
+class TestExportCommand : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void exports_data();
+    void exports();
+    void reportAndWorkbook();
+
+private:
+    std::unique_ptr<WorkingFolder> m_dir;
+};
+
+// 8 December on COM3 (123 readings, two abnormal) and on COM1; 30 November on COM3; an empty day
+// file on 1 December; today on COM2.
+void TestExportCommand::init()
+{
+    m_dir = std::make_unique<WorkingFolder>();
+    QVERIFY(m_dir->isValid());
+    Write(DayFile(QDate(2026, 12, 8), 3), Read(kFixture + "/20261208-03.txt"));
+    Write("TempData/2026/12/20261208-warning.txt", Read(kFixture + "/20261208-warning.txt"));
+    Write(DayFile(QDate(2026, 12, 8), 1), "1,10:00:00,36.6C,23.5C\r\n");
+    Write(DayFile(QDate(2026, 11, 30), 3), "1,09:00:00,36.5C,21.0C\r\n2,09:01:00,36.7C,21.0C\r\n");
+    Write(DayFile(QDate(2026, 12, 1), 3), "");
+    Write(DayFile(QDate::currentDate(), 2), "1,09:00:00,36.5C,21.0C\r\n");
+}
+
+void TestExportCommand::cleanup()
+{
+    m_dir.reset();
+}
+
+void TestExportCommand::exports_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("bytes"); // of out.*; "<missing>": nothing written
+    QTest::addColumn<QString>("message");  // the first line on standard error, if any
+    const QByteArray missing("<missing>");
+    QTest::newRow("today, the one port, CSV")
+        << QStringList{"--export", "out.csv"} << 0
+        << QByteArray("Quantity,Test Time,Test Value,Envrionment Temp.\r1,09:00:00,36.5C,21.0C\r")
+        << "";
+    QTest::newRow("a day as TXT, ending in capitals")
+        << QStringList{"--export", "out.TXT", "--day", "2026-11-30"} << 0
+        << QByteArray() // the day file, read when the test runs
+        << "";
+    QTest::newRow("Chinese CSV")
+        << QStringList{"--export", "out.csv", "--day", "2026-11-30", "--language", "zh"} << 0
+        << QByteArray("数量,测试时间,测量数值,环境温度\r1,09:00:00,36.5C,21.0C\r2,09:01:00,36.7C,"
+                      "21.0C\r")
+        << "";
+    QTest::newRow("a range of one port as CSV")
+        << QStringList{"--export", "out.csv",    "--from", "2026-11-01",
+                       "--to",     "2026-12-31", "--port", "COM1"}
+        << 0
+        << QByteArray("Date,Quantity,Test Time,Test Value,Envrionment Temp.\r"
+                      "2026-12-08,1,10:00:00,36.6C,23.5C\r")
+        << "";
+    QTest::newRow("several ports that day")
+        << QStringList{"--export", "out.pdf", "--day", "2026-12-08"} << 2 << missing
+        << "kestrim: 2026-12-08 has records on COM1, COM3; choose one with --port";
+    QTest::newRow("no day file that day")
+        << QStringList{"--export", "out.pdf", "--day", "2026-12-02"} << 1 << missing
+        << "kestrim: no records on 2026-12-02";
+    QTest::newRow("an empty day file") << QStringList{"--export", "out.xlsx", "--day", "2026-12-01"}
+                                       << 1 << missing << "kestrim: no records on 2026-12-01";
+    QTest::newRow("not on that port")
+        << QStringList{"--export", "out.csv", "--day", "2026-11-30", "--port", "2"} << 1 << missing
+        << "kestrim: no records on 2026-11-30 on COM2";
+    QTest::newRow("a range without records")
+        << QStringList{"--export", "out.xlsx", "--from", "2026-10-01", "--to", "2026-10-31"} << 1
+        << missing << "kestrim: no records from 2026-10-01 to 2026-10-31";
+    QTest::newRow("unknown ending") << QStringList{"--export", "out.doc"} << 2 << missing
+                                    << "kestrim: --export \"out.doc\" does not end in .pdf, "
+                                       ".xlsx, .csv or .txt";
+    QTest::newRow("not a date") << QStringList{"--export", "out.csv", "--day", "2026-13-01"} << 2
+                                << missing
+                                << "kestrim: --day \"2026-13-01\" is not a date like 2026-12-09";
+    QTest::newRow("a range as PDF")
+        << QStringList{"--export", "out.pdf", "--from", "2026-11-30", "--to", "2026-12-08"} << 2
+        << missing << "kestrim: a range of days is exported as .csv or .xlsx";
+    QTest::newRow("--from without --to")
+        << QStringList{"--export", "out.csv", "--from", "2026-11-30"} << 2 << missing
+        << "kestrim: --from and --to go together";
+    QTest::newRow("--day without --export")
+        << QStringList{"--day", "2026-11-30"} << 2 << missing << "kestrim: --day needs --export";
+}
+
+void TestExportCommand::exports()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    if (QString(QTest::currentDataTag()).startsWith("a day as TXT"))
+        bytes = Read(DayFile(QDate(2026, 11, 30), 3));
+    const Run run = Kestrim(m_dir->path(), arguments);
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.messages.value(0), message);
+    // A day or range with nothing in it is said in one line.
+    if (status == 1)
+        QCOMPARE(run.messages.size(), 1);
+    const QString out = arguments.value(arguments.indexOf("--export") + 1, "out.csv");
+    QCOMPARE(Read(m_dir->filePath(out)), bytes);
+}
+
+// The report and the workbook written without a display, read back by poppler and openpyxl.
+void TestExportCommand::reportAndWorkbook()
+{
+    const QString python = PythonWithOpenpyxl();
+    if (!HavePoppler() || python.isEmpty())
+        QSKIP("poppler-utils or python3-openpyxl is missing");
+    Run run = Kestrim(m_dir->path(), {"--export", "day.pdf", "--day", "2026-12-08", "--port", "3",
+                                      "--language", "zh"});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.messages.isEmpty(), qPrintable(run.messages.join(u'\n')));
+    const QStringList lines = PdfLines(m_dir->filePath("day.pdf"));
+    QVERIFY2(lines.value(0) == "测温日报 2026-12-08", qPrintable(lines.mid(0, 4).join(u'\n')));
+    QVERIFY(lines.value(1).startsWith("串口：COM3 工位："));
+    // One reading of the day is in Fahrenheit; the report is in the unit of the others.
+    QVERIFY2(lines.value(2).startsWith("读数：123 异常：2 最高：38.6°C 最低：36.2°C"),
+             qPrintable(lines.value(2)));
+    QVERIFY(lines.contains("103 14:48:24 38.6C 23.5C 异常"));
+    QVERIFY(lines.last().endsWith("第 3 页，共 3 页"));
+
+    run = Kestrim(m_dir->path(),
+                  {"--export", "range.xlsx", "--from", "2026-11-30", "--to", "2026-12-08"});
+    QCOMPARE(run.status, 0);
+    QStringList sheets;
+    for (const QJsonValue &sheet : WorkbookSheets(python, m_dir->filePath("range.xlsx")))
+        sheets.append(sheet[QStringLiteral("name")].toString() + u' ' +
+                      QString::number(sheet[QStringLiteral("rows")].toArray().size()));
+    QCOMPARE(sheets, (QStringList{"2026-11-30 3", "2026-12-01 1", "2026-12-08 COM1 2",
+                                  "2026-12-08 COM3 124"}));
+}
+
+QTEST_GUILESS_MAIN(TestExportCommand)
+#include "tst_export_command.moc"
