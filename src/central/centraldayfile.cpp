@@ -27,8 +27,7 @@ void CentralDayFile::look(const CentralCursor *cursor)
     if (!m_exists) {
         release();
         m_total = 0;
-        m_restart = m_cursor.has_value();
-        m_upToDate = !m_restart;
+        m_upToDate = true;
         return;
     }
     if (m_cursor && m_cursor->fileSize == m_fileSize && m_cursor->modifiedMs == m_modifiedMs &&
@@ -86,8 +85,6 @@ int CentralDayFile::waiting() const
 {
     if (m_upToDate)
         return 0;
-    if (!m_exists)
-        return 1;
     const qsizetype rows = m_total - m_from + m_verdictRows.size();
     // A restart of a file with no readable rows still has its deletion to mirror.
     return int(std::max<qsizetype>(rows, 1));
@@ -99,15 +96,17 @@ CentralBatch CentralDayFile::nextBatch(qsizetype maxReadings)
     batch.day = m_day.date;
     batch.port = m_day.port;
     batch.restart = m_restart;
-    if (!m_exists)
-        return batch;
     const qsizetype total = m_history.rows().size();
     m_batchTo = std::min(total, m_from + std::max<qsizetype>(0, maxReadings));
     // A quantity twice in one batch (a hand-edited file) would be one row stored twice in one
     // statement: the later line wins, as it would in a later batch.
     QHash<qint64, qsizetype> at;
     const auto add = [&](qsizetype row) {
-        CentralReading reading = readingOf(row);
+        std::optional<CentralReading> read = CentralReadingOf(m_history.rows()[row]);
+        if (!read)
+            return;
+        CentralReading reading = std::move(*read);
+        reading.abnormal = m_history.readings()[row].abnormal;
         const auto found = at.constFind(reading.quantity);
         if (found != at.constEnd()) {
             batch.readings[found.value()] = std::move(reading);
@@ -123,14 +122,8 @@ CentralBatch CentralDayFile::nextBatch(qsizetype maxReadings)
     return batch;
 }
 
-std::optional<CentralCursor> CentralDayFile::committed()
+CentralCursor CentralDayFile::committed()
 {
-    if (!m_exists) {
-        m_cursor.reset();
-        m_restart = false;
-        m_upToDate = true;
-        return std::nullopt;
-    }
     const RecordRows &rows = m_history.rows();
     CentralCursor cursor;
     cursor.rows = m_batchTo;
@@ -157,14 +150,18 @@ void CentralDayFile::release()
     m_verified = false;
 }
 
-CentralReading CentralDayFile::readingOf(qsizetype row) const
+std::optional<CentralReading> CentralReadingOf(const QStringList &fields)
 {
-    const QStringList &fields = m_history.rows()[row];
-    const HistoryReading &read = m_history.readings()[row];
+    const std::optional<HistoryReading> read = ParseHistoryReading(fields);
+    if (!read || fields.size() < 4)
+        return std::nullopt;
     CentralReading reading;
-    reading.quantity = fields[0].toLongLong();
-    reading.time = read.time;
-    switch (read.unit) {
+    bool ok = false;
+    reading.quantity = fields[0].toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    reading.time = read->time;
+    switch (read->unit) {
     case HistoryReading::Unit::Celsius:
         reading.unit = QStringLiteral("C");
         break;
@@ -175,9 +172,8 @@ CentralReading CentralDayFile::readingOf(qsizetype row) const
         reading.unit = QStringLiteral("count");
         break;
     }
-    reading.value = read.isTemperature() ? fields[2].chopped(1) : fields[2];
+    reading.value = read->isTemperature() ? fields[2].chopped(1) : fields[2];
     reading.environment = fields[3].chopped(1);
     reading.environmentUnit = fields[3].right(1);
-    reading.abnormal = read.abnormal;
     return reading;
 }

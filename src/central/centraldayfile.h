@@ -1,14 +1,13 @@
 // One day file as the sender sees it: what is on the disk, what the server has confirmed of it
 // (its cursor), and so what to send next.
 //
-// The rule for deletions: the server is taken to hold the file's first `cursor.rows` rows only
-// while the file still begins with exactly those rows (their hash). When it does not (Select
-// Delete renumbered it, it was edited, or there is no cursor, so the desk does not know what the
-// server has of it), the file starts over: its first batch marks every central row of the file
-// deleted and stores the rows from the first on with deleted = false, in one transaction. When
-// the file is gone (Delete All) and the server had rows of it, one batch marks them deleted.
-// Rows stored earlier keep their place; a row the server holds twice never exists, because the
-// server keys rows by desk, port, day and quantity.
+// The server is taken to hold the file's first `cursor.rows` rows only while the file still
+// begins with exactly those rows (their hash). When it does not (Select Delete renumbered it,
+// it was edited, or there is no cursor, so the desk does not know what the server has of it),
+// the file is sent again from its first row; the server keys rows by installation, port, day
+// and quantity, so that replaces rows and never doubles one. Deletions themselves are mirrored
+// from the desk's journal (CentralJournal), never guessed from the files: a file that is gone
+// or cannot be read sends nothing and is reported (gone(), unreadable()).
 //
 // Verdicts: a reading is abnormal when the day's warning file holds its line. The warning line
 // is written just after the day line, so a reading may be sent a moment before its warning
@@ -23,6 +22,9 @@
 
 #include <optional>
 
+// A day file's row as the server stores it; nothing for a row that is no reading.
+std::optional<CentralReading> CentralReadingOf(const QStringList &fields);
+
 class CentralDayFile {
 public:
     explicit CentralDayFile(HistoryDay day);
@@ -35,9 +37,11 @@ public:
     int waiting() const;
     // The next batch of at most `maxReadings` readings (never empty when waiting() > 0).
     CentralBatch nextBatch(qsizetype maxReadings);
-    // The server committed the last batch: the cursor now, or nothing when the file is gone
-    // and its rows are marked deleted.
-    std::optional<CentralCursor> committed();
+    // The server committed the last batch: the cursor now.
+    CentralCursor committed();
+    // The file is gone while the server holds rows of it (its cursor), or it cannot be read.
+    bool gone() const { return !m_exists && m_cursor.has_value(); }
+    bool unreadable() const { return m_unreadable; }
     // When nothing waits: the cursor with what the last look saw of the files (their sizes and
     // time), so that the next look at them unchanged needs no reading.
     std::optional<CentralCursor> settledCursor() const;
@@ -47,8 +51,6 @@ public:
     const HistoryDay &day() const { return m_day; }
 
 private:
-    CentralReading readingOf(qsizetype row) const;
-
     HistoryDay m_day;
     DayHistory m_history;
     bool m_loaded = false;
