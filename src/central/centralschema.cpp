@@ -11,14 +11,23 @@ constexpr qint64 kMigrationLock = 0x4b657374726d; // "Kestrm"
 // The version the server's schema is at: 0 without the table.
 std::optional<int> SchemaVersion(PgConnection &connection)
 {
-    PgResult result;
-    if (!connection.run(QStringLiteral("SELECT CASE WHEN to_regclass('schema_version') IS NULL"
-                                       " THEN 0 ELSE (SELECT coalesce(max(version), 0)"
-                                       " FROM schema_version) END"),
-                        {}, &result) ||
-        result.rows() != 1)
+    PgResult exists;
+    // The catalog itself, not its cache: a table another desk made while this one waited for
+    // the lock is seen.
+    if (!connection.run(QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_catalog.pg_tables WHERE"
+                                       " schemaname = current_schema()"
+                                       " AND tablename = 'schema_version')"),
+                        {}, &exists) ||
+        exists.rows() != 1)
         return std::nullopt;
-    return result.text(0, 0).toInt();
+    if (exists.text(0, 0) != QStringLiteral("t"))
+        return 0;
+    PgResult version;
+    if (!connection.run(QStringLiteral("SELECT coalesce(max(version), 0) FROM schema_version"), {},
+                        &version) ||
+        version.rows() != 1)
+        return std::nullopt;
+    return version.text(0, 0).toInt();
 }
 
 } // namespace
@@ -94,8 +103,7 @@ bool MigrateSchema(PgConnection &connection)
     const auto fail = [&connection] {
         qCWarning(lcCentral).noquote()
             << "the central schema could not be brought up to date:" << connection.error();
-        if (!connection.lost())
-            connection.run(QStringLiteral("ROLLBACK"));
+        connection.rollback();
         return false;
     };
     // Another desk may be migrating: wait for it a little, then count as refused for now.

@@ -26,6 +26,9 @@ public:
     virtual Outcome mirror(const QList<CentralDeletion> &deletions) = 0;
     // The readings the last write() left out.
     virtual QList<CentralSetAside> setAside() const = 0;
+    // Whether the last failure was the server answering with an error (as opposed to not being
+    // reached).
+    virtual bool answered() const { return false; }
     // Whether another installation uses this store's desk name (known once open).
     virtual bool nameShared() const { return false; }
     virtual void close() = 0;

@@ -151,7 +151,8 @@ void CentralSync::step()
         return;
     }
     if (!m_store->isOpen() && !m_store->open()) {
-        failed(CentralStore::Outcome::Unreachable);
+        failed(m_store->answered() ? CentralStore::Outcome::Refused
+                                   : CentralStore::Outcome::Unreachable);
         return;
     }
     m_nameShared = m_store->nameShared();
@@ -242,6 +243,9 @@ void CentralSync::failed(CentralStore::Outcome outcome)
         qCWarning(lcCentral).noquote()
             << "the server refused, next try in" << waitMs << "ms:" << m_reason;
         m_link = CentralStatus::Link::Refusing;
+        // A session may carry the cause (a database made read-only holds for the sessions
+        // opened before it was made writable again): the next try connects afresh.
+        m_store->close();
         m_retry.start(waitMs);
         publish();
         return;

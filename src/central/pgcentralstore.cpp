@@ -85,8 +85,7 @@ bool PgCentralStore::introduce()
                          me, &shared) &&
         m_connection.run(QStringLiteral("COMMIT"));
     if (!ok) {
-        if (!m_connection.lost())
-            m_connection.run(QStringLiteral("ROLLBACK"));
+        m_connection.rollback();
         return false;
     }
     m_nameShared = shared.rows() == 1 && shared.text(0, 0).toInt() > 0;
@@ -248,6 +247,6 @@ CentralStore::Outcome PgCentralStore::fail()
 {
     if (m_connection.lost())
         return Outcome::Unreachable;
-    m_connection.run(QStringLiteral("ROLLBACK"));
+    m_connection.rollback();
     return m_connection.lost() ? Outcome::Unreachable : Outcome::Refused;
 }

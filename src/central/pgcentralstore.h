@@ -19,6 +19,11 @@ public:
     Outcome mirror(const QList<CentralDeletion> &deletions) override;
     QList<CentralSetAside> setAside() const override { return m_setAside; }
     bool nameShared() const override { return m_nameShared; }
+    bool answered() const override
+    {
+        return m_connection.failure() == PgConnection::Failure::Data ||
+               m_connection.failure() == PgConnection::Failure::Refused;
+    }
     void close() override;
     QString error() const override { return m_connection.error(); }
     void abort() override;

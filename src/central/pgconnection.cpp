@@ -3,8 +3,6 @@
 #include "central/centralschema.h"
 #include "logging.h"
 
-#include <QDeadlineTimer>
-
 #include <libpq-fe.h>
 
 #ifdef Q_OS_WIN
@@ -118,7 +116,7 @@ bool PgConnection::connect()
     }
     keywords.push_back(nullptr);
     values.push_back(nullptr);
-    const qint64 deadline = QDeadlineTimer(m_settings.answerLimitMs).deadline();
+    const QDeadlineTimer deadline(m_settings.answerLimitMs);
     m_conn = PQconnectStartParams(keywords.data(), values.data(), 0);
     if (!m_conn)
         return failLost(QStringLiteral("out of memory"));
@@ -140,13 +138,12 @@ bool PgConnection::connect()
     return true;
 }
 
-bool PgConnection::wait(bool forWriting, qint64 deadlineMs)
+bool PgConnection::wait(bool forWriting, QDeadlineTimer deadline)
 {
-    const QDeadlineTimer deadline(deadlineMs, Qt::CoarseTimer);
     for (;;) {
         if (m_aborted)
             return failLost(QStringLiteral("stopped"));
-        const qint64 left = QDeadlineTimer(deadline).remainingTime();
+        const qint64 left = deadline.remainingTime();
         if (left <= 0)
             return failLost(QStringLiteral("the server did not answer within %1 s")
                                 .arg(m_settings.answerLimitMs / 1000.0));
@@ -167,11 +164,22 @@ bool PgConnection::wait(bool forWriting, qint64 deadlineMs)
     }
 }
 
+void PgConnection::rollback()
+{
+    const QString error = m_error, sqlState = m_sqlState;
+    const Failure failure = m_failure;
+    if (!isOpen() || !run(QStringLiteral("ROLLBACK")))
+        return;
+    m_error = error;
+    m_sqlState = sqlState;
+    m_failure = failure;
+}
+
 bool PgConnection::run(const QString &sql, const QStringList &values, PgResult *result)
 {
     if (!isOpen())
         return failLost(m_error.isEmpty() ? QStringLiteral("not connected") : m_error);
-    const qint64 deadline = QDeadlineTimer(m_settings.answerLimitMs).deadline();
+    const QDeadlineTimer deadline(m_settings.answerLimitMs);
     const QByteArray statement = sql.toUtf8();
     std::vector<QByteArray> texts;
     std::vector<const char *> parameters;
@@ -220,7 +228,8 @@ bool PgConnection::run(const QString &sql, const QStringList &values, PgResult *
         }
     }
     if (failed) {
-        m_error = Message(PQresultErrorMessage(failed));
+        const char *primary = PQresultErrorField(failed, PG_DIAG_MESSAGE_PRIMARY);
+        m_error = Message(primary ? primary : PQresultErrorMessage(failed));
         m_sqlState = QString::fromLatin1(PQresultErrorField(failed, PG_DIAG_SQLSTATE));
         PQclear(failed);
         if (PQstatus(m_conn) != CONNECTION_OK)

@@ -11,6 +11,7 @@
 
 #include "central/centralsettings.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 
@@ -62,6 +63,9 @@ public:
     // False: see error(), sqlState() and failure().
     bool run(const QString &sql, const QStringList &values = {}, PgResult *result = nullptr);
 
+    // Rolls the transaction back after a failed statement, keeping why it failed.
+    void rollback();
+
     const QString &error() const { return m_error; }
     const QString &sqlState() const { return m_sqlState; }
     Failure failure() const { return m_failure; }
@@ -75,7 +79,7 @@ private:
     bool connect();
     // Waits until the socket can be read (or written) or the deadline passes; false, with the
     // connection closed, when it passed or the connection was aborted.
-    bool wait(bool forWriting, qint64 deadlineMs);
+    bool wait(bool forWriting, QDeadlineTimer deadline);
     bool failLost(const QString &why);
 
     CentralSettings m_settings;
