@@ -22,11 +22,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QRegularExpression>
-#include <QTcpServer>
 #include <QLabel>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTableView>
+#include <QTcpServer>
 #include <QTest>
 
 namespace {
