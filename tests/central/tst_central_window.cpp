@@ -242,11 +242,16 @@ void TestCentralWindow::closingWithASilentServerIsImmediate()
     m_window->OnTimer(CKestrimDlg::kClockTimer);
     m_window->OnComm(ReportFrame());
     reading(1, 365);
-    QVERIFY(silent.waitForNewConnection(10000));
+    const auto accept = [&silent] {
+        if (!silent.hasPendingConnections() && !silent.waitForNewConnection(10000))
+            return false;
+        return silent.nextPendingConnection() != nullptr;
+    };
+    QVERIFY(accept());
     m_window->findChild<QAction *>(QStringLiteral("history"))->trigger();
     m_window->m_history->findChild<QCheckBox *>(QStringLiteral("historyAllDesks"))
         ->setChecked(true);
-    QVERIFY(silent.waitForNewConnection(10000));
+    QVERIFY(accept());
     QTest::qWait(300);
     QElapsedTimer closing;
     closing.start();
