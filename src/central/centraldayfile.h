@@ -17,8 +17,10 @@
 
 #include "central/centralbatch.h"
 #include "central/centralcursor.h"
-#include "history/dayhistory.h"
 #include "history/historyday.h"
+
+#include <QHash>
+#include <QSet>
 
 #include <optional>
 
@@ -45,17 +47,25 @@ public:
     // When nothing waits: the cursor with what the last look saw of the files (their sizes and
     // time), so that the next look at them unchanged needs no reading.
     std::optional<CentralCursor> settledCursor() const;
-    // Forgets the rows read (the next look reads the file again).
-    void release();
+    // Nothing is kept read: the file is read as a stream at each look and batch.
+    void release() {}
 
     const HistoryDay &day() const { return m_day; }
 
 private:
+    // Which readings are abnormal, row by row in file order: each warning line counts for one
+    // row at most. Small: it holds the warning file's lines.
+    struct Verdicts {
+        QHash<QString, int> unmatched;
+        QSet<QString> times;
+        bool take(const QStringList &fields);
+    };
+    Verdicts readVerdicts() const;
+    // Reads the day file from byte `offset`, calling take(fields, lineEnd) for each readable
+    // row until it returns false. False when the file cannot be read.
+    template <typename Take> bool readRows(qint64 offset, Take take) const;
+
     HistoryDay m_day;
-    DayHistory m_history;
-    bool m_loaded = false;
-    // The cursor's rows are known to be the file's first rows.
-    bool m_verified = false;
     std::optional<CentralCursor> m_cursor;
     bool m_exists = false;
     // The file is there but could not be read at the last look.
@@ -64,13 +74,19 @@ private:
     qint64 m_fileSize = -1;
     qint64 m_modifiedMs = 0;
     qint64 m_warningSize = -1;
-    // The plan: start over, the first row not confirmed, confirmed rows whose verdict is to be
-    // sent again.
+    // The plan: start over, the first row not confirmed (and where it starts in the file, with
+    // the verdicts as they stand there), confirmed readings whose verdict is to be sent again.
     bool m_restart = false;
     bool m_upToDate = true;
     qsizetype m_total = 0; // readable rows in the file
     qsizetype m_from = 0;
-    QList<qsizetype> m_verdictRows;
-    // The batch in flight ends before this row.
+    qint64 m_fromOffset = 0;
+    quint64 m_fromHash = kEmptyRowsHash;
+    Verdicts m_fromVerdicts;
+    QList<CentralReading> m_verdictReadings;
+    // The batch in flight: where it ends, and the state there.
     qsizetype m_batchTo = 0;
+    qint64 m_batchOffset = 0;
+    quint64 m_batchHash = kEmptyRowsHash;
+    Verdicts m_batchVerdicts;
 };
