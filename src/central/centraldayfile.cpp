@@ -83,9 +83,17 @@ CentralDayFile::CentralDayFile(HistoryDay day)
 
 void CentralDayFile::look(const CentralCursor *cursor)
 {
-    m_cursor = cursor ? std::optional(*cursor) : std::nullopt;
     const QFileInfo file(m_day.path);
     const QFileInfo warnings(m_day.warningPath);
+    // Nothing changed since the last look, and the cursor is the one it left (or the last
+    // batch made): the plan stands, without reading the file again.
+    const std::optional<CentralCursor> given = cursor ? std::optional(*cursor) : std::nullopt;
+    if (m_looked && !m_unreadable && file.isFile() && m_exists && file.size() == m_fileSize &&
+        file.lastModified().toMSecsSinceEpoch() == m_modifiedMs &&
+        (warnings.isFile() ? warnings.size() : -1) == m_warningSize && given == m_cursor)
+        return;
+    m_looked = true;
+    m_cursor = given;
     m_exists = file.isFile();
     m_fileSize = m_exists ? file.size() : -1;
     m_modifiedMs = m_exists ? file.lastModified().toMSecsSinceEpoch() : 0;

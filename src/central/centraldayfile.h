@@ -67,6 +67,7 @@ private:
 
     HistoryDay m_day;
     std::optional<CentralCursor> m_cursor;
+    bool m_looked = false;
     bool m_exists = false;
     // The file is there but could not be read at the last look.
     bool m_unreadable = false;
