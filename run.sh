@@ -35,6 +35,7 @@ targets=(kestrim kestrim-sim)
 cmake --build "$build" --target "${targets[@]}"
 
 home=${KESTRIM_HOME:-$HOME/Kestrim}
+umask 077 # the records are health data: the folder and all in it are the user's alone
 mkdir -p "$home"
 cd "$home"
 echo "Data folder: $home"

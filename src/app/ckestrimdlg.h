@@ -224,6 +224,12 @@ private:
     // Central store
     void StartCentral();
     void ShowCentralStatus(const CentralStatus &status);
+    // With a server: records a deletion about to be made (rows `before` becoming `after`, or the
+    // whole file) for the server to mirror; its journal number, 0 for none.
+    qint64 JournalCentralDeletion(const QString &dayFile, const RecordRows &before,
+                                  const RecordRows &after);
+    // The deletion could not be made after all.
+    void WithdrawCentralDeletion(qint64 number);
 
     KestrimSeams m_seams;
     bool m_initialised = false;

@@ -4,6 +4,7 @@
 // pane text.
 #include "ckestrimdlg.h"
 
+#include "central/centraljournal.h"
 #include "central/centralsender.h"
 #include "central/pgcentralstore.h"
 #include "panestatusbar.h"
@@ -19,12 +20,22 @@ constexpr int kCentralPaneMargin = 12; // the pane's frame and a little air
 
 void CKestrimDlg::StartCentral()
 {
-    m_central = LoadCentralSettings(kPreferencesFile);
-    if (!m_central)
+    QString problem;
+    m_central = LoadCentralSettings(kPreferencesFile, &problem);
+    QLabel *pane = m_statusBar->pane(kCentralPane);
+    // What a server or the url says is shown as it is, never as rich text.
+    pane->setTextFormat(Qt::PlainText);
+    if (!m_central) {
+        // A server named in a way that is refused: nothing is sent, and the pane says why.
+        if (!problem.isEmpty()) {
+            const QString text = QStringLiteral("central: ") + problem;
+            m_statusBar->setPaneText(kCentralPane, text);
+            pane->setToolTip(text.toHtmlEscaped());
+        }
         return;
+    }
     // The last pane has what the other panes leave; with a server it must hold the longest
     // state, so the window grows by what that needs beyond the pane's own width.
-    QLabel *pane = m_statusBar->pane(kCentralPane);
     int needed = 0;
     for (int language : {0, 1}) {
         CentralStatus longest;
@@ -56,5 +67,20 @@ void CKestrimDlg::ShowCentralStatus(const CentralStatus &status)
     if (m_statusBar->paneText(kCentralPane) == text)
         return;
     m_statusBar->setPaneText(kCentralPane, text);
-    m_statusBar->pane(kCentralPane)->setToolTip(text);
+    // A tooltip guesses rich text too: the server's words are escaped.
+    m_statusBar->pane(kCentralPane)->setToolTip(text.toHtmlEscaped());
+}
+
+qint64 CKestrimDlg::JournalCentralDeletion(const QString &dayFile, const RecordRows &before,
+                                           const RecordRows &after)
+{
+    if (!m_centralSender || dayFile.isEmpty())
+        return 0;
+    return CentralJournal().record(dayFile, before, after);
+}
+
+void CKestrimDlg::WithdrawCentralDeletion(qint64 number)
+{
+    if (number > 0)
+        CentralJournal().withdraw(number);
 }

@@ -37,8 +37,10 @@ void CKestrimDlg::OnSelectDelete()
 
     const RecordRows arrived = LoadRecordRows(dayFile).mid(rows.size());
     const RecordRows kept = FollowOn(dialog.rows(), arrived);
+    const qint64 journal = JournalCentralDeletion(dayFile, rows + arrived, kept);
     const RecordWrite write = m_records.ReplaceDayFile(kept, day, m_comboCom->currentIndex() + 1);
     if (!write.ok) {
+        WithdrawCentralDeletion(journal);
         ShowRecordMessage(RecordMessage::DayFileNotRewritten, write.path, write.error);
         return;
     }
@@ -50,8 +52,10 @@ void CKestrimDlg::OnSelectDelete()
 // No confirmation is asked.
 void CKestrimDlg::OnDeleteAll()
 {
+    const qint64 journal = JournalCentralDeletion(m_records.ExistingDayFile(), {}, {});
     const RecordWrite write = m_records.DeleteDayFile();
     if (!write.ok) {
+        WithdrawCentralDeletion(journal);
         ShowRecordMessage(RecordMessage::DayFileNotRewritten, write.path, write.error);
         return;
     }

@@ -7,6 +7,10 @@
 
 #include <cstdio>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 int main(int argc, char *argv[])
 {
     // The command line is read before the window system is touched, so that --help and a
@@ -29,6 +33,11 @@ int main(int argc, char *argv[])
         break;
     }
 
+#ifndef Q_OS_WIN
+    // The records are health data: every file and folder the program makes (day files, the
+    // index, the warning files, Kestrim.ini, the central store's files) is its user's alone.
+    ::umask(077);
+#endif
     QApplication application(argc, argv);
     CKestrimApp app;
     app.InitInstance(line.options);

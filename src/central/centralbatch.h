@@ -1,7 +1,5 @@
-// What the sender hands the central store in one go: readings of one day file, and whether that
-// file's central rows are to be marked deleted first because the file no longer begins with
-// what the server holds (a Select Delete renumbered it, Delete All removed it, or the desk does
-// not know what the server has of it).
+// What the sender hands the central store in one go: readings of one day file, or the
+// deletions of the desk's journal.
 #pragma once
 
 #include <QDate>
@@ -24,8 +22,26 @@ struct CentralReading {
 struct CentralBatch {
     QDate day;
     int port = 0;
-    // Every central row of this day file is marked deleted before the readings are stored.
+    // The file is sent again from its first row (the server's rows of it may differ).
     bool restart = false;
-    // Stored with deleted = false, replacing a row of the same quantity.
+    // Stored as the file's current rows (removal 0), replacing a row of the same quantity.
     QList<CentralReading> readings;
+};
+
+// One deletion made on the desk, as the server mirrors it: the readings removed are kept on the
+// server, marked deleted, under the deletion's own number; the file's current rows beyond what
+// it kept are dropped (their readings are renumbered below, and sent again).
+struct CentralDeletion {
+    qint64 number = 0; // the journal's, unique to this installation and growing
+    QDate day;
+    int port = 0;
+    bool all = false; // Delete All: every current row of the file
+    qint64 kept = 0;  // Select Delete: the rows the file held after it
+    QList<CentralReading> removed;
+};
+
+// A reading the server refused as data (SQLSTATE class 22 or 23): left out, reported.
+struct CentralSetAside {
+    qint64 quantity = 0;
+    QString error;
 };

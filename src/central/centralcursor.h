@@ -16,6 +16,8 @@
 inline constexpr quint64 kEmptyRowsHash = 14695981039346656037ULL;
 quint64 HashRows(const RecordRows &rows, qsizetype from, qsizetype to,
                  quint64 hash = kEmptyRowsHash);
+// The hash carried on over one more row.
+quint64 HashRow(const QStringList &fields, quint64 hash);
 
 struct CentralCursor {
     qint64 rows = 0;

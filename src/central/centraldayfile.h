@@ -1,14 +1,13 @@
 // One day file as the sender sees it: what is on the disk, what the server has confirmed of it
 // (its cursor), and so what to send next.
 //
-// The rule for deletions: the server is taken to hold the file's first `cursor.rows` rows only
-// while the file still begins with exactly those rows (their hash). When it does not (Select
-// Delete renumbered it, it was edited, or there is no cursor, so the desk does not know what the
-// server has of it), the file starts over: its first batch marks every central row of the file
-// deleted and stores the rows from the first on with deleted = false, in one transaction. When
-// the file is gone (Delete All) and the server had rows of it, one batch marks them deleted.
-// Rows stored earlier keep their place; a row the server holds twice never exists, because the
-// server keys rows by desk, port, day and quantity.
+// The server is taken to hold the file's first `cursor.rows` rows only while the file still
+// begins with exactly those rows (their hash). When it does not (Select Delete renumbered it,
+// it was edited, or there is no cursor, so the desk does not know what the server has of it),
+// the file is sent again from its first row; the server keys rows by installation, port, day
+// and quantity, so that replaces rows and never doubles one. Deletions themselves are mirrored
+// from the desk's journal (CentralJournal), never guessed from the files: a file that is gone
+// or cannot be read sends nothing and is reported (gone(), unreadable()).
 //
 // Verdicts: a reading is abnormal when the day's warning file holds its line. The warning line
 // is written just after the day line, so a reading may be sent a moment before its warning
@@ -18,10 +17,15 @@
 
 #include "central/centralbatch.h"
 #include "central/centralcursor.h"
-#include "history/dayhistory.h"
 #include "history/historyday.h"
 
+#include <QHash>
+#include <QSet>
+
 #include <optional>
+
+// A day file's row as the server stores it; nothing for a row that is no reading.
+std::optional<CentralReading> CentralReadingOf(const QStringList &fields);
 
 class CentralDayFile {
 public:
@@ -35,26 +39,35 @@ public:
     int waiting() const;
     // The next batch of at most `maxReadings` readings (never empty when waiting() > 0).
     CentralBatch nextBatch(qsizetype maxReadings);
-    // The server committed the last batch: the cursor now, or nothing when the file is gone
-    // and its rows are marked deleted.
-    std::optional<CentralCursor> committed();
+    // The server committed the last batch: the cursor now.
+    CentralCursor committed();
+    // The file is gone while the server holds rows of it (its cursor), or it cannot be read.
+    bool gone() const { return !m_exists && m_cursor.has_value(); }
+    bool unreadable() const { return m_unreadable; }
     // When nothing waits: the cursor with what the last look saw of the files (their sizes and
     // time), so that the next look at them unchanged needs no reading.
     std::optional<CentralCursor> settledCursor() const;
-    // Forgets the rows read (the next look reads the file again).
-    void release();
+    // Nothing is kept read: the file is read as a stream at each look and batch.
+    void release() {}
 
     const HistoryDay &day() const { return m_day; }
 
 private:
-    CentralReading readingOf(qsizetype row) const;
+    // Which readings are abnormal, row by row in file order: each warning line counts for one
+    // row at most. Small: it holds the warning file's lines.
+    struct Verdicts {
+        QHash<QString, int> unmatched;
+        QSet<QString> times;
+        bool take(const QStringList &fields);
+    };
+    Verdicts readVerdicts() const;
+    // Reads the day file from byte `offset`, calling take(fields, lineEnd) for each readable
+    // row until it returns false. False when the file cannot be read.
+    template <typename Take> bool readRows(qint64 offset, Take take) const;
 
     HistoryDay m_day;
-    DayHistory m_history;
-    bool m_loaded = false;
-    // The cursor's rows are known to be the file's first rows.
-    bool m_verified = false;
     std::optional<CentralCursor> m_cursor;
+    bool m_looked = false;
     bool m_exists = false;
     // The file is there but could not be read at the last look.
     bool m_unreadable = false;
@@ -62,13 +75,19 @@ private:
     qint64 m_fileSize = -1;
     qint64 m_modifiedMs = 0;
     qint64 m_warningSize = -1;
-    // The plan: start over, the first row not confirmed, confirmed rows whose verdict is to be
-    // sent again.
+    // The plan: start over, the first row not confirmed (and where it starts in the file, with
+    // the verdicts as they stand there), confirmed readings whose verdict is to be sent again.
     bool m_restart = false;
     bool m_upToDate = true;
     qsizetype m_total = 0; // readable rows in the file
     qsizetype m_from = 0;
-    QList<qsizetype> m_verdictRows;
-    // The batch in flight ends before this row.
+    qint64 m_fromOffset = 0;
+    quint64 m_fromHash = kEmptyRowsHash;
+    Verdicts m_fromVerdicts;
+    QList<CentralReading> m_verdictReadings;
+    // The batch in flight: where it ends, and the state there.
     qsizetype m_batchTo = 0;
+    qint64 m_batchOffset = 0;
+    quint64 m_batchHash = kEmptyRowsHash;
+    Verdicts m_batchVerdicts;
 };

@@ -1,24 +1,25 @@
 #include "central/centralreader.h"
 
 #include "central/centralreadworker.h"
+#include "central/centralthread.h"
 
 CentralReader::CentralReader(const CentralSettings &settings, QObject *parent)
     : QObject(parent)
 {
-    m_thread.setObjectName(QStringLiteral("central reader"));
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("central reader"));
     m_worker = new CentralReadWorker(settings);
-    m_worker->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &CentralReadWorker::daysRead, this, &CentralReader::daysRead);
     connect(m_worker, &CentralReadWorker::dayRead, this, &CentralReader::dayRead);
-    m_thread.start();
+    m_thread->start();
 }
 
 CentralReader::~CentralReader()
 {
     m_worker->abort();
-    m_thread.quit();
-    m_thread.wait();
+    LetGoOfThread(m_thread);
 }
 
 void CentralReader::readDays()

@@ -1,6 +1,6 @@
 // The history window's side of reading the central records: a CentralReadWorker on its own
 // thread for as long as the window is open. Asking returns at once; the answer comes as a
-// signal. Ending cuts off a read that waits on the server and joins the thread.
+// signal. Ending cuts off a read that waits on the server and lets go of the thread.
 #pragma once
 
 #include "central/centralsettings.h"
@@ -26,6 +26,6 @@ signals:
     void dayRead(QDate day, const QList<CentralRow> &rows, const QString &error);
 
 private:
-    QThread m_thread;
+    QThread *m_thread = nullptr;           // let go of at the end, never waited on for long
     CentralReadWorker *m_worker = nullptr; // lives on m_thread, deleted when it ends
 };

@@ -8,56 +8,57 @@ CentralReadWorker::CentralReadWorker(const CentralSettings &settings)
 
 void CentralReadWorker::readDays()
 {
-    if (!m_connection.open()) {
-        emit daysRead({}, m_connection.error());
-        return;
-    }
-    QSqlQuery query(m_connection.database());
-    if (!m_connection.run(query, QStringLiteral("SELECT day, count(DISTINCT desk), count(*)"
-                                                " FROM readings WHERE NOT deleted"
-                                                " GROUP BY day ORDER BY day DESC"))) {
-        qCInfo(lcCentral) << "the central days cannot be read:" << m_connection.error();
+    PgResult result;
+    if (!m_connection.open() ||
+        !m_connection.run(QStringLiteral("SELECT day, count(DISTINCT installation), count(*)"
+                                         " FROM readings WHERE NOT deleted"
+                                         " GROUP BY day ORDER BY day DESC LIMIT %1")
+                              .arg(kMaxDays),
+                          {}, &result)) {
+        qCInfo(lcCentral).noquote() << "the central days cannot be read:" << m_connection.error();
         emit daysRead({}, m_connection.error());
         return;
     }
     QList<CentralDay> days;
-    while (query.next())
-        days.append({query.value(0).toDate(), query.value(1).toInt(), query.value(2).toInt()});
+    for (int row = 0; row < result.rows(); ++row)
+        days.append({QDate::fromString(result.text(row, 0), Qt::ISODate),
+                     result.text(row, 1).toInt(), result.text(row, 2).toInt()});
     emit daysRead(days, {});
 }
 
 void CentralReadWorker::readDay(QDate day)
 {
-    if (!m_connection.open()) {
-        emit dayRead(day, {}, m_connection.error());
-        return;
-    }
-    QSqlQuery query(m_connection.database());
-    if (!m_connection.run(query,
-                          QStringLiteral("SELECT desk, port, quantity,"
+    PgResult result;
+    if (!m_connection.open() ||
+        !m_connection.run(QStringLiteral("SELECT desk, port, quantity,"
                                          " to_char(taken_at, 'HH24:MI:SS'), value::text, unit,"
                                          " environment::text, environment_unit, abnormal"
-                                         " FROM readings WHERE day = CAST(? AS date) AND NOT"
-                                         " deleted ORDER BY taken_at, desk, port, quantity"),
-                          {day.toString(Qt::ISODate)})) {
+                                         " FROM readings WHERE day = CAST($1 AS date) AND NOT"
+                                         " deleted ORDER BY taken_at, desk, port, quantity"
+                                         " LIMIT %1")
+                              .arg(kMaxRows),
+                          {day.toString(Qt::ISODate)}, &result)) {
         emit dayRead(day, {}, m_connection.error());
         return;
     }
+    if (result.rows() >= kMaxRows)
+        qCInfo(lcCentral) << "the central day" << day << "holds more than" << kMaxRows
+                          << "readings; the first are shown";
     QList<CentralRow> rows;
-    while (query.next()) {
+    rows.reserve(result.rows());
+    for (int r = 0; r < result.rows(); ++r) {
         CentralRow row;
-        row.desk = query.value(0).toString();
-        row.port = query.value(1).toInt();
-        const QString unit = query.value(5).toString();
-        row.fields = {query.value(2).toString(), query.value(3).toString(),
-                      query.value(4).toString() +
-                          (unit == QStringLiteral("count") ? QString() : unit),
-                      query.value(6).toString() + query.value(7).toString()};
+        row.desk = result.text(r, 0);
+        row.port = result.text(r, 1).toInt();
+        const QString unit = result.text(r, 5);
+        row.fields = {result.text(r, 2), result.text(r, 3),
+                      result.text(r, 4) + (unit == QStringLiteral("count") ? QString() : unit),
+                      result.text(r, 6) + result.text(r, 7)};
         const std::optional<HistoryReading> reading = ParseHistoryReading(row.fields);
         if (!reading)
             continue;
         row.reading = *reading;
-        row.reading.abnormal = query.value(8).toBool();
+        row.reading.abnormal = result.text(r, 8) == QStringLiteral("t");
         rows.append(std::move(row));
     }
     emit dayRead(day, rows, {});

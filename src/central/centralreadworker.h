@@ -11,6 +11,11 @@ class CentralReadWorker : public QObject {
     Q_OBJECT
 
 public:
+    // At most this many days, and rows of one day, are read: a server's answer never grows
+    // the window without bound.
+    static constexpr int kMaxDays = 3660;
+    static constexpr int kMaxRows = 50000;
+
     explicit CentralReadWorker(const CentralSettings &settings);
 
     // Reads the days that hold readings not deleted, newest first.

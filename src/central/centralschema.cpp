@@ -3,14 +3,39 @@
 #include "central/pgconnection.h"
 #include "logging.h"
 
-#include <QSqlQuery>
-
 namespace {
 
 // Any fixed number: the key of the advisory lock that lets one desk migrate at a time.
 constexpr qint64 kMigrationLock = 0x4b657374726d; // "Kestrm"
 
+// The version the server's schema is at: 0 without the table.
+std::optional<int> SchemaVersion(PgConnection &connection)
+{
+    PgResult exists;
+    // The catalog itself, not its cache: a table another desk made while this one waited for
+    // the lock is seen.
+    if (!connection.run(QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_catalog.pg_tables WHERE"
+                                       " schemaname = current_schema()"
+                                       " AND tablename = 'schema_version')"),
+                        {}, &exists) ||
+        exists.rows() != 1)
+        return std::nullopt;
+    if (exists.text(0, 0) != QStringLiteral("t"))
+        return 0;
+    PgResult version;
+    if (!connection.run(QStringLiteral("SELECT coalesce(max(version), 0) FROM schema_version"), {},
+                        &version) ||
+        version.rows() != 1)
+        return std::nullopt;
+    return version.text(0, 0).toInt();
+}
+
 } // namespace
+
+QString LegacyInstallation(const QString &desk)
+{
+    return QStringLiteral("CAST(md5('kestrim desk ' || %1) AS uuid)").arg(desk);
+}
 
 const QList<QStringList> &CentralMigrations()
 {
@@ -37,6 +62,28 @@ const QList<QStringList> &CentralMigrations()
                            " environment, environment_unit, abnormal"
                            " FROM readings WHERE NOT deleted"),
         },
+        // 2: rows keyed by the installation; deleted readings kept under their own removal.
+        {
+            QStringLiteral("ALTER TABLE readings ADD COLUMN installation uuid,"
+                           " ADD COLUMN removal bigint NOT NULL DEFAULT 0"),
+            QStringLiteral("UPDATE readings SET installation = ") +
+                LegacyInstallation(QStringLiteral("desk")),
+            QStringLiteral("ALTER TABLE readings ALTER COLUMN installation SET NOT NULL,"
+                           " DROP CONSTRAINT readings_pkey,"
+                           " ADD PRIMARY KEY (installation, port, day, quantity, removal)"),
+            QStringLiteral("CREATE TABLE installations ("
+                           " installation uuid PRIMARY KEY,"
+                           " desk text NOT NULL,"
+                           " removals_done bigint NOT NULL DEFAULT 0,"
+                           " seen_at timestamptz NOT NULL DEFAULT now())"),
+            QStringLiteral("INSERT INTO installations (installation, desk)"
+                           " SELECT DISTINCT ") +
+                LegacyInstallation(QStringLiteral("desk")) + QStringLiteral(", desk FROM readings"),
+            QStringLiteral("CREATE OR REPLACE VIEW current_readings AS"
+                           " SELECT desk, port, day, quantity, taken_at, value, unit,"
+                           " environment, environment_unit, abnormal, installation"
+                           " FROM readings WHERE NOT deleted"),
+        },
     };
     return migrations;
 }
@@ -44,36 +91,35 @@ const QList<QStringList> &CentralMigrations()
 bool MigrateSchema(PgConnection &connection)
 {
     const QList<QStringList> &migrations = CentralMigrations();
-    if (!connection.run(QStringLiteral("BEGIN")))
+    const std::optional<int> seen = SchemaVersion(connection);
+    if (!seen)
         return false;
+    if (*seen >= migrations.size()) {
+        if (*seen > migrations.size())
+            qCInfo(lcCentral) << "the central schema is at version" << *seen
+                              << ", newer than this desk's" << migrations.size();
+        return true;
+    }
     const auto fail = [&connection] {
-        if (!connection.lost())
-            connection.run(QStringLiteral("ROLLBACK"));
-        qCWarning(lcCentral) << "the central schema could not be brought up to date:"
-                             << connection.error();
+        qCWarning(lcCentral).noquote()
+            << "the central schema could not be brought up to date:" << connection.error();
+        connection.rollback();
         return false;
     };
-    QSqlQuery exists(connection.database());
-    QSqlQuery version(connection.database());
-    if (!connection.run(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock)) ||
-        !connection.run(exists,
-                        QStringLiteral("SELECT to_regclass('schema_version') IS NOT NULL")) ||
-        !exists.next())
+    // Another desk may be migrating: wait for it a little, then count as refused for now.
+    if (!connection.run(QStringLiteral("BEGIN")) ||
+        !connection.run(QStringLiteral("SET LOCAL lock_timeout = '5s'")) ||
+        !connection.run(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock)))
         return fail();
-    if (!exists.value(0).toBool() &&
+    const std::optional<int> current = SchemaVersion(connection);
+    if (!current)
+        return fail();
+    if (*current == 0 &&
         !connection.run(QStringLiteral("CREATE TABLE schema_version ("
                                        " version integer PRIMARY KEY,"
                                        " applied_at timestamptz NOT NULL DEFAULT now())")))
         return fail();
-    if (!connection.run(version, QStringLiteral("SELECT coalesce(max(version), 0) FROM "
-                                                "schema_version")) ||
-        !version.next())
-        return fail();
-    const int current = version.value(0).toInt();
-    if (current > migrations.size())
-        qCInfo(lcCentral) << "the central schema is at version" << current
-                          << ", newer than this desk's" << migrations.size();
-    for (int next = current + 1; next <= migrations.size(); ++next) {
+    for (int next = *current + 1; next <= migrations.size(); ++next) {
         for (const QString &statement : migrations[next - 1])
             if (!connection.run(statement))
                 return fail();

@@ -23,7 +23,7 @@ public:
     // only (it makes its connection there).
     CentralSender(std::unique_ptr<CentralStore> store, CentralCursors cursors,
                   CentralBackoff backoff = {}, QObject *parent = nullptr);
-    // Cuts off whatever waits on the server, then stops and joins the thread.
+    // Cuts off whatever waits on the server and lets go of the thread (LetGoOfThread).
     ~CentralSender() override;
 
     void dayFileChanged(const QString &dayFile);
@@ -33,7 +33,7 @@ signals:
     void statusChanged(const CentralStatus &status);
 
 private:
-    QThread m_thread;
+    QThread *m_thread = nullptr;     // let go of at the end, never waited on for long
     CentralSync *m_sync = nullptr;   // lives on m_thread, deleted when it ends
     CentralStore *m_store = nullptr; // owned by m_sync; only abort() is called from here
     CentralStatus m_status;

@@ -2,11 +2,17 @@
 
 #include "bilingual.h"
 
+#include <QStringList>
+
 namespace {
 
 constexpr Bilingual kPrefix{u"中心库：", u"central: "};
 constexpr Bilingual kUpToDate{u"已是最新", u"up to date"};
 constexpr Bilingual kUnreachable{u"无法连接", u"unreachable"};
+constexpr Bilingual kRefusing{u"服务器出错", u"server error"};
+constexpr Bilingual kMissing{u"日文件缺失", u"day files missing"};
+constexpr Bilingual kNameShared{u"工位名称已被另一台电脑使用",
+                                u"desk name used by another installation"};
 constexpr Bilingual kSeparator{u"，", u", "};
 
 QString Waiting(int count, int language)
@@ -15,19 +21,36 @@ QString Waiting(int count, int language)
                          : QString::number(count) + QStringLiteral(" waiting");
 }
 
+QString SetAside(int count, int language)
+{
+    return language == 0
+               ? QString::number(count) + QStringLiteral(" 条被拒收")
+               : QString::number(count) + (count == 1 ? QStringLiteral(" reading refused")
+                                                      : QStringLiteral(" readings refused"));
+}
+
 } // namespace
 
 QString CentralStatusText(const CentralStatus &status, int language)
 {
-    QString text = kPrefix.in(language);
-    if (status.link == CentralStatus::Link::Unreachable) {
-        text += kUnreachable.in(language);
-        if (status.waiting > 0)
-            text += kSeparator.in(language) + Waiting(status.waiting, language);
-    } else if (status.waiting > 0) {
-        text += Waiting(status.waiting, language);
-    } else {
-        text += kUpToDate.in(language);
+    QStringList parts;
+    if (status.missing > 0)
+        parts.append(kMissing.in(language));
+    if (status.nameShared)
+        parts.append(kNameShared.in(language));
+    if (status.link == CentralStatus::Link::Unreachable ||
+        status.link == CentralStatus::Link::Refusing) {
+        QString part = status.link == CentralStatus::Link::Unreachable ? kUnreachable.in(language)
+                                                                       : kRefusing.in(language);
+        if (!status.reason.isEmpty())
+            part += QStringLiteral(" (") + status.reason + u')';
+        parts.append(part);
     }
-    return text;
+    if (status.setAside > 0)
+        parts.append(SetAside(status.setAside, language));
+    if (status.waiting > 0)
+        parts.append(Waiting(status.waiting, language));
+    if (parts.isEmpty())
+        parts.append(kUpToDate.in(language));
+    return kPrefix.in(language) + parts.join(kSeparator.in(language));
 }

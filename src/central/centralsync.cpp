@@ -2,14 +2,17 @@
 
 #include "logging.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 CentralSync::CentralSync(std::unique_ptr<CentralStore> store, CentralCursors cursors,
-                         CentralBackoff backoff, QObject *parent)
+                         CentralBackoff backoff, QObject *parent, CentralJournal journal)
     : QObject(parent)
     , m_store(std::move(store))
     , m_cursors(std::move(cursors))
     , m_backoff(backoff)
+    , m_journal(std::move(journal))
     , m_stepSoon(this)
     , m_retry(this)
 {
@@ -25,8 +28,9 @@ CentralSync::~CentralSync() = default;
 void CentralSync::start()
 {
     m_cursors.load();
+    m_pending = m_journal.entries();
     // Oldest first; then the files the cursors name that are gone (deleted while Kestrim was
-    // not running).
+    // not running, or a folder not there).
     QList<HistoryDay> days = FindHistoryDays();
     std::reverse(days.begin(), days.end());
     QSet<QString> seen;
@@ -54,7 +58,7 @@ void CentralSync::dayFileChanged(const QString &dayFile)
     const std::optional<HistoryDay> day = HistoryDayOfFile(dayFile);
     if (!day)
         return;
-    m_refused.remove(day->path);
+    m_pending = m_journal.entries();
     // The window writes one day at a time: files of other days it named are no longer kept
     // read once they are sent.
     QStringList earlier;
@@ -84,6 +88,14 @@ CentralDayFile *CentralSync::look(const HistoryDay &day, bool live)
         found = m_files.emplace(day.path, std::make_unique<CentralDayFile>(day)).first;
     CentralDayFile *file = found->second.get();
     file->look(m_cursors.find(day.path));
+    if ((file->gone() || file->unreadable()) && !deletionPending(day.path)) {
+        if (!m_missing.contains(day.path))
+            qCWarning(lcCentral) << day.path << (file->gone() ? "is missing" : "cannot be read")
+                                 << "while the server holds rows of it; they are left as they are";
+        m_missing.insert(day.path);
+    } else {
+        m_missing.remove(day.path);
+    }
     if (file->waiting() > 0) {
         queue(file);
         return file;
@@ -100,18 +112,26 @@ CentralDayFile *CentralSync::look(const HistoryDay &day, bool live)
 
 void CentralSync::queue(CentralDayFile *file)
 {
-    if (!m_queue.contains(file->day().path) && !m_refused.contains(file->day().path))
+    if (!m_queue.contains(file->day().path))
         m_queue.append(file->day().path);
+}
+
+bool CentralSync::deletionPending(const QString &dayFile) const
+{
+    return std::any_of(m_pending.begin(), m_pending.end(), [&](const CentralJournalEntry &entry) {
+        return entry.all && entry.dayFile == dayFile;
+    });
 }
 
 void CentralSync::schedule()
 {
-    if (!m_queue.isEmpty() && !m_retry.isActive())
+    if ((!m_queue.isEmpty() || !m_pending.isEmpty()) && !m_retry.isActive())
         m_stepSoon.start();
 }
 
 // One batch of the first file in the queue; the file is looked at again first, so what is
-// sent is what is on the disk now.
+// sent is what is on the disk now. The journal is read after that look: a deletion that changed
+// what was seen is in it, and is mirrored before anything of the file is sent.
 void CentralSync::step()
 {
     while (!m_queue.isEmpty()) {
@@ -125,15 +145,22 @@ void CentralSync::step()
         if (file && !m_live.contains(done))
             drop(done);
     }
-    if (m_queue.isEmpty()) {
+    m_pending = m_journal.entries();
+    if (m_queue.isEmpty() && m_pending.isEmpty()) {
         publish();
         return;
     }
-    CentralDayFile *file = m_files.at(m_queue.first()).get();
     if (!m_store->isOpen() && !m_store->open()) {
-        failed(CentralStore::Outcome::Unreachable);
+        failed(m_store->answered() ? CentralStore::Outcome::Refused
+                                   : CentralStore::Outcome::Unreachable);
         return;
     }
+    m_nameShared = m_store->nameShared();
+    if (!m_pending.isEmpty()) {
+        mirror();
+        return;
+    }
+    CentralDayFile *file = m_files.at(m_queue.first()).get();
     const CentralStore::Outcome outcome = m_store->write(file->nextBatch(kBatchRows));
     if (outcome == CentralStore::Outcome::Written)
         sent(file);
@@ -144,11 +171,13 @@ void CentralSync::step()
 void CentralSync::sent(CentralDayFile *file)
 {
     const QString dayFile = file->day().path;
-    if (const std::optional<CentralCursor> cursor = file->committed())
-        m_cursors.set(dayFile, *cursor);
-    else
-        m_cursors.remove(dayFile);
+    for (const CentralSetAside &reading : m_store->setAside())
+        qCWarning(lcCentral).noquote() << "the server refused reading" << reading.quantity << "of"
+                                       << dayFile << "(" + reading.error + "); it is left out";
+    m_setAside += int(m_store->setAside().size());
+    m_cursors.set(dayFile, file->committed());
     m_cursors.save();
+    m_reason.clear();
     m_backoff.reset();
     m_freshTry = true;
     m_link = CentralStatus::Link::Reachable;
@@ -161,16 +190,63 @@ void CentralSync::sent(CentralDayFile *file)
     publish();
 }
 
+// The deletions of the journal, all in one transaction; then the files they changed are looked
+// at again (a file Delete All removed is forgotten).
+void CentralSync::mirror()
+{
+    QList<CentralDeletion> deletions;
+    qint64 last = 0;
+    for (const CentralJournalEntry &entry : std::as_const(m_pending)) {
+        last = std::max(last, entry.number);
+        const std::optional<HistoryDay> day = HistoryDayOfFile(entry.dayFile);
+        if (!day)
+            continue;
+        CentralDeletion deletion{entry.number, day->date, day->port, entry.all, entry.kept, {}};
+        for (const QStringList &row : entry.removed)
+            if (const std::optional<CentralReading> reading = CentralReadingOf(row))
+                deletion.removed.append(*reading);
+        deletions.append(std::move(deletion));
+    }
+    const CentralStore::Outcome outcome = m_store->mirror(deletions);
+    if (outcome != CentralStore::Outcome::Written) {
+        failed(outcome);
+        return;
+    }
+    const QList<CentralJournalEntry> mirrored = std::exchange(m_pending, {});
+    m_journal.drop(last);
+    qCInfo(lcCentral) << mirrored.size() << "deletions mirrored";
+    m_backoff.reset();
+    m_freshTry = true;
+    m_link = CentralStatus::Link::Reachable;
+    m_reason.clear();
+    for (const CentralJournalEntry &entry : mirrored) {
+        if (entry.all && !QFileInfo::exists(entry.dayFile)) {
+            m_cursors.remove(entry.dayFile);
+            m_missing.remove(entry.dayFile);
+        }
+    }
+    m_cursors.save();
+    for (const CentralJournalEntry &entry : mirrored)
+        if (const std::optional<HistoryDay> day = HistoryDayOfFile(entry.dayFile))
+            look(*day, m_live.contains(day->path));
+    schedule();
+    publish();
+}
+
 void CentralSync::failed(CentralStore::Outcome outcome)
 {
-    const QString dayFile = m_queue.first();
+    m_reason = m_store->error();
     if (outcome == CentralStore::Outcome::Refused) {
-        // The server is there but will not take this file as it is: the others go on.
-        qCWarning(lcCentral) << "the server refused" << dayFile << m_store->error();
-        m_queue.removeFirst();
-        m_refused.insert(dayFile);
-        m_link = CentralStatus::Link::Reachable;
-        schedule();
+        // The server is there but answered with an error that is not about the data (a
+        // read-only database, a permission, a lock): everything waits for the next try.
+        const int waitMs = m_backoff.next();
+        qCWarning(lcCentral).noquote()
+            << "the server refused, next try in" << waitMs << "ms:" << m_reason;
+        m_link = CentralStatus::Link::Refusing;
+        // A session may carry the cause (a database made read-only holds for the sessions
+        // opened before it was made writable again): the next try connects afresh.
+        m_store->close();
+        m_retry.start(waitMs);
         publish();
         return;
     }
@@ -197,9 +273,14 @@ void CentralSync::drop(const QString &dayFile)
 
 void CentralSync::publish(bool always)
 {
-    CentralStatus status{m_link, 0};
+    CentralStatus status{m_link, int(m_pending.size())};
     for (const auto &[path, file] : m_files)
         status.waiting += file->waiting();
+    if (m_link == CentralStatus::Link::Unreachable || m_link == CentralStatus::Link::Refusing)
+        status.reason = m_reason.section(QStringLiteral("; "), 0, 0);
+    status.missing = int(m_missing.size());
+    status.setAside = m_setAside;
+    status.nameShared = m_nameShared;
     if (status == m_status && !always)
         return;
     m_status = status;

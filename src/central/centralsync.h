@@ -9,12 +9,20 @@
 // connection attempt, nothing to wake up for.
 //
 // The day files are the truth: what to send is read from them, and the cursors (CentralCursors)
-// record what the server committed. CentralDayFile says what a day file still needs.
+// record what the server committed. CentralDayFile says what a day file still needs. The
+// deletions the desk made wait in the journal (CentralJournal) and are mirrored before anything
+// else is sent; a day file the server has rows of that is missing or unreadable is reported
+// (the status's `missing`), never taken for a deletion.
+//
+// A server error about the data of a reading (SQLSTATE classes 22 and 23) sets that reading
+// aside, reported in the log and the status; any other error, answered or not, keeps the batch
+// waiting for the next try.
 #pragma once
 
 #include "central/centralbackoff.h"
 #include "central/centralcursors.h"
 #include "central/centraldayfile.h"
+#include "central/centraljournal.h"
 #include "central/centralstatus.h"
 #include "central/centralstore.h"
 
@@ -31,7 +39,8 @@ public:
     static constexpr qsizetype kBatchRows = 500;
 
     CentralSync(std::unique_ptr<CentralStore> store, CentralCursors cursors,
-                CentralBackoff backoff = {}, QObject *parent = nullptr);
+                CentralBackoff backoff = {}, QObject *parent = nullptr,
+                CentralJournal journal = CentralJournal());
     ~CentralSync() override;
 
     // Reads the cursors and looks at every day file, then sends what the server lacks.
@@ -54,7 +63,9 @@ private:
     void schedule();
     void step();
     void sent(CentralDayFile *file);
+    void mirror();
     void failed(CentralStore::Outcome outcome);
+    bool deletionPending(const QString &dayFile) const;
     void drop(const QString &dayFile);
     void publish(bool always = false);
 
@@ -65,8 +76,15 @@ private:
     // stay read, so a new reading reads only itself).
     std::map<QString, std::unique_ptr<CentralDayFile>> m_files;
     QSet<QString> m_live;
-    // Files the server refused a batch of; tried again when they change.
-    QSet<QString> m_refused;
+    CentralJournal m_journal;
+    // The journal's entries as last read.
+    QList<CentralJournalEntry> m_pending;
+    // Day files the server has rows of that are missing or cannot be read.
+    QSet<QString> m_missing;
+    int m_setAside = 0;
+    bool m_nameShared = false;
+    // Why the last call failed.
+    QString m_reason;
     // Files with something waiting, in the order they are sent.
     QList<QString> m_queue;
     // Children, so that they move to the sender's thread with it.

@@ -3,63 +3,87 @@
 #include "central/centralschema.h"
 #include "logging.h"
 
-#include <QSqlDriver>
-#include <QSqlError>
-
 #include <libpq-fe.h>
 
-#include <atomic>
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <poll.h>
+#endif
+
+#include <vector>
 
 namespace {
 
-PGconn *Handle(const QSqlDatabase &db)
-{
-    if (!db.isValid() || !db.driver())
-        return nullptr;
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "pg_conn*") != 0)
-        return nullptr;
-    return *static_cast<PGconn *const *>(handle.constData());
-}
+// How often a wait looks whether it was aborted.
+constexpr int kSliceMs = 100;
 
-QString Describe(const QSqlError &error)
+// libpq's messages end in a newline and may run over several lines.
+QString Message(const char *text)
 {
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
+    return QString::fromUtf8(text).trimmed().replace(u'\n', QStringLiteral("; "));
 }
 
 } // namespace
 
+PgResult::PgResult(pg_result *result)
+    : m_result(result, PQclear)
+{}
+
+int PgResult::rows() const
+{
+    return m_result ? PQntuples(m_result.get()) : 0;
+}
+
+QString PgResult::text(int row, int column) const
+{
+    return QString::fromUtf8(PQgetvalue(m_result.get(), row, column));
+}
+
+bool PgResult::isNull(int row, int column) const
+{
+    return PQgetisnull(m_result.get(), row, column) != 0;
+}
+
 PgConnection::PgConnection(CentralSettings settings, const QString &purpose)
     : m_settings(std::move(settings))
-{
-    static std::atomic<int> serial = 0;
-    m_name = QStringLiteral("kestrim-central-%1-%2").arg(purpose).arg(++serial);
-}
+    , m_purpose(purpose)
+{}
 
 PgConnection::~PgConnection()
 {
-    if (!m_added)
-        return;
     close();
-    QSqlDatabase::removeDatabase(m_name);
-}
-
-QSqlDatabase PgConnection::database() const
-{
-    return m_added ? QSqlDatabase::database(m_name, false) : QSqlDatabase();
 }
 
 bool PgConnection::isOpen() const
 {
-    const QSqlDatabase db = database();
-    return db.isOpen() && !lost();
+    return m_conn && PQstatus(m_conn) == CONNECTION_OK;
 }
 
-bool PgConnection::lost() const
+int PgConnection::socket() const
 {
-    const PGconn *handle = Handle(database());
-    return !handle || PQstatus(handle) != CONNECTION_OK;
+    return m_conn ? PQsocket(m_conn) : -1;
+}
+
+void PgConnection::close()
+{
+    if (m_conn)
+        PQfinish(m_conn);
+    m_conn = nullptr;
+}
+
+void PgConnection::abort()
+{
+    m_aborted = true;
+}
+
+bool PgConnection::failLost(const QString &why)
+{
+    m_error = why;
+    m_sqlState.clear();
+    m_failure = Failure::Lost;
+    close();
+    return false;
 }
 
 bool PgConnection::open()
@@ -77,75 +101,149 @@ bool PgConnection::open()
 
 bool PgConnection::connect()
 {
-    if (m_watchdog.cutForever()) {
-        m_error = QStringLiteral("stopped");
-        return false;
+    close();
+    if (m_aborted)
+        return failLost(QStringLiteral("stopped"));
+    const QList<QPair<QString, QString>> parameters = m_settings.connectParameters(m_purpose);
+    std::vector<QByteArray> texts;
+    texts.reserve(size_t(parameters.size()) * 2);
+    std::vector<const char *> keywords, values;
+    for (const auto &[keyword, value] : parameters) {
+        texts.push_back(keyword.toUtf8());
+        keywords.push_back(texts.back().constData());
+        texts.push_back(value.toUtf8());
+        values.push_back(texts.back().constData());
     }
-    if (!m_added) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
-        m_added = true;
-        if (!db.isValid()) {
-            m_error = QStringLiteral("the PostgreSQL driver of QtSql (QPSQL) is not installed");
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    const QDeadlineTimer deadline(m_settings.answerLimitMs);
+    m_conn = PQconnectStartParams(keywords.data(), values.data(), 0);
+    if (!m_conn)
+        return failLost(QStringLiteral("out of memory"));
+    if (PQstatus(m_conn) == CONNECTION_BAD)
+        return failLost(Message(PQerrorMessage(m_conn)));
+    PostgresPollingStatusType state = PGRES_POLLING_WRITING;
+    while (state != PGRES_POLLING_OK) {
+        if (state == PGRES_POLLING_FAILED)
+            return failLost(Message(PQerrorMessage(m_conn)));
+        if (!wait(state == PGRES_POLLING_WRITING, deadline))
             return false;
-        }
+        state = PQconnectPoll(m_conn);
     }
-    QSqlDatabase db = database();
-    db.close();
-    db.setHostName(m_settings.host);
-    db.setPort(m_settings.port);
-    db.setUserName(m_settings.user);
-    db.setDatabaseName(m_settings.database);
-    // No password: libpq takes it from PGPASSWORD or the password file.
-    db.setPassword({});
-    db.setConnectOptions(m_settings.connectOptions());
-    // The time limit of connecting is libpq's connect_timeout; the watchdog needs a socket.
-    if (!db.open()) {
-        m_error = Describe(db.lastError());
-        return false;
-    }
-    publishSocket();
-    qCInfo(lcCentral) << m_name << "connected to" << m_settings.identity();
+    if (PQsetnonblocking(m_conn, 1) != 0)
+        return failLost(Message(PQerrorMessage(m_conn)));
+    m_failure = Failure::None;
+    qCInfo(lcCentral).noquote() << "the" << m_purpose << "connected to" << m_settings.identity()
+                                << (PQsslInUse(m_conn) ? "over TLS" : "without TLS");
     return true;
 }
 
-void PgConnection::publishSocket()
+bool PgConnection::wait(bool forWriting, QDeadlineTimer deadline)
 {
-    const PGconn *handle = Handle(database());
-    m_watchdog.setSocket(handle ? PQsocket(handle) : -1);
-}
-
-void PgConnection::close()
-{
-    m_watchdog.setSocket(-1);
-    if (m_added)
-        QSqlDatabase::database(m_name, false).close();
-}
-
-void PgConnection::abort()
-{
-    m_watchdog.cutForGood();
-}
-
-bool PgConnection::run(QSqlQuery &query, const QString &sql, const QVariantList &values)
-{
-    m_watchdog.arm(std::chrono::milliseconds(m_settings.answerLimitMs));
-    bool ok = false;
-    // Statements without values run as they are: BEGIN, COMMIT and CREATE cannot be prepared.
-    if (values.isEmpty()) {
-        ok = query.exec(sql);
-    } else if (query.prepare(sql)) {
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        ok = query.exec();
+    for (;;) {
+        if (m_aborted)
+            return failLost(QStringLiteral("stopped"));
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0)
+            return failLost(QStringLiteral("the server did not answer within %1 s")
+                                .arg(m_settings.answerLimitMs / 1000.0));
+        const int socket = PQsocket(m_conn);
+        if (socket < 0)
+            return failLost(Message(PQerrorMessage(m_conn)));
+#ifdef Q_OS_WIN
+        WSAPOLLFD watched{SOCKET(socket), SHORT(forWriting ? POLLWRNORM : POLLRDNORM), 0};
+        const int ready = WSAPoll(&watched, 1, int(std::min<qint64>(left, kSliceMs)));
+#else
+        pollfd watched{socket, short(forWriting ? POLLOUT : POLLIN), 0};
+        const int ready = ::poll(&watched, 1, int(std::min<qint64>(left, kSliceMs)));
+#endif
+        if (ready > 0)
+            return true;
+        if (ready < 0 && errno != EINTR)
+            return failLost(QStringLiteral("cannot watch the connection: %1").arg(errno));
     }
-    m_watchdog.disarm();
-    if (!ok)
-        m_error = Describe(query.lastError());
-    return ok;
 }
 
-bool PgConnection::run(const QString &sql, const QVariantList &values)
+void PgConnection::rollback()
 {
-    QSqlQuery query(database());
-    return run(query, sql, values);
+    const QString error = m_error, sqlState = m_sqlState;
+    const Failure failure = m_failure;
+    if (!isOpen() || !run(QStringLiteral("ROLLBACK")))
+        return;
+    m_error = error;
+    m_sqlState = sqlState;
+    m_failure = failure;
+}
+
+bool PgConnection::run(const QString &sql, const QStringList &values, PgResult *result)
+{
+    if (!isOpen())
+        return failLost(m_error.isEmpty() ? QStringLiteral("not connected") : m_error);
+    const QDeadlineTimer deadline(m_settings.answerLimitMs);
+    const QByteArray statement = sql.toUtf8();
+    std::vector<QByteArray> texts;
+    std::vector<const char *> parameters;
+    texts.reserve(size_t(values.size()));
+    for (const QString &value : values) {
+        texts.push_back(value.toUtf8());
+        parameters.push_back(texts.back().constData());
+    }
+    if (!PQsendQueryParams(m_conn, statement.constData(), int(parameters.size()), nullptr,
+                           parameters.data(), nullptr, nullptr, 0))
+        return failLost(Message(PQerrorMessage(m_conn)));
+    // What libpq could not send at once.
+    for (int flushed = PQflush(m_conn); flushed != 0; flushed = PQflush(m_conn)) {
+        if (flushed < 0)
+            return failLost(Message(PQerrorMessage(m_conn)));
+        if (!wait(true, deadline))
+            return false;
+        if (!PQconsumeInput(m_conn))
+            return failLost(Message(PQerrorMessage(m_conn)));
+    }
+    PgResult last;
+    pg_result *failed = nullptr;
+    for (;;) {
+        while (PQisBusy(m_conn)) {
+            if (!wait(false, deadline)) {
+                if (failed)
+                    PQclear(failed);
+                return false;
+            }
+            if (!PQconsumeInput(m_conn)) {
+                if (failed)
+                    PQclear(failed);
+                return failLost(Message(PQerrorMessage(m_conn)));
+            }
+        }
+        pg_result *next = PQgetResult(m_conn);
+        if (!next)
+            break;
+        const ExecStatusType status = PQresultStatus(next);
+        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) {
+            last = PgResult(next);
+        } else if (!failed) {
+            failed = next;
+        } else {
+            PQclear(next);
+        }
+    }
+    if (failed) {
+        const char *primary = PQresultErrorField(failed, PG_DIAG_MESSAGE_PRIMARY);
+        m_error = Message(primary ? primary : PQresultErrorMessage(failed));
+        m_sqlState = QString::fromLatin1(PQresultErrorField(failed, PG_DIAG_SQLSTATE));
+        PQclear(failed);
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            return failLost(m_error);
+        m_failure = m_sqlState.startsWith(QStringLiteral("22")) ||
+                            m_sqlState.startsWith(QStringLiteral("23"))
+                        ? Failure::Data
+                        : Failure::Refused;
+        return false;
+    }
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        return failLost(Message(PQerrorMessage(m_conn)));
+    m_failure = Failure::None;
+    if (result)
+        *result = last;
+    return true;
 }

@@ -6,10 +6,12 @@
 
 namespace {
 
+// ASCII digits only: QChar::isDigit() takes any script's digits ("３６"), which no number
+// reader after this one takes.
 bool AllDigits(QStringView text)
 {
     return !text.isEmpty() &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 // "36.5C", "-3.6C", "97.7F", "25C": a number of degrees and the unit letter.

@@ -52,6 +52,9 @@ void HistoryWindow::enableAllDesks(const CentralSettings &settings)
     if (m_reader)
         return;
     m_reader = std::make_unique<CentralReader>(settings);
+    // The summary line shows what the server says when a read fails: as plain text, never as
+    // markup a server could choose.
+    m_summary->setTextFormat(Qt::PlainText);
     m_centralModel = new CentralRowsModel(this);
     connect(m_reader.get(), &CentralReader::daysRead, this, &HistoryWindow::centralDaysRead);
     connect(m_reader.get(), &CentralReader::dayRead, this, &HistoryWindow::centralDayRead);

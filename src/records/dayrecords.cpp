@@ -51,7 +51,8 @@ bool DayRecords::ParseDayFileName(const QString &name, QDate *date, int *port)
     const QStringView digits = QStringView(name).first(8);
     const QStringView portDigits = QStringView(name).sliced(9, name.size() - 9 - ending.size());
     const auto allDigits = [](QStringView text) {
-        return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+        return std::all_of(text.begin(), text.end(),
+                           [](QChar c) { return c >= u'0' && c <= u'9'; });
     };
     if (!allDigits(digits) || portDigits.size() < 2 || !allDigits(portDigits))
         return false;

@@ -21,9 +21,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTableView>
+#include <QTcpServer>
 #include <QTest>
 
 namespace {
@@ -54,6 +57,8 @@ private slots:
     void offWithoutAServer();
     void readingsReachTheServerAndThePaneSaysSo();
     void windowGoesOnWhileTheServerHangs();
+    void closingWithASilentServerIsImmediate();
+    void refusedUrlIsShownInThePane();
     void deleteAllIsMirrored();
     void allDesksShowsEveryDesk();
 
@@ -200,19 +205,75 @@ void TestCentralWindow::windowGoesOnWhileTheServerHangs()
     // Every reading is stored and listed at once, whatever the server does.
     QCOMPARE(m_window->m_recordModel->rowCount(), 6);
     QCOMPARE(LoadRecordRows(m_window->m_records.dayFilePath()).size(), 6);
-    QTRY_COMPARE_WITH_TIMEOUT(pane(), QStringLiteral("central: unreachable, 5 waiting"), 15000);
+    const QString why = QStringLiteral(" (the server did not answer within 1 s)");
+    QTRY_COMPARE_WITH_TIMEOUT(pane(), QStringLiteral("central: unreachable%1, 5 waiting").arg(why),
+                              15000);
     reading(7, 370);
-    QTRY_COMPARE(pane(), QStringLiteral("central: unreachable, 6 waiting"));
-    // The window made room for the longest state: the pane's text is whole.
+    QTRY_COMPARE(pane(), QStringLiteral("central: unreachable%1, 6 waiting").arg(why));
+    // The window made room for the longest state without a reason; the tooltip has it whole.
     QLabel *centralPane = m_window->findChild<PaneStatusBar *>()->pane(6);
+    const QString brief = QStringLiteral("central: unreachable, 6 waiting");
     QVERIFY2(centralPane->contentsRect().width() >=
-                 centralPane->fontMetrics().horizontalAdvance(pane()),
+                 centralPane->fontMetrics().horizontalAdvance(brief),
              qPrintable(QString::number(centralPane->contentsRect().width())));
+    QCOMPARE(centralPane->toolTip(), pane().toHtmlEscaped());
     Screenshot(m_window.get(), QStringLiteral("central-unreachable"));
 
     m_server.pause(false);
     QTRY_COMPARE_WITH_TIMEOUT(pane(), QStringLiteral("central: up to date"), 20000);
     QCOMPARE(count(), QVariant(7));
+}
+
+// A server that accepts and never answers: the window and the history's All desks wait on it,
+// and closing the window still returns at once.
+void TestCentralWindow::closingWithASilentServerIsImmediate()
+{
+    needServer();
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    QFile ini(kPreferencesFile);
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[central]\nurl=postgresql://kestrim@127.0.0.1:%1/kestrim\n")
+                  .arg(silent.serverPort())
+                  .toUtf8());
+    ini.close();
+    m_window = std::make_unique<CKestrimDlg>(TestSeams(m_clock, m_prompts));
+    m_window->show();
+    m_window->OnTimer(CKestrimDlg::kClockTimer);
+    m_window->OnComm(ReportFrame());
+    reading(1, 365);
+    const auto accept = [&silent] {
+        if (!silent.hasPendingConnections() && !silent.waitForNewConnection(10000))
+            return false;
+        return silent.nextPendingConnection() != nullptr;
+    };
+    QVERIFY(accept());
+    m_window->findChild<QAction *>(QStringLiteral("history"))->trigger();
+    m_window->m_history->findChild<QCheckBox *>(QStringLiteral("historyAllDesks"))
+        ->setChecked(true);
+    QVERIFY(accept());
+    QTest::qWait(300);
+    QElapsedTimer closing;
+    closing.start();
+    m_window.reset();
+    QVERIFY2(closing.elapsed() < 1000, qPrintable(QString::number(closing.elapsed())));
+}
+
+// A url with an option that is not passed on: nothing is sent, and the pane says why, as plain
+// text.
+void TestCentralWindow::refusedUrlIsShownInThePane()
+{
+    QFile ini(kPreferencesFile);
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[central]\nurl=postgresql://kestrim@db.lan/kestrim?sslmod=require\n");
+    ini.close();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("sslmod")));
+    openWindow();
+    QVERIFY(!m_window->m_centralSender);
+    QCOMPARE(pane(), QStringLiteral("central: the url's option \"sslmod\" is not one Kestrim "
+                                    "passes on (host, port, sslmode, sslrootcert, sslcert, "
+                                    "sslkey, sslcrl, require_auth)"));
+    QCOMPARE(m_window->findChild<PaneStatusBar *>()->pane(6)->textFormat(), Qt::PlainText);
 }
 
 void TestCentralWindow::deleteAllIsMirrored()

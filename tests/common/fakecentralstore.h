@@ -1,7 +1,9 @@
 // A central server in memory for the sending logic's tests: rows keyed as the real table keys
-// them (desk, port, day, quantity), every batch in the order it came, and switches for the
-// faults that matter: unreachable, a connection that breaks after some batches, a batch refused,
-// a server that hangs until the store is aborted. Shared by the test (which looks) and the store
+// them (installation, port, day, quantity, removal; the desk stands for the installation here),
+// every batch in the order it came, deletions mirrored as the real store does, and switches for
+// the faults that matter: unreachable, a connection that breaks after some batches, a batch
+// refused (an error not about the data), a reading refused as data, a server that hangs until
+// the store is aborted. Shared by the test (which looks) and the store
 // (which the sender owns, maybe on its own thread).
 #pragma once
 
@@ -22,7 +24,8 @@ struct FakeCentralServer {
         CentralReading reading;
         bool deleted = false;
     };
-    using Key = std::tuple<QString, int, QDate, qint64>;
+    // Removal 0: the file's current row; otherwise the deletion that removed it.
+    using Key = std::tuple<QString, int, QDate, qint64, qint64>;
 
     mutable QMutex mutex;
     QWaitCondition released;
@@ -32,8 +35,13 @@ struct FakeCentralServer {
     // Batches that go through before the connection breaks (and the server is unreachable);
     // -1: no limit.
     int writesBeforeBreak = -1;
-    // Batches of this port are refused.
+    // Batches of this port are refused (as a read-only database refuses them).
     int refusePort = 0;
+    // Readings with this value are refused as data, alone.
+    QString badValue;
+    // The last deletion mirrored.
+    qint64 removalsDone = 0;
+    QList<QList<CentralDeletion>> mirrors;
     // Writes wait until the store is aborted.
     bool hang = false;
     // A write is waiting in the hang.
@@ -56,10 +64,12 @@ struct FakeCentralServer {
                 found.append(std::get<3>(it.key()));
         return found;
     }
-    std::optional<Row> row(const QString &desk, int port, QDate day, qint64 quantity) const
+    // The current row of a quantity, or the one a deletion removed.
+    std::optional<Row> row(const QString &desk, int port, QDate day, qint64 quantity,
+                           qint64 removal = 0) const
     {
         const QMutexLocker lock(&mutex);
-        const auto it = rows.constFind({desk, port, day, quantity});
+        const auto it = rows.constFind({desk, port, day, quantity, removal});
         return it == rows.constEnd() ? std::nullopt : std::optional(*it);
     }
     bool isHanging() const
@@ -116,8 +126,9 @@ public:
             m_error = QStringLiteral("server closed the connection unexpectedly");
             return Outcome::Unreachable;
         }
+        m_setAside.clear();
         if (batch.port == m_server->refusePort) {
-            m_error = QStringLiteral("value out of range");
+            m_error = QStringLiteral("cannot execute INSERT in a read-only transaction");
             return Outcome::Refused;
         }
         // The real server refuses a statement that stores one row twice; all of it or none.
@@ -133,15 +144,71 @@ public:
         if (m_server->writesBeforeBreak > 0)
             --m_server->writesBeforeBreak;
         m_server->batches.append(batch);
-        if (batch.restart)
-            for (auto it = m_server->rows.begin(); it != m_server->rows.end(); ++it)
-                if (std::get<0>(it.key()) == m_desk && std::get<1>(it.key()) == batch.port &&
-                    std::get<2>(it.key()) == batch.day)
-                    it->deleted = true;
-        for (const CentralReading &reading : batch.readings)
-            m_server->rows[{m_desk, batch.port, batch.day, reading.quantity}] = {reading, false};
+        for (const CentralReading &reading : batch.readings) {
+            if (!m_server->badValue.isEmpty() && reading.value == m_server->badValue) {
+                m_setAside.append({reading.quantity, QStringLiteral("invalid input syntax")});
+                continue;
+            }
+            m_server->rows[{m_desk, batch.port, batch.day, reading.quantity, 0}] = {reading, false};
+        }
         return Outcome::Written;
     }
+
+    Outcome mirror(const QList<CentralDeletion> &deletions) override
+    {
+        const QMutexLocker lock(&m_server->mutex);
+        if (!m_open || !m_server->reachable || m_aborted) {
+            m_open = false;
+            m_error = QStringLiteral("server closed the connection unexpectedly");
+            return Outcome::Unreachable;
+        }
+        m_server->mirrors.append(deletions);
+        auto &rows = m_server->rows;
+        QMap<std::pair<int, QDate>, qint64> kept;
+        qint64 last = m_server->removalsDone;
+        for (const CentralDeletion &deletion : deletions) {
+            if (deletion.number <= m_server->removalsDone)
+                continue;
+            last = std::max(last, deletion.number);
+            const auto current = [&](const FakeCentralServer::Key &key) {
+                return std::get<0>(key) == m_desk && std::get<1>(key) == deletion.port &&
+                       std::get<2>(key) == deletion.day && std::get<4>(key) == 0;
+            };
+            const auto move = [&](FakeCentralServer::Key key) {
+                FakeCentralServer::Row row = rows.take(key);
+                row.deleted = true;
+                std::get<4>(key) = deletion.number;
+                rows.insert(key, row);
+            };
+            if (deletion.all) {
+                for (const FakeCentralServer::Key &key : rows.keys())
+                    if (current(key))
+                        move(key);
+            }
+            for (const CentralReading &removed : deletion.removed) {
+                std::optional<FakeCentralServer::Key> found;
+                for (auto it = rows.begin(); it != rows.end(); ++it) {
+                    const CentralReading &r = it->reading;
+                    if (current(it.key()) && r.time == removed.time && r.value == removed.value &&
+                        r.unit == removed.unit &&
+                        (!found || std::get<3>(it.key()) == removed.quantity))
+                        found = it.key();
+                }
+                if (found)
+                    move(*found);
+            }
+            kept[{deletion.port, deletion.day}] = deletion.all ? 0 : deletion.kept;
+        }
+        for (auto it = kept.begin(); it != kept.end(); ++it)
+            for (const FakeCentralServer::Key &key : rows.keys())
+                if (std::get<0>(key) == m_desk && std::get<1>(key) == it.key().first &&
+                    std::get<2>(key) == it.key().second && std::get<4>(key) == 0 &&
+                    std::get<3>(key) > it.value())
+                    rows.remove(key);
+        m_server->removalsDone = last;
+        return Outcome::Written;
+    }
+    QList<CentralSetAside> setAside() const override { return m_setAside; }
 
 private:
     std::shared_ptr<FakeCentralServer> m_server;
@@ -149,12 +216,21 @@ private:
     bool m_open = false;
     bool m_aborted = false;
     QString m_error;
+    QList<CentralSetAside> m_setAside;
 };
 
 // How a failed comparison shows a status.
 inline char *toString(const CentralStatus &status)
 {
-    static const char *const links[] = {"unknown", "reachable", "unreachable"};
+    static const char *const links[] = {"unknown", "reachable", "unreachable", "refusing"};
     return qstrdup(QByteArray(links[int(status.link)]) + ", " + QByteArray::number(status.waiting) +
-                   " waiting");
+                   " waiting, " + QByteArray::number(status.missing) + " missing, " +
+                   QByteArray::number(status.setAside) + " set aside, reason " +
+                   status.reason.toUtf8());
+}
+
+// The link and the count of a status, for comparing without its reason.
+inline CentralStatus LinkAndWaiting(const CentralStatus &status)
+{
+    return {status.link, status.waiting};
 }

@@ -23,6 +23,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUuid>
 
 #include <csignal>
 #include <grp.h>
@@ -78,11 +79,13 @@ public:
         m_server->setProcessChannelMode(QProcess::MergedChannels);
         asServer(*m_server);
         m_server->start(programs() + QStringLiteral("/postgres"),
-                        {QStringLiteral("-D"), data(), QStringLiteral("-p"),
-                         QString::number(m_port), QStringLiteral("-k"), sockets(),
-                         QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"),
-                         QStringLiteral("-c"), QStringLiteral("fsync=off"), QStringLiteral("-c"),
-                         QStringLiteral("max_connections=40")});
+                        QStringList{QStringLiteral("-D"), data(), QStringLiteral("-p"),
+                                    QString::number(m_port), QStringLiteral("-k"), sockets(),
+                                    QStringLiteral("-c"),
+                                    QStringLiteral("listen_addresses=127.0.0.1"),
+                                    QStringLiteral("-c"), QStringLiteral("fsync=off"),
+                                    QStringLiteral("-c"), QStringLiteral("max_connections=40")} +
+                            m_options);
         const QDeadlineTimer deadline(30000);
         while (!m_log.contains("ready to accept connections") && !deadline.hasExpired()) {
             if (m_server->state() == QProcess::NotRunning)
@@ -91,6 +94,29 @@ public:
             m_log += m_server->readAll();
         }
         return m_log.contains("ready to accept connections");
+    }
+
+    // Further server settings (each passed as -c name=value) for the next start().
+    void setOptions(const QStringList &settings)
+    {
+        m_options.clear();
+        for (const QString &setting : settings)
+            m_options << QStringLiteral("-c") << setting;
+    }
+
+    // Writes a file for the server to read, its own and readable by it alone (as it demands of
+    // a TLS key); its path.
+    QString serverFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return {};
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        if (m_uid >= 0 && ::chown(qPrintable(path), uid_t(m_uid), gid_t(m_gid)) != 0)
+            return {};
+        return path;
     }
 
     // A fast shutdown, as an administrator would stop it.
@@ -142,6 +168,9 @@ public:
         settings.user = kUser;
         settings.database = database;
         settings.desk = desk;
+        // One installation per desk name, unless a test says otherwise.
+        settings.installation =
+            QUuid::createUuidV5(QUuid(), desk.toUtf8()).toString(QUuid::WithoutBraces);
         return settings;
     }
 
@@ -230,4 +259,5 @@ private:
     int m_connections = 0;
     std::unique_ptr<QProcess> m_server;
     QByteArray m_log;
+    QStringList m_options;
 };

@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -202,6 +203,12 @@ void TestRobustnessSim::killedDuringAFloodLosesNothing()
                                 .arg(app.log())));
     }
     qInfo("%d kills, %d readings on disk", cycles, recorded);
+    // Health data: what the program made is readable by its user alone.
+    constexpr QFile::Permissions kOthers = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                           QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    for (const QString &path :
+         {dayFile(), indexFile(), QFileInfo(dayFile()).path(), QFileInfo(indexFile()).path()})
+        QVERIFY2(!(QFile::permissions(path) & kOthers), qPrintable(path));
 }
 
 // Each time the thermometer goes away and comes back, the program connects again by itself;

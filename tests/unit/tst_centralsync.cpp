@@ -1,6 +1,7 @@
 // The sending logic against a server in memory (FakeCentralStore): what reaches the server,
 // in which batches, after restarts, server failures, deletions on the desk and late warning
 // lines; the status the window would show; and the thread the window runs it on.
+#include "central/centraljournal.h"
 #include "central/centralsender.h"
 #include "central/centralsync.h"
 #include "fakecentralstore.h"
@@ -89,7 +90,8 @@ private slots:
     void deletionsAreMarked_data();
     void deletionsAreMarked();
     void lateWarningLineMakesTheReadingAbnormal();
-    void refusedFileDoesNotHoldUpTheOthers();
+    void refusedBatchIsTriedAgain();
+    void readingRefusedAsDataIsSetAside();
     void repeatedQuantityIsSentOnce();
     void cursorsOfAnotherServerStartOver();
     void readingsSentAtOnceDoNotChangeTheStatus();
@@ -229,7 +231,8 @@ void TestCentralSync::waitsAndRetriesWhileTheServerIsAway()
     m_sync = makeSync();
     m_sync->start();
     settle();
-    QCOMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Unreachable, 3}));
+    QCOMPARE(LinkAndWaiting(m_sync->status()),
+             (CentralStatus{CentralStatus::Link::Unreachable, 3}));
     QCOMPARE(m_server->opens, 1);
 
     // The waits double up to their ceiling; nothing happens between two tries.
@@ -247,7 +250,8 @@ void TestCentralSync::waitsAndRetriesWhileTheServerIsAway()
     const int opens = m_server->opens;
     Append(today, Lines(4, 2));
     m_sync->dayFileChanged(today);
-    QCOMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Unreachable, 5}));
+    QCOMPARE(LinkAndWaiting(m_sync->status()),
+             (CentralStatus{CentralStatus::Link::Unreachable, 5}));
     QCOMPARE(m_server->opens, opens);
 
     m_server->setReachable(true);
@@ -266,7 +270,8 @@ void TestCentralSync::connectionBreakingMidCatchUpLosesNothing()
     m_sync = makeSync();
     m_sync->start();
     settle();
-    QCOMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Unreachable, 700}));
+    QCOMPARE(LinkAndWaiting(m_sync->status()),
+             (CentralStatus{CentralStatus::Link::Unreachable, 700}));
     QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 500));
 
     // Kestrim ends here: its cursors hold what the server confirmed, no more.
@@ -279,83 +284,131 @@ void TestCentralSync::connectionBreakingMidCatchUpLosesNothing()
     QVERIFY(!m_server->takenBatches().at(1).restart);
 }
 
-enum class Deletion { SelectDelete, SameLength, DeleteAll, DeleteAllThenReading, WhileStopped };
+enum class Deletion {
+    SelectDelete,
+    DeleteAll,
+    DeleteAllThenReading,
+    WhileStopped,
+    FileGone,
+    RewrittenByHand,
+};
 
+// Only the deletions in the journal are mirrored; the removed readings stay on the server,
+// deleted, with their own time; the kept ones are current under their new numbers.
 void TestCentralSync::deletionsAreMarked_data()
 {
     QTest::addColumn<Deletion>("deletion");
-    QTest::addColumn<QList<qint64>>("live");
-    QTest::addColumn<QList<qint64>>("deleted");
+    QTest::addColumn<QList<int>>("liveSeconds");
+    QTest::addColumn<QList<int>>("deletedSeconds");
     QTest::addColumn<QList<qsizetype>>("batches");
-    // Select Delete of rows 2 and 3: the rest renumbered 1…3, row 4 and 5 gone.
-    QTest::newRow("Select Delete")
-        << Deletion::SelectDelete << Range(1, 3) << Range(4, 5) << QList<qsizetype>{5, 3};
-    // Row 2 deleted while a reading arrived: as long as before, but not the same rows.
-    QTest::newRow("same length") << Deletion::SameLength << Range(1, 5) << QList<qint64>{}
-                                 << QList<qsizetype>{5, 5};
-    QTest::newRow("Delete All") << Deletion::DeleteAll << QList<qint64>{} << Range(1, 5)
-                                << QList<qsizetype>{5, 0};
+    QTest::addColumn<int>("missing");
+    // Rows 1…5 taken at seconds 1…5. Select Delete of rows 2 and 3: the rest renumbered 1…3.
+    QTest::newRow("Select Delete") << Deletion::SelectDelete << QList<int>{1, 4, 5}
+                                   << QList<int>{2, 3} << QList<qsizetype>{5, 3} << 0;
+    QTest::newRow("Delete All") << Deletion::DeleteAll << QList<int>{} << QList<int>{1, 2, 3, 4, 5}
+                                << QList<qsizetype>{5} << 0;
     QTest::newRow("Delete All, then a reading")
-        << Deletion::DeleteAllThenReading << QList<qint64>{1} << Range(2, 5)
-        << QList<qsizetype>{5, 1};
-    QTest::newRow("deleted while Kestrim was not running")
-        << Deletion::WhileStopped << QList<qint64>{} << Range(1, 5) << QList<qsizetype>{5, 0};
+        << Deletion::DeleteAllThenReading << QList<int>{90} << QList<int>{1, 2, 3, 4, 5}
+        << QList<qsizetype>{5, 1} << 0;
+    QTest::newRow("Delete All, Kestrim stopped before it was mirrored")
+        << Deletion::WhileStopped << QList<int>{} << QList<int>{1, 2, 3, 4, 5}
+        << QList<qsizetype>{5} << 0;
+    // A folder renamed, a share not mounted: nothing is deleted, the pane says so.
+    QTest::newRow("file gone, no deletion") << Deletion::FileGone << QList<int>{1, 2, 3, 4, 5}
+                                            << QList<int>{} << QList<qsizetype>{5} << 1;
+    // Edited outside Kestrim: sent again as it is now, nothing marked deleted.
+    QTest::newRow("rewritten by hand") << Deletion::RewrittenByHand << QList<int>{1, 3, 4, 5, 6}
+                                       << QList<int>{} << QList<qsizetype>{5, 5} << 0;
 }
 
 void TestCentralSync::deletionsAreMarked()
 {
     QFETCH(Deletion, deletion);
     const QString today = DayFile(kToday);
-    Replace(today, Lines(1, 5));
+    const QStringList before = Lines(1, 5);
+    Replace(today, before);
     m_sync = makeSync();
     m_sync->start();
     settle();
     QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 5));
 
-    const QString renumbered3 = Line(3, 60); // old row 5, or a later reading
+    CentralJournal journal;
+    const auto rows = [](const QStringList &lines) {
+        RecordRows r;
+        for (const QString &line : lines)
+            r.append(line.split(u','));
+        return r;
+    };
     switch (deletion) {
-    case Deletion::SelectDelete:
-        Replace(today, {Line(1, 1), Line(2, 4), renumbered3});
+    case Deletion::SelectDelete: {
+        const QStringList after{Line(1, 1), Line(2, 4), Line(3, 5)};
+        QVERIFY(journal.record(today, rows(before), rows(after)) > 0);
+        Replace(today, after);
         break;
-    case Deletion::SameLength:
-        Replace(today, {Line(1, 1), Line(2, 3), Line(3, 4), Line(4, 5), Line(5, 6)});
-        break;
+    }
     case Deletion::DeleteAll:
+        QVERIFY(journal.record(today, {}, {}) > 0);
         QVERIFY(QFile::remove(today));
         break;
     case Deletion::DeleteAllThenReading:
+        QVERIFY(journal.record(today, {}, {}) > 0);
         QVERIFY(QFile::remove(today));
         Replace(today, {Line(1, 90)});
         break;
     case Deletion::WhileStopped:
         m_sync.reset();
+        QVERIFY(journal.record(today, {}, {}) > 0);
         QVERIFY(QFile::remove(today));
         m_sync = makeSync();
         m_sync->start();
         break;
+    case Deletion::FileGone:
+        QVERIFY(QDir().rename(QStringLiteral("TempData"), QStringLiteral("TempData-archived")));
+        m_sync = makeSync();
+        m_sync->start();
+        break;
+    case Deletion::RewrittenByHand:
+        Replace(today, {Line(1, 1), Line(2, 3), Line(3, 4), Line(4, 5), Line(5, 6)});
+        break;
     }
-    if (deletion != Deletion::WhileStopped)
+    if (deletion != Deletion::WhileStopped && deletion != Deletion::FileGone)
         m_sync->dayFileChanged(today);
     settle();
 
-    QFETCH(QList<qint64>, live);
-    QFETCH(QList<qint64>, deleted);
+    QFETCH(QList<int>, liveSeconds);
+    QFETCH(QList<int>, deletedSeconds);
     QFETCH(QList<qsizetype>, batches);
-    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), live);
-    QCOMPARE(m_server->quantities(kDesk, 1, kToday, true), deleted);
+    QFETCH(int, missing);
+    QList<int> live, deleted;
+    {
+        const QMutexLocker lock(&m_server->mutex);
+        for (auto it = m_server->rows.begin(); it != m_server->rows.end(); ++it)
+            (it->deleted ? deleted : live).append(QTime(9, 0).secsTo(it->reading.time));
+    }
+    std::sort(live.begin(), live.end());
+    std::sort(deleted.begin(), deleted.end());
+    QCOMPARE(live, liveSeconds);
+    QCOMPARE(deleted, deletedSeconds);
     QCOMPARE(BatchSizes(m_server->takenBatches()), batches);
-    QVERIFY(m_server->takenBatches().last().restart);
-    // What is there now is what the day file says.
-    const RecordRows rows = LoadRecordRows(today);
-    for (const QStringList &row : rows)
+    // What is current is what the day file says, number by number.
+    const RecordRows now = LoadRecordRows(today);
+    for (const QStringList &row : now)
         QCOMPARE(reading(row[0].toLongLong()).time, QTime::fromString(row[1], Qt::ISODate));
     QCOMPARE(m_sync->status().waiting, 0);
+    QCOMPARE(m_sync->status().missing, missing);
+    QVERIFY(journal.entries().isEmpty());
+    if (missing > 0)
+        QCOMPARE(CentralStatusText(m_sync->status(), 1),
+                 QStringLiteral("central: day files missing"));
 
-    // And stays so across a restart: nothing more is sent.
+    // And stays so across a restart: nothing more is sent, nothing mirrored again.
+    const qsizetype mirrors = m_server->mirrors.size();
     m_sync = makeSync();
     m_sync->start();
     settle();
     QCOMPARE(BatchSizes(m_server->takenBatches()), batches);
+    QCOMPARE(m_server->mirrors.size(), mirrors);
+    QCOMPARE(m_sync->status().missing, missing);
 }
 
 void TestCentralSync::lateWarningLineMakesTheReadingAbnormal()
@@ -387,25 +440,40 @@ void TestCentralSync::lateWarningLineMakesTheReadingAbnormal()
     QVERIFY(!reading(1, 2).abnormal);
 }
 
-void TestCentralSync::refusedFileDoesNotHoldUpTheOthers()
+// An error that is not about the data (a read-only database) keeps the batch waiting and tries
+// again with the waits; nothing has to change on the desk for it to go once the server takes it.
+void TestCentralSync::refusedBatchIsTriedAgain()
 {
     Replace(DayFile(kToday, 7), Lines(1, 2));
-    Replace(DayFile(kToday, 8), Lines(1, 3));
     m_server->refusePort = 7;
     m_sync = makeSync();
     m_sync->start();
-    settle();
-    QCOMPARE(m_server->quantities(kDesk, 8, kToday, false), Range(1, 3));
-    QCOMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Reachable, 2}));
-    QCOMPARE(m_sync->retryInMs(), 0);
+    QTRY_COMPARE(m_sync->status().link, CentralStatus::Link::Refusing);
+    QCOMPARE(m_sync->status().waiting, 2);
+    QVERIFY(m_sync->retryInMs() > 0);
+    QCOMPARE(CentralStatusText(m_sync->status(), 1),
+             QStringLiteral("central: server error (cannot execute INSERT in a read-only "
+                            "transaction), 2 waiting"));
+    {
+        const QMutexLocker lock(&m_server->mutex);
+        m_server->refusePort = 0;
+    }
+    QTRY_COMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Reachable, 0}));
+    QCOMPARE(m_server->quantities(kDesk, 7, kToday, false), Range(1, 2));
+}
 
-    // A change to the file tries it again.
-    m_server->refusePort = 0;
-    Append(DayFile(kToday, 7), {Line(3, 9)});
-    m_sync->dayFileChanged(DayFile(kToday, 7));
+// A reading the server refuses as data is set aside and reported; the rest of the file goes.
+void TestCentralSync::readingRefusedAsDataIsSetAside()
+{
+    Replace(DayFile(kToday), {Line(1, 1), Line(2, 2, QStringLiteral("99.9C")), Line(3, 3)});
+    m_server->badValue = QStringLiteral("99.9");
+    m_sync = makeSync();
+    m_sync->start();
     settle();
-    QCOMPARE(m_server->quantities(kDesk, 7, kToday, false), Range(1, 3));
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), (QList<qint64>{1, 3}));
+    QCOMPARE(m_sync->status().setAside, 1);
     QCOMPARE(m_sync->status().waiting, 0);
+    QCOMPARE(CentralStatusText(m_sync->status(), 1), QStringLiteral("central: 1 reading refused"));
 }
 
 void TestCentralSync::repeatedQuantityIsSentOnce()
