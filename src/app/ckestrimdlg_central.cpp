@@ -6,6 +6,7 @@
 
 #include "central/centralsender.h"
 #include "central/pgcentralstore.h"
+#include "logging.h"
 #include "panestatusbar.h"
 
 #include <QLabel>
@@ -22,6 +23,12 @@ void CKestrimDlg::StartCentral()
     m_central = LoadCentralSettings(kPreferencesFile);
     if (!m_central)
         return;
+    if (!KESTRIM_CENTRAL && !m_seams.centralStore) {
+        qCWarning(lcCentral) << "Kestrim.ini names a central server, but this build has no "
+                                "central store (built without libpq)";
+        m_central.reset();
+        return;
+    }
     // The last pane has what the other panes leave; with a server it must hold the longest
     // state, so the window grows by what that needs beyond the pane's own width.
     QLabel *pane = m_statusBar->pane(kCentralPane);

@@ -45,7 +45,9 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Shows, speaks and records the readings of an R9 or R9  Pro infrared "
                        "thermometer on a serial port. Records go to TempData/ and Ini/ in the "
-                       "working folder."));
+                       "data folder: the one given with --data, else $KESTRIM_HOME, else the "
+                       "working folder (on Windows, %USERPROFILE%\\Kestrim when the working "
+                       "folder is the install folder or cannot be written)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
@@ -56,7 +58,11 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     const QCommandLineOption language(QStringLiteral("language"),
                                       QStringLiteral("Interface language: en or zh."),
                                       QStringLiteral("en|zh"));
-    parser.addOptions({port, connect, language});
+    const QCommandLineOption data(QStringLiteral("data"),
+                                  QStringLiteral("Keep the records in this folder (made when "
+                                                 "missing)."),
+                                  QStringLiteral("DIR"));
+    parser.addOptions({port, connect, language, data});
 
     if (!parser.parse(arguments))
         return Failure(parser.errorText());
@@ -90,5 +96,10 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                 QStringLiteral("--language \"%1\" is not en or zh").arg(parser.value(language)));
     }
     line.options.connect = parser.isSet(connect);
+    if (parser.isSet(data)) {
+        line.options.dataFolder = parser.value(data);
+        if (line.options.dataFolder.isEmpty())
+            return Failure(QStringLiteral("--data needs a folder"));
+    }
     return line;
 }

@@ -1,5 +1,5 @@
 // Kestrim's command line, for kiosks and scripts:
-//   kestrim [--port COM3] [--connect] [--language en|zh] [--help] [--version]
+//   kestrim [--port COM3] [--connect] [--language en|zh] [--data DIR] [--help] [--version]
 #pragma once
 
 #include <QString>
@@ -11,6 +11,7 @@ struct LaunchOptions {
     int port = 0;                // COM number; 0: as remembered or probed
     bool connect = false;        // connect as soon as the window is up
     std::optional<int> language; // 0 Chinese, 1 English; none: as remembered
+    QString dataFolder;          // --data; empty: $KESTRIM_HOME or the working folder
 };
 
 struct CommandLine {

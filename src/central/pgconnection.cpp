@@ -6,12 +6,15 @@
 #include <QSqlDriver>
 #include <QSqlError>
 
+#if KESTRIM_CENTRAL
 #include <libpq-fe.h>
+#endif
 
 #include <atomic>
 
 namespace {
 
+#if KESTRIM_CENTRAL
 PGconn *Handle(const QSqlDatabase &db)
 {
     if (!db.isValid() || !db.driver())
@@ -21,6 +24,7 @@ PGconn *Handle(const QSqlDatabase &db)
         return nullptr;
     return *static_cast<PGconn *const *>(handle.constData());
 }
+#endif
 
 QString Describe(const QSqlError &error)
 {
@@ -58,8 +62,12 @@ bool PgConnection::isOpen() const
 
 bool PgConnection::lost() const
 {
+#if KESTRIM_CENTRAL
     const PGconn *handle = Handle(database());
     return !handle || PQstatus(handle) != CONNECTION_OK;
+#else
+    return true;
+#endif
 }
 
 bool PgConnection::open()
@@ -81,6 +89,11 @@ bool PgConnection::connect()
         m_error = QStringLiteral("stopped");
         return false;
     }
+#if !KESTRIM_CENTRAL
+    // Without libpq a hung server could not be cut off, so there is no connection at all.
+    m_error = QStringLiteral("this Kestrim was built without the central store (libpq)");
+    return false;
+#endif
     if (!m_added) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
         m_added = true;
@@ -110,8 +123,10 @@ bool PgConnection::connect()
 
 void PgConnection::publishSocket()
 {
+#if KESTRIM_CENTRAL
     const PGconn *handle = Handle(database());
     m_watchdog.setSocket(handle ? PQsocket(handle) : -1);
+#endif
 }
 
 void PgConnection::close()

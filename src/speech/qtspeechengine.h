@@ -34,6 +34,7 @@ public:
     void setVolume(int volume) override { m_volume = volume; }
     void speak(const QString &text) override;
     void interrupt() override;
+    QString voiceName() const override;
 
 private:
     QVoice findVoice(const QString &languageAttribute);
