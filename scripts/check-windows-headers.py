@@ -30,11 +30,36 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FOLDERS = ("src", "tools", "tests")
 
 
+# Headers the build finds in the system's include folder, which the build's commands do not
+# name and the cross compiler does not search: given to it from a folder of their own, so that
+# the rest of /usr/include (the Linux C library) stays out of sight.
+SYSTEM_HEADERS = {"SIMPLEINI_INCLUDE_DIR": ["SimpleIni.h"]}
+EXTRA_INCLUDES = []
+
+
+def share_system_headers(build):
+    cache = {}
+    with open(os.path.join(build, "CMakeCache.txt")) as f:
+        for line in f:
+            name, _, value = line.strip().partition("=")
+            cache[name.split(":")[0]] = value
+    folder = os.path.join(build, "windows-check-include")
+    os.makedirs(folder, exist_ok=True)
+    for variable, headers in SYSTEM_HEADERS.items():
+        for header in headers:
+            source = os.path.join(cache.get(variable, ""), header)
+            target = os.path.join(folder, header)
+            if os.path.exists(source) and not os.path.exists(target):
+                os.symlink(source, target)
+    EXTRA_INCLUDES[:] = ["-isystem", folder]
+
+
 def cross_command(entry):
     words = entry["arguments"] if "arguments" in entry else shlex.split(entry["command"])
     # What the Windows build defines (CMakeLists.txt, Qt's own), and its warnings.
     command = [COMPILER, "-fsyntax-only", "-DUNICODE", "-D_UNICODE", "-DWIN32", "-DNOMINMAX",
                "-DWIN32_LEAN_AND_MEAN", "-Wall", "-Wextra", "-Wpedantic", "-Werror"]
+    command += EXTRA_INCLUDES
     i = 1
     while i < len(words):
         word = words[i]
@@ -107,6 +132,7 @@ def main():
     args = parser.parse_args()
     with open(os.path.join(args.build, "compile_commands.json")) as f:
         entries = json.load(f)
+    share_system_headers(args.build)
     units = []
     for entry in entries:
         path = os.path.relpath(os.path.realpath(entry["file"]), ROOT)
