@@ -43,7 +43,7 @@ def share_system_headers(build):
         for line in f:
             name, _, value = line.strip().partition("=")
             cache[name.split(":")[0]] = value
-    folder = os.path.join(build, "windows-check-include")
+    folder = os.path.join(os.path.abspath(build), "windows-check-include")
     os.makedirs(folder, exist_ok=True)
     for variable, headers in SYSTEM_HEADERS.items():
         for header in headers:

@@ -6,6 +6,7 @@ bool PtyTransport::open()
 {
     if (!m_terminal.open())
         return false;
+    m_opened = true;
     m_notifier = new QSocketNotifier(m_terminal.masterDescriptor(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         const QByteArray bytes = m_terminal.readAvailable();
