@@ -16,6 +16,10 @@
 
 #include <algorithm>
 #include <ctime>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 #include <random>
 
 namespace {
@@ -147,9 +151,19 @@ constexpr auto FeedBaseline = [](HexTextReceiver &receiver, QByteArrayView chunk
 // others too.
 qint64 ThreadNanoseconds()
 {
+#ifdef Q_OS_WIN
+    FILETIME created, exited, kernel, user;
+    if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user))
+        return 0;
+    const auto ticks = [](const FILETIME &time) {
+        return (qint64(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return (ticks(kernel) + ticks(user)) * 100; // in units of 100 ns
+#else
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+#endif
 }
 
 // Feeds the stream, over and over, in chunks of `chunkSize` until at least kMinNanoseconds of

@@ -8,16 +8,59 @@
 #   packaging/check-deb.sh kestrim_2.1-1_amd64.deb    check this package
 #
 # Slow (a few minutes; apt fetches Qt, speech-dispatcher and the CJK fonts) and not part of
-# ./test.sh. Needs root (debootstrap, chroot, mount namespaces) and a Debian mirror:
+# ./test.sh. Needs root (debootstrap, chroot, mount namespaces) and a Debian archive:
 #   KESTRIM_CHECK_DIR      work folder (default /tmp/kestrim-deb-check); the clean system is
 #                          made once in base/ and every run starts from a fresh copy of it
-#   KESTRIM_DEBIAN_MIRROR  default http://deb.debian.org/debian
+#   KESTRIM_DEBIAN_MIRROR  the archive's URL; by default the one this machine's apt uses for
+#                          bookworm (the URIs: of /etc/apt/sources.list.d/*.sources, or the
+#                          deb lines of /etc/apt/sources.list)
 # It leaves the window's screenshot in $KESTRIM_CHECK_DIR/kestrim-on-clean-debian.png.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
 work=${KESTRIM_CHECK_DIR:-/tmp/kestrim-deb-check}
-mirror=${KESTRIM_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+
+# The first archive this machine's apt sources give for a suite (bookworm, bookworm-security);
+# fails when none does.
+archive_for_suite() {
+    local suite=$1 file
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [[ -f $file ]] || continue
+        # deb822 stanzas, separated by blank lines; comment lines are skipped.
+        awk -v suite="$suite" '
+            function flush() {
+                if (types ~ /(^| )deb( |$)/ && (suites " ") ~ (" " suite " ") && uri != "")
+                    { print uri; found = 1; exit }
+                types = ""; suites = ""; uri = ""
+            }
+            /^[ \t]*#/ { next }
+            /^[ \t]*$/ { flush(); next }
+            tolower($1) == "types:" { $1 = ""; types = $0 }
+            tolower($1) == "suites:" { $1 = ""; suites = $0 }
+            tolower($1) == "uris:" { uri = $2 }
+            END { if (!found) flush() }
+        ' "$file" | grep . && return 0
+    done
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [[ -f $file ]] || continue
+        # deb [options] URI suite components...
+        sed -e 's/#.*//' -e 's/\[[^]]*\]//' "$file" |
+            awk -v suite="$suite" '$1 == "deb" && $3 == suite { print $2; exit }' | grep . &&
+            return 0
+    done
+    return 1
+}
+
+if [[ -n ${KESTRIM_DEBIAN_MIRROR:-} ]]; then
+    mirror=$KESTRIM_DEBIAN_MIRROR
+    security=${mirror%/debian}/debian-security
+elif mirror=$(archive_for_suite bookworm); then
+    security=$(archive_for_suite bookworm-security || true)
+else
+    echo "no Debian 12 (bookworm) archive in this machine's apt sources;" \
+        "set KESTRIM_DEBIAN_MIRROR to one" >&2
+    exit 1
+fi
 
 if [[ $(id -u) -ne 0 ]]; then
     echo "check-deb.sh needs root (debootstrap, chroot); run it with sudo" >&2
@@ -47,12 +90,11 @@ if [[ ! -e "$base/.complete" ]]; then
     rm -rf "$base"
     debootstrap --variant=minbase bookworm "$base" "$mirror" >"$work/debootstrap.log"
     # What an installed Debian 12 has beside the release itself: updates and security fixes.
-    security=${mirror%/debian}/debian-security
-    cat >"$base/etc/apt/sources.list" <<EOF
-deb $mirror bookworm main
-deb $mirror bookworm-updates main
-deb $security bookworm-security main
-EOF
+    {
+        echo "deb $mirror bookworm main"
+        echo "deb $mirror bookworm-updates main"
+        [[ -z $security ]] || echo "deb $security bookworm-security main"
+    } >"$base/etc/apt/sources.list"
     touch "$base/.complete"
 fi
 

@@ -10,8 +10,8 @@
 #include "panestatusbar.h"
 #include "records/recordlistmodel.h"
 #include "releasedcapture.h"
-#include "speech/qtspeechengine.h"
 #include "speech/speechannouncer.h"
+#include "speech/speechenginechain.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -64,10 +64,8 @@ CKestrimDlg::CKestrimDlg(KestrimSeams seams, QWidget *parent)
                    Qt::WindowCloseButtonHint);
     m_serial = new CMscomm(this);
     m_serial->setObjectName(QStringLiteral("1006"));
-    m_announcer =
-        std::make_unique<SpeechAnnouncer>(m_seams.speechEngine ? m_seams.speechEngine : [] {
-            return std::make_unique<QtSpeechEngine>();
-        });
+    m_announcer = std::make_unique<SpeechAnnouncer>(
+        m_seams.speechEngine ? m_seams.speechEngine : [] { return MakeSpeechEngine(); });
     m_recordModel = new RecordListModel(this);
     m_thermometer =
         new device::Thermometer({[this](const QByteArray &frame) { return SendFrame(frame); },

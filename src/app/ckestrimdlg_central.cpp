@@ -7,6 +7,7 @@
 #include "central/centraljournal.h"
 #include "central/centralsender.h"
 #include "central/pgcentralstore.h"
+#include "logging.h"
 #include "panestatusbar.h"
 
 #include <QLabel>
@@ -32,6 +33,12 @@ void CKestrimDlg::StartCentral()
             m_statusBar->setPaneText(kCentralPane, text);
             pane->setToolTip(text.toHtmlEscaped());
         }
+        return;
+    }
+    if (!KESTRIM_CENTRAL && !m_seams.centralStore) {
+        qCWarning(lcCentral) << "Kestrim.ini names a central server, but this build has no "
+                                "central store (built without libpq)";
+        m_central.reset();
         return;
     }
     // The last pane has what the other panes leave; with a server it must hold the longest

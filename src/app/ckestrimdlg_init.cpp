@@ -128,15 +128,18 @@ void CKestrimDlg::SetUpRecordList()
 }
 
 // Lists COM1 … COM20 and selects the highest-numbered one that opens (COM1 when none does).
+// Only the ports the system lists, or that Ports/ names, are tried.
 void CKestrimDlg::ProbePorts()
 {
     m_comboCom->clear();
     int selected = 0;
+    const QStringList systemPorts = PortMap::SystemPorts();
     for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
         m_comboCom->addItem(PortMap::PortName(n));
         m_comboCom->setItemData(m_comboCom->count() - 1, m_serial->portMap().describe(n),
                                 Qt::ToolTipRole);
-        if (CMscomm::CanOpen(m_serial->portMap().device(n)))
+        if (m_serial->portMap().isListed(n, systemPorts) &&
+            CMscomm::CanOpen(m_serial->portMap().device(n)))
             selected = n - PortMap::kFirstPort;
     }
     if (m_comboCom->count() > 0)

@@ -95,7 +95,9 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Shows, speaks and records the readings of an R9 or R9  Pro infrared "
                        "thermometer on a serial port. Records go to TempData/ and Ini/ in the "
-                       "working folder."));
+                       "data folder: the one given with --data, else $KESTRIM_HOME, else the "
+                       "working folder (on Windows, %USERPROFILE%\\Kestrim when the working "
+                       "folder is the install folder or cannot be written)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
@@ -124,7 +126,11 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     const QCommandLineOption to(QStringLiteral("to"),
                                 QStringLiteral("With --export: the range's last day."),
                                 QStringLiteral("YYYY-MM-DD"));
-    parser.addOptions({port, connect, language, exportFile, day, from, to});
+    const QCommandLineOption data(QStringLiteral("data"),
+                                  QStringLiteral("Keep the records in this folder (made when "
+                                                 "missing)."),
+                                  QStringLiteral("DIR"));
+    parser.addOptions({port, connect, language, data, exportFile, day, from, to});
 
     if (!parser.parse(arguments))
         return Failure(parser.errorText());
@@ -158,6 +164,11 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                 QStringLiteral("--language \"%1\" is not en or zh").arg(parser.value(language)));
     }
     line.options.connect = parser.isSet(connect);
+    if (parser.isSet(data)) {
+        line.options.dataFolder = parser.value(data);
+        if (line.options.dataFolder.isEmpty())
+            return Failure(QStringLiteral("--data needs a folder"));
+    }
     if (!parser.isSet(exportFile)) {
         for (const QCommandLineOption &only : {day, from, to})
             if (parser.isSet(only))

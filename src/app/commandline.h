@@ -1,5 +1,5 @@
 // Kestrim's command line, for kiosks and scripts:
-//   kestrim [--port COM3] [--connect] [--language en|zh] [--help] [--version]
+//   kestrim [--port COM3] [--connect] [--language en|zh] [--data DIR] [--help] [--version]
 //   kestrim --export FILE [--day YYYY-MM-DD | --from YYYY-MM-DD --to YYYY-MM-DD] [--port N]
 //           [--language en|zh]
 #pragma once
@@ -14,6 +14,7 @@ struct LaunchOptions {
     int port = 0;                // COM number; 0: as remembered or probed
     bool connect = false;        // connect as soon as the window is up
     std::optional<int> language; // 0 Chinese, 1 English; none: as remembered
+    QString dataFolder;          // --data; empty: $KESTRIM_HOME or the working folder
 };
 
 // An export without the window: the file's ending names its format, as in the window.

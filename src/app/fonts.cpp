@@ -4,7 +4,14 @@
 
 void InstallFontSubstitutes()
 {
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    const QString cjk = QStringLiteral("Microsoft YaHei");
+    QFont::insertSubstitutions(kFaceArial, {cjk});
+    QFont::insertSubstitutions(kFaceDialog, {QStringLiteral("Segoe UI"), cjk});
+    QFont::insertSubstitutions(kFaceHeiti, {QStringLiteral("SimHei"), cjk});
+    QFont::insertSubstitutions(kFaceKaiti,
+                               {QStringLiteral("KaiTi"), QStringLiteral("STKaiti"), cjk});
+#else
     const QString latin = QStringLiteral("Liberation Sans");
     const QString cjkSans = QStringLiteral("Noto Sans CJK SC");
     const QString cjkScript = QStringLiteral("AR PL UKai CN");

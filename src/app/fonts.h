@@ -9,9 +9,11 @@ inline const QString kFaceHeiti = QStringLiteral("黑体"); // a bold-looking sa
 inline const QString kFaceKaiti = QStringLiteral("楷体"); // a brush-script CJK face
 inline const QString kFaceDialog = QStringLiteral("MS Shell Dlg");
 
-// Maps the face names above onto installed fonts (Liberation Sans, Noto Sans CJK SC,
-// AR PL UKai), with a CJK fallback so that Chinese text renders in every face. Call once
-// before the first window is created. On Windows the faces exist and nothing is mapped.
+// Maps the face names above onto installed fonts, with a CJK fallback so that Chinese text
+// renders in every face. Call once before the first window is created. On Linux: Liberation
+// Sans, Noto Sans CJK SC, AR PL UKai. On Windows Arial and MS Shell Dlg exist, but SimHei and
+// KaiTi come only with the Chinese language features: Microsoft YaHei, on every Windows since
+// Vista, stands in for them.
 void InstallFontSubstitutes();
 
 // A font by face name and point size, all other attributes default.

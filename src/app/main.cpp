@@ -1,6 +1,8 @@
 // Kestrim: reads an infrared thermometer on a serial port, shows, speaks and records each reading.
 #include "ckestrimapp.h"
 #include "commandline.h"
+#include "consoleoutput.h"
+#include "datafolder.h"
 #include "exportcommand.h"
 
 #include <QApplication>
@@ -19,6 +21,8 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const CommandLine line = ParseCommandLine(arguments);
+    if (line.action != CommandLine::Action::Run)
+        AttachStartingConsole();
     switch (line.action) {
     case CommandLine::Action::Help:
     case CommandLine::Action::Version:
@@ -39,6 +43,13 @@ int main(int argc, char *argv[])
     ::umask(077);
 #endif
     QApplication application(argc, argv);
+    QString error;
+    if (!EnterDataFolder(ChooseDataFolder(CurrentDataFolderSituation(line.options.dataFolder)),
+                         &error)) {
+        AttachStartingConsole();
+        std::fputs(qPrintable(QStringLiteral("kestrim: %1\n").arg(error)), stderr);
+        return 1;
+    }
     CKestrimApp app;
     app.InitInstance(line.options);
     return 0;

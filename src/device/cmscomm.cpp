@@ -8,6 +8,44 @@ CMscomm::CMscomm(QObject *parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &CMscomm::readAvailable);
     connect(&m_port, &QSerialPort::errorOccurred, this, &CMscomm::handleError);
+    connect(&m_socket, &QLocalSocket::readyRead, this, &CMscomm::readAvailable);
+    connect(&m_socket, &QLocalSocket::errorOccurred, this, &CMscomm::handleSocketError);
+    connect(&m_socket, &QLocalSocket::disconnected, this, [this] {
+        if (m_socketDevice.isEmpty())
+            return;
+        lose(QSerialPort::ResourceError, tr("the device was unplugged or closed"));
+    });
+}
+
+namespace {
+
+constexpr int kSocketConnectMs = 2000;
+
+} // namespace
+
+// A socket still connected says so while it is destroyed; nothing here may hear it then.
+CMscomm::~CMscomm()
+{
+    m_socket.disconnect(this);
+    m_socket.abort();
+}
+
+bool CMscomm::openSocket(const QString &device)
+{
+    m_socket.connectToServer(PortMap::PipeName(device));
+    if (!m_socket.waitForConnected(kSocketConnectMs)) {
+        const auto error = m_socket.error() == QLocalSocket::ServerNotFoundError ||
+                                   m_socket.error() == QLocalSocket::ConnectionRefusedError
+                               ? QSerialPort::DeviceNotFoundError
+                           : m_socket.error() == QLocalSocket::SocketAccessError
+                               ? QSerialPort::PermissionError
+                               : QSerialPort::OpenError;
+        fail(error, m_socket.errorString());
+        m_socket.abort();
+        return false;
+    }
+    m_socketDevice = device;
+    return true;
 }
 
 bool CMscomm::open(int portNumber, const QString &settingsText)
@@ -30,6 +68,13 @@ bool CMscomm::open(int portNumber, const QString &settingsText)
         return false;
     }
 
+    if (PortMap::IsPipe(device)) {
+        if (!openSocket(device))
+            return false;
+        qCInfo(lcSerial) << "opened" << PortMap::PortName(portNumber) << "at" << device;
+        m_openedDevice = m_portMap.describe(portNumber);
+        return true;
+    }
     m_port.setPortName(device);
     m_port.setBaudRate(settings->baudRate);
     m_port.setParity(settings->parity);
@@ -53,6 +98,14 @@ bool CMscomm::open(int portNumber, const QString &settingsText)
 
 bool CMscomm::CanOpen(const QString &device)
 {
+    if (PortMap::IsPipe(device)) {
+        QLocalSocket socket;
+        socket.connectToServer(PortMap::PipeName(device));
+        if (!socket.waitForConnected(kSocketConnectMs))
+            return false;
+        socket.disconnectFromServer();
+        return true;
+    }
     QSerialPort port(device);
     if (!port.open(QIODevice::ReadWrite))
         return false;
@@ -62,6 +115,11 @@ bool CMscomm::CanOpen(const QString &device)
 
 void CMscomm::close()
 {
+    if (m_socket.isOpen()) {
+        m_socketDevice.clear(); // a deliberate close is no loss
+        m_socket.abort();
+        qCInfo(lcSerial) << "closed" << PortMap::PortName(m_portNumber);
+    }
     if (m_port.isOpen()) {
         m_port.close();
         qCInfo(lcSerial) << "closed" << PortMap::PortName(m_portNumber);
@@ -70,16 +128,17 @@ void CMscomm::close()
 
 bool CMscomm::write(QByteArrayView bytes)
 {
-    if (!m_port.isOpen())
+    if (!isOpen())
         return false;
     if (bytes.isEmpty())
         return true;
-    return m_port.write(bytes.data(), bytes.size()) == bytes.size();
+    QIODevice &device = m_socket.isOpen() ? static_cast<QIODevice &>(m_socket) : m_port;
+    return device.write(bytes.data(), bytes.size()) == bytes.size();
 }
 
 void CMscomm::readAvailable()
 {
-    const QByteArray bytes = m_port.readAll();
+    const QByteArray bytes = m_socket.isOpen() ? m_socket.readAll() : m_port.readAll();
     if (!bytes.isEmpty())
         emit received(bytes);
 }
@@ -97,13 +156,32 @@ void CMscomm::handleError(QSerialPort::SerialPortError error)
                                    ? tr("the device stopped accepting data")
                                    : tr("the device was unplugged or closed");
         qCInfo(lcSerial) << "port error" << error << m_port.errorString();
-        // Close first: with a hung-up device the error repeats for as long as the port is open.
-        m_port.close();
-        m_port.clearError();
-        fail(error, reason);
-        qCWarning(lcSerial) << "lost" << PortMap::PortName(m_portNumber) << ":" << reason;
-        emit connectionLost(reason);
+        lose(error, reason);
     }
+}
+
+void CMscomm::handleSocketError(QLocalSocket::LocalSocketError error)
+{
+    if (m_socketDevice.isEmpty())
+        return; // errors while connecting are reported by open()
+    qCInfo(lcSerial) << "socket error" << error << m_socket.errorString();
+    lose(error == QLocalSocket::PeerClosedError ? QSerialPort::ResourceError
+                                                : QSerialPort::ReadError,
+         tr("the device was unplugged or closed"));
+}
+
+void CMscomm::lose(QSerialPort::SerialPortError error, const QString &reason)
+{
+    if (!isOpen() && m_socketDevice.isEmpty())
+        return;
+    // Close first: with a hung-up device the error repeats for as long as the port is open.
+    m_socketDevice.clear();
+    m_socket.abort();
+    m_port.close();
+    m_port.clearError();
+    fail(error, reason);
+    qCWarning(lcSerial) << "lost" << PortMap::PortName(m_portNumber) << ":" << reason;
+    emit connectionLost(reason);
 }
 
 void CMscomm::fail(QSerialPort::SerialPortError error, const QString &reason)

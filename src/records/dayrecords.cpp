@@ -1,6 +1,7 @@
 #include "records/dayrecords.h"
 
 #include "logging.h"
+#include "records/filesharing.h"
 #include "records/indexfile.h"
 #include "records/recordfile.h"
 
@@ -283,11 +284,18 @@ RecordWrite DayRecords::ReplaceDayFile(const RecordRows &rows, QDate today, int 
             return write;
         m_dayFilePath = write.path;
     } else if (!write.path.isEmpty() && QFileInfo::exists(write.path)) {
-        QFile file(write.path);
-        if (!file.remove()) {
-            write.error = file.errorString();
+        const bool removed = FileSharing::RetryWhileHeld(
+            write.path,
+            [&write](QString *reason) {
+                QFile file(write.path);
+                if (file.remove())
+                    return true;
+                *reason = file.errorString();
+                return false;
+            },
+            &write.error);
+        if (!removed)
             return write;
-        }
     }
     write.ok = true;
     m_recordCount = quint64(rows.size());

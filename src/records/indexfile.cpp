@@ -1,6 +1,7 @@
 #include "records/indexfile.h"
 
 #include "records/recordfile.h"
+#include "records/filesharing.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -52,12 +53,17 @@ QByteArray WithCrLf(const std::string &text)
 
 bool Replace(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return FileSharing::RetryWhileHeld(
+        path,
+        [&path, &bytes](QString *reason) {
+            QSaveFile file(path);
+            if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+                file.commit())
+                return true;
+            *reason = file.errorString();
+            return false;
+        },
+        error);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "records/recordfile.h"
 
+#include "records/filesharing.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -8,6 +10,7 @@
 
 #if defined(Q_OS_WIN)
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -18,14 +21,27 @@ namespace {
 // systems unchanged.
 constexpr char kLineEnd[] = "\r\n";
 
-bool SyncData(QFile &file)
+// Puts the file's data on the disk; on failure *error gets the system's reason, read from where
+// that system keeps it (qt_error_string reads its argument as a Windows error code there, so
+// errno must never be handed to it on Windows: a full disk would read "out of paper").
+bool SyncData(QFile &file, QString *error)
 {
 #if defined(Q_OS_WIN)
-    return ::_commit(file.handle()) == 0;
-#elif defined(Q_OS_LINUX)
-    return ::fdatasync(file.handle()) == 0;
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(file.handle()));
+    if (handle != INVALID_HANDLE_VALUE && ::FlushFileBuffers(handle))
+        return true;
+    *error = qt_error_string(int(::GetLastError()));
+    return false;
 #else
-    return ::fsync(file.handle()) == 0;
+#if defined(Q_OS_LINUX)
+    if (::fdatasync(file.handle()) == 0)
+        return true;
+#else
+    if (::fsync(file.handle()) == 0)
+        return true;
+#endif
+    *error = qt_error_string(errno);
+    return false;
 #endif
 }
 
@@ -59,20 +75,24 @@ bool AppendRecordLine(const QString &path, const QString &line, QString *error)
         return false;
     QFile file(path);
     // Unbuffered: the line leaves in one write() instead of waiting in Qt's buffer.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
-        *error = file.errorString();
+    const bool opened = FileSharing::RetryWhileHeld(
+        path,
+        [&file](QString *reason) {
+            if (file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+                return true;
+            *reason = file.errorString();
+            return false;
+        },
+        error);
+    if (!opened)
         return false;
-    }
     const qint64 before = file.size();
     // The record starts on a line of its own, never glued to the end of the last one.
     const QByteArray bytes = LineBreakOwed(file, before) + line.toUtf8() + kLineEnd;
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size())
         *error = file.errorString();
-    } else if (!SyncData(file)) {
-        *error = qt_error_string(errno);
-    } else {
+    else if (SyncData(file, error))
         return true;
-    }
     // A torn line would be read back as a record; take it back so the file holds whole lines.
     file.resize(before);
     return false;
@@ -83,10 +103,15 @@ bool ReplaceRecordFile(const QString &path, const QStringList &lines, QString *e
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toUtf8() + kLineEnd;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return FileSharing::RetryWhileHeld(
+        path,
+        [&path, &bytes](QString *reason) {
+            QSaveFile file(path);
+            if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+                file.commit())
+                return true;
+            *reason = file.errorString();
+            return false;
+        },
+        error);
 }

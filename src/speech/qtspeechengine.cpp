@@ -20,6 +20,11 @@ QtSpeechEngine::QtSpeechEngine(const QString &engineName)
 
 QtSpeechEngine::~QtSpeechEngine() = default;
 
+QString QtSpeechEngine::voiceName() const
+{
+    return m_speech->voice().name();
+}
+
 QString QtSpeechEngine::DefaultEngineName()
 {
 #if defined(Q_OS_WIN)

@@ -37,6 +37,7 @@ public:
     QLocale locale() const;
     QVoice voice() const;
     void interrupt() override;
+    QString voiceName() const override;
 
 private:
     QVoice findVoice(const QString &languageAttribute);

@@ -29,4 +29,6 @@ public:
     // Any thread. Ends the sentence being spoken, and every later speak() returns at once: an
     // engine is interrupted only on its way out.
     virtual void interrupt() = 0;
+    // The voice chosen last, for the log; empty when unknown.
+    virtual QString voiceName() const { return {}; }
 };

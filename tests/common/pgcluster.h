@@ -5,6 +5,9 @@
 // PostgreSQL refuses to run as root; run as root (CI), the server runs as the user "nobody".
 // Local (socket) connections are trusted; TCP connections need the password kPassword.
 //
+// Unix only (sockets in a folder, signals that stop and resume the server): on Windows
+// programs() is empty and the tests that need a server skip.
+//
 //   PgCluster server;
 //   if (PgCluster::programs().isEmpty()) QSKIP("…");
 //   QVERIFY2(server.start(), qPrintable(server.log()));
@@ -25,11 +28,13 @@
 #include <QThread>
 #include <QUuid>
 
+#ifndef Q_OS_WIN
 #include <csignal>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/prctl.h>
 #include <unistd.h>
+#endif
 
 class PgCluster {
 public:
@@ -39,6 +44,9 @@ public:
     // The folder with initdb and postgres; empty when PostgreSQL 15 is not installed.
     static QString programs()
     {
+#ifdef Q_OS_WIN
+        return {};
+#else
         for (const QString &folder :
              {QStringLiteral("/usr/lib/postgresql/15/bin"),
               QFileInfo(QStandardPaths::findExecutable(QStringLiteral("initdb"))).path()})
@@ -46,20 +54,23 @@ public:
                 QFileInfo(folder + QStringLiteral("/postgres")).isExecutable())
                 return folder;
         return {};
+#endif
     }
 
     PgCluster()
-        : m_dir((::geteuid() == 0 ? QStringLiteral("/tmp") : QDir::tempPath()) +
+        : m_dir((AsRoot() ? QStringLiteral("/tmp") : QDir::tempPath()) +
                 QStringLiteral("/kestrim-pg-XXXXXX"))
     {
         // The server (not root) must reach its folders; nothing else in them is secret.
         QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                 QFile::ExeGroup | QFile::ExeOther);
-        if (::geteuid() == 0) {
+#ifndef Q_OS_WIN
+        if (AsRoot()) {
             const passwd *nobody = ::getpwnam("nobody");
             m_uid = nobody ? nobody->pw_uid : 65534;
             m_gid = nobody ? nobody->pw_gid : 65534;
         }
+#endif
     }
     ~PgCluster()
     {
@@ -124,7 +135,11 @@ public:
     {
         if (!m_server || m_server->state() == QProcess::NotRunning)
             return;
+#ifdef Q_OS_WIN
+        m_server->terminate();
+#else
         ::kill(pid_t(m_server->processId()), SIGINT);
+#endif
         if (!m_server->waitForFinished(30000)) {
             m_server->kill();
             m_server->waitForFinished();
@@ -139,6 +154,7 @@ public:
         if (!m_server || m_server->state() == QProcess::NotRunning || on == m_paused)
             return;
         m_paused = on;
+#ifndef Q_OS_WIN
         const int signal = on ? SIGSTOP : SIGCONT;
         const pid_t postmaster = pid_t(m_server->processId());
         ::kill(postmaster, signal);
@@ -152,12 +168,25 @@ public:
             if (rest.size() > 1 && rest[1].toInt() == postmaster)
                 ::kill(pid_t(entry.toInt()), signal);
         }
+#endif
     }
 
-    bool running() const { return m_server && m_server->state() == QProcess::Running; }
-    int port() const { return m_port; }
-    QString sockets() const { return m_dir.filePath(QStringLiteral("sockets")); }
-    QString log() const { return QString::fromLocal8Bit(m_log); }
+    bool running() const
+    {
+        return m_server && m_server->state() == QProcess::Running;
+    }
+    int port() const
+    {
+        return m_port;
+    }
+    QString sockets() const
+    {
+        return m_dir.filePath(QStringLiteral("sockets"));
+    }
+    QString log() const
+    {
+        return QString::fromLocal8Bit(m_log);
+    }
 
     // A desk's settings for `database` over the socket (trusted).
     CentralSettings settings(const QString &desk, const QString &database) const
@@ -200,7 +229,19 @@ public:
     }
 
 private:
-    QString data() const { return m_dir.filePath(QStringLiteral("data")); }
+    static bool AsRoot()
+    {
+#ifdef Q_OS_WIN
+        return false;
+#else
+        return ::geteuid() == 0;
+#endif
+    }
+
+    QString data() const
+    {
+        return m_dir.filePath(QStringLiteral("data"));
+    }
 
     bool initialise()
     {
@@ -217,8 +258,10 @@ private:
         for (const QString &path : {data(), sockets(), passwordFile}) {
             if (path != passwordFile && !QDir().mkpath(path))
                 return false;
+#ifndef Q_OS_WIN
             if (m_uid >= 0 && ::chown(qPrintable(path), uid_t(m_uid), gid_t(m_gid)) != 0)
                 return false;
+#endif
         }
         QProcess initdb;
         initdb.setProcessChannelMode(QProcess::MergedChannels);
@@ -239,6 +282,7 @@ private:
     void asServer(QProcess &process) const
     {
         process.setWorkingDirectory(m_dir.path());
+#ifndef Q_OS_WIN
         const int uid = m_uid, gid = m_gid;
         process.setChildProcessModifier([uid, gid] {
             if (uid >= 0 && (::setgroups(0, nullptr) != 0 || ::setgid(gid_t(gid)) != 0 ||
@@ -246,6 +290,7 @@ private:
                 ::_exit(126);
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         });
+#endif
     }
 
     // As root, under /tmp whatever TMPDIR says: "nobody" must reach it, and a socket's path has

@@ -40,6 +40,8 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("KESTRIM_SPEECH"), QStringLiteral("off"));
+        // The records go to the working folder set below, whatever the caller's shell has.
+        environment.remove(QStringLiteral("KESTRIM_HOME"));
         // A sanitizer build holds freed memory back for a while; without that, its memory
         // shows what the program really keeps.
         const QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
@@ -51,17 +53,28 @@ public:
         m_process.setProcessEnvironment(environment);
         m_process.setWorkingDirectory(folder);
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
+#ifdef Q_OS_LINUX
         m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+#endif
         QObject::connect(&m_process, &QProcess::readyReadStandardError,
                          [this] { m_stderr += m_process.readAllStandardError(); });
         m_process.start(
             qEnvironmentVariable("KESTRIM_APP", QStringLiteral(KESTRIM_APP_PATH)),
             {QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("--connect")});
     }
-    ~AppProcess() { kill(); }
+    ~AppProcess()
+    {
+        kill();
+    }
 
-    bool running() const { return m_process.state() == QProcess::Running; }
-    qint64 pid() const { return m_process.processId(); }
+    bool running() const
+    {
+        return m_process.state() == QProcess::Running;
+    }
+    qint64 pid() const
+    {
+        return m_process.processId();
+    }
 
     // The record lines the window had listed when it last wrote to its log.
     QStringList listed() const
@@ -72,7 +85,10 @@ public:
             lines.append(match.captured(1));
         return lines;
     }
-    QString log() const { return QString::fromUtf8(m_stderr.right(2000)); }
+    QString log() const
+    {
+        return QString::fromUtf8(m_stderr.right(2000));
+    }
 
     void kill()
     {

@@ -1,8 +1,10 @@
 // The day's record, warning and index files, checked byte for byte in a scratch working folder:
 // first reading, ports, restarts, start-up clean-up, write failures, midnight and deletion.
 #include "records/dayrecords.h"
+#include "records/filesharing.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -96,6 +98,8 @@ private slots:
     void indexPathElsewhereIsNotFollowed();
     void pipeInPlaceOfARecordFileIsNotOpened_data();
     void pipeInPlaceOfARecordFileIsNotOpened();
+    void heldFilesAreWaitedForThenNamed_data();
+    void heldFilesAreWaitedForThenNamed();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -623,6 +627,84 @@ void TestDayRecords::pipeInPlaceOfARecordFileIsNotOpened()
 #else
     QSKIP("named pipes in the file system are a Unix thing");
 #endif
+}
+
+// Another program holding a file (on Windows: a sharing violation) is injected for the first
+// `held` attempts at one file. A short hold is waited out; a file held past the last attempt is
+// reported as open in another program, and nothing changes on disk.
+void TestDayRecords::heldFilesAreWaitedForThenNamed_data()
+{
+    QTest::addColumn<QString>("operation"); // append, replace, remove, index
+    QTest::addColumn<int>("held");
+    const int attempts = int(std::size(FileSharing::kWaitsMs)) + 1;
+    for (const char *operation : {"append", "replace", "remove", "index"}) {
+        QTest::addRow("%s, free", operation) << operation << 0;
+        QTest::addRow("%s, held for two attempts", operation) << operation << 2;
+        QTest::addRow("%s, held until the last attempt", operation) << operation << attempts - 1;
+        QTest::addRow("%s, held throughout", operation) << operation << attempts;
+    }
+}
+
+void TestDayRecords::heldFilesAreWaitedForThenNamed()
+{
+    QFETCH(QString, operation);
+    QFETCH(int, held);
+    DayRecords records;
+    Connect(records, 3);
+    QVERIFY(records.AppendReading(At("14:03:27"), "36.5C", "0.0C", 3).ok);
+    const QByteArray dayBefore = Read(kDayFile3);
+    const QByteArray indexBefore = Read(kIndex);
+
+    // The index is written after the day file; it is the one held in "index".
+    const QString target = operation == QLatin1String("index") ? kIndex : kDayFile3;
+    int attempts = 0;
+    FileSharing::SetInjectedHold([&](const QString &path) {
+        if (QDir::toNativeSeparators(QDir::current().relativeFilePath(path)) != target)
+            return false;
+        return ++attempts <= held;
+    });
+    const auto release = qScopeGuard([] { FileSharing::SetInjectedHold({}); });
+
+    QElapsedTimer timer;
+    timer.start();
+    RecordWrite write;
+    if (operation == QLatin1String("replace"))
+        write = records.ReplaceDayFile({{"1", "14:03:27", "36.9C", "0.0C"}}, kDay, 3);
+    else if (operation == QLatin1String("remove"))
+        write = records.ReplaceDayFile({}, kDay, 3);
+    else
+        write = records.AppendReading(At("14:03:30"), "36.6C", "0.0C", 3);
+    const qint64 elapsed = timer.elapsed();
+    const int all = int(std::size(FileSharing::kWaitsMs)) + 1;
+    QCOMPARE(attempts, qMin(held + 1, all));
+    // Never a frozen window: the waits stay short.
+    QVERIFY2(elapsed < 3000, qPrintable(QString::number(elapsed)));
+
+    if (held < all) {
+        QVERIFY(write.ok);
+        QVERIFY(write.indexError.isEmpty());
+        if (operation == QLatin1String("replace"))
+            QCOMPARE(Read(kDayFile3), QByteArray("1,14:03:27,36.9C,0.0C\r\n"));
+        else if (operation == QLatin1String("remove"))
+            QCOMPARE(Read(kDayFile3), QByteArray("<missing>"));
+        else
+            QCOMPARE(Read(kDayFile3), dayBefore + "2,14:03:30,36.6C,0.0C\r\n");
+        return;
+    }
+    const QString reason = FileSharing::HeldText();
+    QVERIFY(reason.contains(QLatin1String("open in another program")));
+    if (operation == QLatin1String("index")) {
+        // The reading is stored; its count could not be, and the index is named.
+        QVERIFY(write.ok);
+        QCOMPARE(write.indexPath, kIndex);
+        QCOMPARE(write.indexError, reason);
+        QCOMPARE(Read(kIndex), indexBefore);
+    } else {
+        QVERIFY(!write.ok);
+        QCOMPARE(write.path, kDayFile3);
+        QCOMPARE(write.error, reason);
+        QCOMPARE(Read(kDayFile3), dayBefore);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDayRecords)

@@ -1,8 +1,11 @@
 // What is remembered between runs (Kestrim.ini) and what the command line asks for.
 #include "app/commandline.h"
+#include "app/datafolder.h"
 #include "app/preferences.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,6 +18,10 @@ private slots:
     void preferencesFallBackToDefaults();
     void commandLine_data();
     void commandLine();
+    void dataFolderOption();
+    void dataFolder_data();
+    void dataFolder();
+    void dataFolderIsMadeAndEntered();
 };
 
 void TestLaunch::preferencesRoundTrip()
@@ -109,6 +116,97 @@ void TestLaunch::commandLine()
     QVERIFY2(line.text.contains(text), qPrintable(line.text));
     if (line.action == CommandLine::Action::Error)
         QVERIFY(line.text.contains("kestrim --help"));
+}
+
+void TestLaunch::dataFolderOption()
+{
+    const CommandLine given = ParseCommandLine({"kestrim", "--data", "D:/Desk 2"});
+    QCOMPARE(int(given.action), int(CommandLine::Action::Run));
+    QCOMPARE(given.options.dataFolder, QStringLiteral("D:/Desk 2"));
+    QCOMPARE(ParseCommandLine({"kestrim"}).options.dataFolder, QString());
+    QCOMPARE(int(ParseCommandLine({"kestrim", "--data", ""}).action),
+             int(CommandLine::Action::Error));
+}
+
+// Which folder the records go to: --data, then KESTRIM_HOME, then the working folder, which on
+// Windows is not taken when it is the install folder or cannot be written.
+void TestLaunch::dataFolder_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("environment");
+    QTest::addColumn<QString>("working");
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<bool>("windows");
+    QTest::addColumn<QString>("expected");
+    const QString install = QStringLiteral("C:/Program Files/Kestrim");
+    const QString home = QStringLiteral("C:/Users/desk");
+    QTest::newRow("--data wins") << "/data/records"
+                                 << "/other" << install << false << true << "/data/records";
+    QTest::newRow("--data relative to the working folder")
+        << "desk2"
+        << ""
+        << "/srv/kestrim" << true << false << "/srv/kestrim/desk2";
+    QTest::newRow("KESTRIM_HOME") << ""
+                                  << "/home/op/Kestrim"
+                                  << "/" << true << false << "/home/op/Kestrim";
+    QTest::newRow("working folder") << ""
+                                    << ""
+                                    << "/home/op/desk" << true << false << "/home/op/desk";
+    QTest::newRow("Windows, Start menu: the install folder")
+        << ""
+        << "" << install << true << true << home + "/Kestrim";
+    QTest::newRow("Windows, install folder in other letters and separators")
+        << ""
+        << ""
+        << "c:\\program files\\kestrim\\" << true << true << home + "/Kestrim";
+    QTest::newRow("Windows, a folder that cannot be written")
+        << ""
+        << ""
+        << "C:/Windows/System32" << false << true << home + "/Kestrim";
+    QTest::newRow("Windows, a writable working folder")
+        << ""
+        << ""
+        << "D:/Screening" << true << true << "D:/Screening";
+    QTest::newRow("Linux keeps the install folder when started there")
+        << ""
+        << ""
+        << "/usr/bin" << false << false << "/usr/bin";
+}
+
+void TestLaunch::dataFolder()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, environment);
+    QFETCH(QString, working);
+    QFETCH(bool, writable);
+    QFETCH(bool, windows);
+    QFETCH(QString, expected);
+    DataFolderSituation situation;
+    situation.option = option;
+    situation.environment = environment;
+    situation.working = working;
+    situation.installFolder = QStringLiteral("C:/Program Files/Kestrim");
+    situation.workingWritable = writable;
+    situation.userHome = QStringLiteral("C:/Users/desk");
+    situation.windows = windows;
+    QCOMPARE(ChooseDataFolder(situation), expected);
+}
+
+void TestLaunch::dataFolderIsMadeAndEntered()
+{
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    const auto back = qScopeGuard([&previous] { QDir::setCurrent(previous); });
+    const QString folder = dir.filePath(QStringLiteral("a/b/Kestrim"));
+    QString error;
+    QVERIFY2(EnterDataFolder(folder, &error), qPrintable(error));
+    QCOMPARE(QDir::currentPath(), QDir(folder).canonicalPath());
+
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QVERIFY(!EnterDataFolder(dir.filePath(QStringLiteral("file/Kestrim")), &error));
+    QVERIFY2(error.contains(QLatin1String("cannot be made")), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestLaunch)

@@ -13,6 +13,9 @@ private slots:
     void defaultDevices_data();
     void defaultDevices();
     void linkInPortsFolderWins();
+    void textInPortsFolderNamesTheDevice_data();
+    void textInPortsFolderNamesTheDevice();
+    void onlyListedPortsAreProbed();
     void parsesSettings_data();
     void parsesSettings();
 };
@@ -21,12 +24,17 @@ void TestPortMap::defaultDevices_data()
 {
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("device");
+#ifdef Q_OS_WIN
+    QTest::newRow("COM1") << 1 << "\\\\.\\COM1";
+    QTest::newRow("COM20") << 20 << "\\\\.\\COM20";
+#else
     QTest::newRow("COM1") << 1 << "/dev/ttyUSB0";
     QTest::newRow("COM10") << 10 << "/dev/ttyUSB9";
     QTest::newRow("COM11") << 11 << "/dev/ttyACM0";
     QTest::newRow("COM20") << 20 << "/dev/ttyACM9";
     QTest::newRow("COM0") << 0 << "";
     QTest::newRow("COM21") << 21 << "";
+#endif
 }
 
 void TestPortMap::defaultDevices()
@@ -41,6 +49,9 @@ void TestPortMap::defaultDevices()
 
 void TestPortMap::linkInPortsFolderWins()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Ports/ links are a Unix feature; Windows uses the text form");
+#else
     QTemporaryDir base;
     QVERIFY(QDir(base.path()).mkpath(QStringLiteral("Ports")));
     const QString link = base.filePath(QStringLiteral("Ports/com3"));
@@ -55,6 +66,77 @@ void TestPortMap::linkInPortsFolderWins()
     QCOMPARE(map.device(4), dangling);
     QCOMPARE(map.device(5), QStringLiteral("/dev/ttyUSB4"));
     QCOMPARE(map.describe(5), QStringLiteral("/dev/ttyUSB4"));
+#endif
+}
+
+// Ports/comN as a text file, on every system: a Windows port number above 20, a device path,
+// a local socket. A byte-order mark and the line end are not part of the name.
+void TestPortMap::textInPortsFolderNamesTheDevice_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("shown");
+#ifdef Q_OS_WIN
+    const QString com37 = QStringLiteral("\\\\.\\COM37");
+#else
+    const QString com37 = QStringLiteral("COM37");
+#endif
+    QTest::newRow("Windows port") << QByteArray("COM37\r\n") << com37 << "COM37";
+    QTest::newRow("lower case, Notepad's BOM") << QByteArray("\xEF\xBB\xBF"
+                                                             "com37\r\n")
+#ifdef Q_OS_WIN
+                                               << com37
+#else
+                                               << "com37"
+#endif
+                                               << "com37";
+    QTest::newRow("device path") << QByteArray("/dev/serial/by-id/usb-Prolific-port0\n")
+                                 << "/dev/serial/by-id/usb-Prolific-port0"
+                                 << "/dev/serial/by-id/usb-Prolific-port0";
+    QTest::newRow("local socket") << QByteArray("pipe:kestrim-sim-4711") << "pipe:kestrim-sim-4711"
+                                  << "pipe:kestrim-sim-4711";
+    QTest::newRow("only the first line") << QByteArray("COM5\nCOM6\n")
+#ifdef Q_OS_WIN
+                                         << "\\\\.\\COM5"
+#else
+                                         << "COM5"
+#endif
+                                         << "COM5";
+    QTest::newRow("empty") << QByteArray() << ""
+                           << "?";
+}
+
+void TestPortMap::textInPortsFolderNamesTheDevice()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, device);
+    QFETCH(QString, shown);
+    QTemporaryDir base;
+    QVERIFY(QDir(base.path()).mkpath(QStringLiteral("Ports")));
+    QFile entry(base.filePath(QStringLiteral("Ports/com21")));
+    QVERIFY(entry.open(QIODevice::WriteOnly));
+    entry.write(text);
+    entry.close();
+
+    const PortMap map{QDir(base.path())};
+    QCOMPARE(map.device(21), device);
+    QCOMPARE(map.describe(21), QDir::toNativeSeparators(QStringLiteral("Ports/com21")) +
+                                   QStringLiteral(" → ") + shown);
+    QCOMPARE(PortMap::IsPipe(device), text.startsWith("pipe:"));
+    // Named in Ports/, it is probed whatever the system lists.
+    QVERIFY(map.isListed(21, {}));
+}
+
+// Without a Ports/ entry a port is probed only when the system lists its device.
+void TestPortMap::onlyListedPortsAreProbed()
+{
+    QTemporaryDir empty;
+    const PortMap map{QDir(empty.path())};
+    const QStringList listed = {PortMap::DefaultDevice(3), QStringLiteral("COM7")};
+    QVERIFY(map.isListed(3, listed));
+    QVERIFY(map.isListed(7, listed)); // by its name, as Windows lists them
+    QVERIFY(!map.isListed(4, listed));
+    QVERIFY(!map.isListed(20, {}));
 }
 
 void TestPortMap::parsesSettings_data()

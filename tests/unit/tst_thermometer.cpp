@@ -190,6 +190,7 @@ void TestThermometer::readsCommandLines_data()
     QTest::newRow("environment") << "env 22.5" << WorkMode::Body << Kind::SetEnvironment
                                  << QByteArray() << 225;
     QTest::newRow("empty line") << "   " << WorkMode::Body << Kind::Nothing << QByteArray() << 0;
+    QTest::newRow("quit") << " Quit " << WorkMode::Body << Kind::Quit << QByteArray() << 0;
 
     for (const auto &[line, mode] : {std::pair{"12.5", WorkMode::Count},
                                      {"-1", WorkMode::Body},
@@ -201,7 +202,8 @@ void TestThermometer::readsCommandLines_data()
                                      {"raw 55 AG", WorkMode::Body},
                                      {"env", WorkMode::Body},
                                      {"env warm", WorkMode::Body},
-                                     {"hello", WorkMode::Body}}) {
+                                     {"hello", WorkMode::Body},
+                                     {"quit now", WorkMode::Body}}) {
         QTest::addRow("bad: %s", line)
             << QString::fromLatin1(line) << mode << Kind::Invalid << QByteArray() << 0;
     }

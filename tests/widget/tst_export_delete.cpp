@@ -8,6 +8,7 @@
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "records/cdeletedatadlg.h"
+#include "records/filesharing.h"
 #include "speech/speechengine.h"
 #include "workingfolder.h"
 
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -125,6 +127,7 @@ private slots:
     void readingBetweenMidnightAndTheTick();
     void recordFailuresToldTruly_data();
     void recordFailuresToldTruly();
+    void selectDeleteOfAFileHeldOpen();
 
 private:
     void openWindow();
@@ -583,6 +586,37 @@ void TestExportDelete::recordFailuresToldTruly()
     QVERIFY2(m_prompts->messages[0].contains(message), qPrintable(m_prompts->messages[0]));
     QCOMPARE(list()->model()->rowCount(), listed);
     QCOMPARE(m_window->m_records.recordCount(), quint64(listed));
+}
+
+// Another program keeps the day file open (on Windows the replace is then refused; injected
+// here) for longer than the window waits: the operator is told which file and why, and
+// nothing changes, on disk or in the list.
+void TestExportDelete::selectDeleteOfAFileHeldOpen()
+{
+    connect();
+    record(1, 5);
+    const QByteArray before = Read(kDayFile);
+    FileSharing::SetInjectedHold([](const QString &path) {
+        return QDir::toNativeSeparators(QDir::current().relativeFilePath(path)) ==
+               QDir::toNativeSeparators(kDayFile);
+    });
+    const auto release = qScopeGuard([] { FileSharing::SetInjectedHold({}); });
+
+    selectDelete([&](CDeleteDataDlg &dialog) {
+        chooseLine(dialog, 2, 32782);
+        chooseLine(dialog, 3, 32783);
+        QTest::mouseClick(dialog.findChild<QAbstractButton *>(QStringLiteral("1056")),
+                          Qt::LeftButton);
+    });
+
+    QCOMPARE(m_prompts->messages,
+             QStringList{QStringLiteral("The day file %1 could not be rewritten: it is open in "
+                                        "another program; close it there and try again\nNothing "
+                                        "was deleted; the file is as it was.")
+                             .arg(QDir::toNativeSeparators(kDayFile))});
+    QCOMPARE(Read(kDayFile), before);
+    QCOMPARE(Read(kIndex), Index(5));
+    QCOMPARE(listColumn(0), (QStringList{"1", "2", "3", "4", "5"}));
 }
 
 QTEST_MAIN(TestExportDelete)

@@ -1,17 +1,18 @@
-// kestrim-sim: an R9 / R9 Pro thermometer on a pseudo-terminal. See --help.
+// kestrim-sim: an R9 / R9 Pro thermometer on a pseudo-terminal or a local socket. See --help.
+#include "localsockettransport.h"
 #include "portlink.h"
-#include "pseudoterminal.h"
 #include "simoptions.h"
 #include "simulator.h"
 #include "terminationsignals.h"
+#ifndef Q_OS_WIN
+#include "ptytransport.h"
+#endif
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <unistd.h>
+#include <memory>
 
 namespace {
 
@@ -21,6 +22,20 @@ int Fail(const QString &message, int exitCode = EXIT_FAILURE)
 {
     std::fprintf(stderr, "kestrim-sim: %s\n", qPrintable(message));
     return exitCode;
+}
+
+// A pseudo-terminal unless a pipe is asked for; on Windows, which has no pseudo-terminals that
+// a serial port can open, always a pipe.
+std::unique_ptr<SimTransport> MakeTransport(QString pipeName)
+{
+#ifdef Q_OS_WIN
+    if (pipeName.isEmpty())
+        pipeName = QStringLiteral("kestrim-sim-%1").arg(QCoreApplication::applicationPid());
+#else
+    if (pipeName.isEmpty())
+        return std::make_unique<PtyTransport>();
+#endif
+    return std::make_unique<LocalSocketTransport>(pipeName);
 }
 
 } // namespace
@@ -44,24 +59,30 @@ int main(int argc, char *argv[])
     if (!options)
         return Fail(error + QStringLiteral(" (see --help)"), kUsageError);
 
-    PseudoTerminal terminal;
-    if (!terminal.open())
-        return Fail(QStringLiteral("no pseudo-terminal: ") + terminal.errorString());
+    const std::unique_ptr<SimTransport> transport = MakeTransport(options->pipeName);
+    if (!transport->open())
+        return Fail(transport->errorString());
     PortLink link;
-    if (!options->linkPath.isEmpty() && !link.create(options->linkPath, terminal.slavePath()))
-        return Fail(link.errorString());
+    if (!options->linkPath.isEmpty()) {
+        const bool made = transport->isDevice()
+                              ? link.create(options->linkPath, transport->address())
+                              : link.createText(options->linkPath, transport->address());
+        if (!made)
+            return Fail(link.errorString());
+    }
 
     TerminationSignals stopSignals;
     if (!stopSignals.install())
-        return Fail(QStringLiteral("cannot handle signals: %1").arg(std::strerror(errno)));
+        return Fail(QStringLiteral("cannot handle signals: %1").arg(qt_error_string()));
     QObject::connect(&stopSignals, &TerminationSignals::received, &app, &QCoreApplication::quit);
 
-    Simulator simulator(terminal, Thermometer(options->state, options->refuseSettings));
-    simulator.readCommandsFrom(STDIN_FILENO);
+    Simulator simulator(*transport, Thermometer(options->state, options->refuseSettings));
+    QObject::connect(&simulator, &Simulator::quitRequested, &app, &QCoreApplication::quit);
+    simulator.readCommands();
     if (options->readingInterval.count() > 0)
         simulator.sendReadingsEvery(options->readingInterval);
 
-    std::printf("%s\n", qPrintable(terminal.slavePath()));
+    std::printf("%s\n", qPrintable(transport->address()));
     std::fflush(stdout);
     return QCoreApplication::exec(); // the link goes with `link`
 }

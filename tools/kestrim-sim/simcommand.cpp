@@ -72,6 +72,11 @@ SimCommand SimCommand::Parse(QStringView line, WorkMode mode)
 
     if (word.compare(QLatin1String("raw"), Qt::CaseInsensitive) == 0)
         return ParseRaw(rest);
+    if (text.compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0) {
+        SimCommand command;
+        command.kind = Kind::Quit;
+        return command;
+    }
     if (word.compare(QLatin1String("env"), Qt::CaseInsensitive) == 0) {
         const auto tenths = TenthsFromText(rest);
         if (!tenths)
@@ -86,6 +91,6 @@ SimCommand SimCommand::Parse(QStringView line, WorkMode mode)
         first == QLatin1Char('+'))
         return ParseNumber(text, mode);
     return Invalid(
-        QStringLiteral("unknown command \"%1\" (type a reading, raw HEX... or env VALUE)")
+        QStringLiteral("unknown command \"%1\" (type a reading, raw HEX..., env VALUE or quit)")
             .arg(text));
 }

@@ -4,6 +4,8 @@
 //   12                         in count mode: a count (whole number)
 //   raw 55 AA 07 04 6D 01 78   these bytes, sent as they are (spaces optional)
 //   env 22.5                   the environment temperature from now on, in the current unit
+//   quit                       end the simulator, as SIGTERM does (there are no signals to
+//                              send a console program on Windows)
 #pragma once
 
 #include "thermometerstate.h"
@@ -16,6 +18,7 @@ struct SimCommand {
         Nothing,        // an empty line
         Send,           // send bytes
         SetEnvironment, // set the environment temperature
+        Quit,           // end the simulator
         Invalid,        // complain
     };
 

@@ -7,10 +7,11 @@
 namespace {
 
 const char kDescription[] =
-    "Simulates an R9 or R9 Pro infrared thermometer on a pseudo-terminal, for Kestrim.\n"
+    "Simulates an R9 or R9 Pro infrared thermometer on a pseudo-terminal, or with --pipe on a\n"
+    "local socket (a named pipe on Windows, where it is the only way), for Kestrim.\n"
     "\n"
-    "The first line on standard output is the pseudo-terminal's device; open it as the serial\n"
-    "port (or use --link). The simulator answers the settings request with its settings\n"
+    "The first line on standard output is what to open: the pseudo-terminal's device, or\n"
+    "pipe:NAME (or use --link). The simulator answers the settings request with its settings\n"
     "report, the environment query with the environment temperature, and a settings command\n"
     "by applying it and acknowledging (result 1 and nothing applied when a value is out of\n"
     "range, or with --ack-fail). Every frame is logged on standard error as\n"
@@ -21,14 +22,16 @@ const char kDescription[] =
     "  12                         in count mode: a count\n"
     "  raw 55 AA 07 04 6D 01 78   send these bytes as they are (spaces optional)\n"
     "  env 22.5                   set the environment temperature, in the current unit\n"
-    "At the end of standard input it goes on serving the host until SIGINT or SIGTERM.\n"
+    "  quit                       end, as SIGTERM does\n"
+    "At the end of standard input it goes on serving the host until SIGINT or SIGTERM\n"
+    "(Ctrl+C).\n"
     "Temperatures are tenths of a degree on the wire: 0 to 6553.5.\n"
     "\n"
     "Example, in Kestrim's working folder (then connect to COM3):\n"
     "  kestrim-sim --link Ports/com3 --every 5\n"
     "\n"
     "Exit status: 0 after SIGINT or SIGTERM, 2 for a bad command line, 1 when the\n"
-    "pseudo-terminal or the link cannot be made.";
+    "pseudo-terminal, the pipe or the link cannot be made.";
 
 struct Choice {
     const char *option;
@@ -88,10 +91,15 @@ void SimOptions::Declare(QCommandLineParser &parser)
         {"output", "R9 Pro output signal: 0 switch, 1 pulse (default 0).", "0|1"},
         {"language", "R9 Pro device language: 0 Chinese, 1 English (default 1).", "0|1"},
         {"link",
-         "Also make <path> a symbolic link to the pseudo-terminal, creating its folder and "
-         "replacing an old link; removed on exit. Kestrim opens COMn through Ports/comn in its "
-         "working folder.",
+         "Also make <path> name the simulator, creating its folder and replacing an old entry: "
+         "a symbolic link to the pseudo-terminal, or with --pipe a text file holding "
+         "pipe:NAME; removed on exit. Kestrim opens COMn through Ports/comn in its working "
+         "folder.",
          "path"},
+        {"pipe",
+         "Serve a local socket of this name instead of a pseudo-terminal (on Windows the named "
+         "pipe \\\\.\\pipe\\<name>; the default there is kestrim-sim-<process id>).",
+         "name"},
         {"every",
          "Take a plausible reading every <seconds> (36.2 to 37.2 C, or the next count in count "
          "mode), once a host has asked for the settings report.",
@@ -149,6 +157,11 @@ std::optional<SimOptions> SimOptions::Read(const QCommandLineParser &parser, QSt
         options.readingInterval = std::chrono::milliseconds(std::lround(seconds * 1000));
     }
     options.linkPath = parser.value(QStringLiteral("link"));
+    options.pipeName = parser.value(QStringLiteral("pipe"));
+    if (parser.isSet(QStringLiteral("pipe")) && options.pipeName.isEmpty()) {
+        error = QStringLiteral("invalid --pipe \"\": expected a name");
+        return std::nullopt;
+    }
     options.refuseSettings = parser.isSet(QStringLiteral("ack-fail"));
     return options;
 }

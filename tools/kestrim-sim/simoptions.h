@@ -14,6 +14,7 @@ struct SimOptions {
     ThermometerState state;
     bool refuseSettings = false;                 // --ack-fail
     QString linkPath;                            // --link; empty: no link
+    QString pipeName;                            // --pipe; empty: a pseudo-terminal
     std::chrono::milliseconds readingInterval{}; // --every; zero: readings only from stdin
 
     // Declares the options, the help text and the description on the parser.

@@ -1,13 +1,9 @@
 #include "simulator.h"
 
+#include "commandinput.h"
 #include "simcommand.h"
 
-#include <QSocketNotifier>
-
-#include <cerrno>
 #include <cstdio>
-#include <unistd.h>
-#include <utility>
 
 namespace {
 
@@ -24,21 +20,24 @@ QString Hex(const QByteArray &bytes)
 
 } // namespace
 
-Simulator::Simulator(PseudoTerminal &terminal, const Thermometer &thermometer, QObject *parent)
+Simulator::Simulator(SimTransport &transport, const Thermometer &thermometer, QObject *parent)
     : QObject(parent)
-    , m_terminal(terminal)
+    , m_transport(transport)
     , m_thermometer(thermometer)
 {
-    m_hostNotifier = new QSocketNotifier(terminal.masterDescriptor(), QSocketNotifier::Read, this);
-    connect(m_hostNotifier, &QSocketNotifier::activated, this, &Simulator::readHost);
+    connect(&transport, &SimTransport::received, this, &Simulator::readHost);
     connect(&m_readingTimer, &QTimer::timeout, this, &Simulator::sendReading);
 }
 
-void Simulator::readCommandsFrom(int descriptor)
+// At the end of the input the simulator keeps serving the host until it is told to stop.
+void Simulator::readCommands()
 {
-    delete m_commandNotifier;
-    m_commandNotifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
-    connect(m_commandNotifier, &QSocketNotifier::activated, this, &Simulator::readCommands);
+    if (m_commands)
+        return;
+    m_commands = new CommandInput(this);
+    connect(m_commands, &CommandInput::line, this,
+            [this](const QString &line) { runCommand(line); });
+    m_commands->start();
 }
 
 void Simulator::sendReadingsEvery(std::chrono::milliseconds interval)
@@ -46,9 +45,8 @@ void Simulator::sendReadingsEvery(std::chrono::milliseconds interval)
     m_readingTimer.start(interval);
 }
 
-void Simulator::readHost()
+void Simulator::readHost(const QByteArray &bytes)
 {
-    const QByteArray bytes = m_terminal.readAvailable();
     const quint64 droppedBefore = m_codec.counters().droppedBytes;
     const QList<Frame> frames = m_codec.feed(bytes);
     const quint64 dropped = m_codec.counters().droppedBytes - droppedBefore;
@@ -58,31 +56,6 @@ void Simulator::readHost()
         Say(QStringLiteral("rx ") + Hex(frame.bytes));
         for (const QByteArray &reply : m_thermometer.answer(frame))
             send(reply);
-    }
-}
-
-// One read per notification: standard input stays blocking (it may be the operator's
-// terminal, shared with the shell), and the notifier says a read will not wait.
-void Simulator::readCommands()
-{
-    char buffer[4096];
-    const ssize_t n = ::read(m_commandNotifier->socket(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR)
-        return;
-    if (n <= 0) {
-        // End of input: the last line may lack its newline. Keep serving the host until a
-        // signal ends the simulator, without watching a descriptor that stays readable.
-        if (!m_commandText.isEmpty())
-            runCommand(QString::fromUtf8(std::exchange(m_commandText, {})));
-        m_commandNotifier->setEnabled(false);
-        return;
-    }
-    m_commandText.append(buffer, n);
-    qsizetype end;
-    while ((end = m_commandText.indexOf('\n')) >= 0) {
-        const QString line = QString::fromUtf8(m_commandText.first(end));
-        m_commandText.remove(0, end + 1);
-        runCommand(line);
     }
 }
 
@@ -98,6 +71,9 @@ void Simulator::runCommand(QStringView line)
     case SimCommand::Kind::SetEnvironment:
         m_thermometer.setEnvironment(command.tenths);
         break;
+    case SimCommand::Kind::Quit:
+        emit quitRequested();
+        break;
     case SimCommand::Kind::Invalid:
         Say(QStringLiteral("kestrim-sim: ") + command.complaint);
         break;
@@ -112,9 +88,9 @@ void Simulator::sendReading()
 
 void Simulator::send(const QByteArray &bytes)
 {
-    if (m_terminal.write(bytes))
+    if (m_transport.write(bytes))
         Say(QStringLiteral("tx ") + Hex(bytes));
     else
         Say(QStringLiteral("kestrim-sim: not sent (%1): %2")
-                .arg(m_terminal.errorString(), Hex(bytes)));
+                .arg(m_transport.errorString(), Hex(bytes)));
 }

@@ -1,4 +1,5 @@
-// The running simulator: the thermometer behind a pseudo-terminal, driven by the host's frames,
+// The running simulator: the thermometer behind a transport (a pseudo-terminal or a local
+// socket), driven by the host's frames,
 // by command lines on standard input and, when asked, by a timer that takes readings.
 //
 // Its log is its interface: every frame received is written to standard error as
@@ -6,7 +7,7 @@
 // and a bad command line as a one-line complaint.
 #pragma once
 
-#include "pseudoterminal.h"
+#include "simtransport.h"
 #include "thermometer.h"
 
 #include "reception/framecodec.h"
@@ -16,34 +17,35 @@
 
 #include <chrono>
 
-class QSocketNotifier;
+class CommandInput;
 
 class Simulator : public QObject {
     Q_OBJECT
 
 public:
-    // The terminal must be open and outlive the simulator.
-    Simulator(PseudoTerminal &terminal, const Thermometer &thermometer, QObject *parent = nullptr);
+    // The transport must be open and outlive the simulator.
+    Simulator(SimTransport &transport, const Thermometer &thermometer, QObject *parent = nullptr);
 
-    // Takes command lines from this descriptor (standard input) until its end.
-    void readCommandsFrom(int descriptor);
+    // Takes command lines from standard input until its end.
+    void readCommands();
     // Sends a plausible reading every interval, once a host has asked for the settings report.
     void sendReadingsEvery(std::chrono::milliseconds interval);
 
     const Thermometer &thermometer() const { return m_thermometer; }
 
+signals:
+    // The command "quit" was typed.
+    void quitRequested();
+
 private:
-    void readHost();
-    void readCommands();
+    void readHost(const QByteArray &bytes);
     void runCommand(QStringView line);
     void sendReading();
     void send(const QByteArray &bytes);
 
-    PseudoTerminal &m_terminal;
+    SimTransport &m_transport;
     Thermometer m_thermometer;
     FrameCodec m_codec;
-    QSocketNotifier *m_hostNotifier = nullptr;
-    QSocketNotifier *m_commandNotifier = nullptr;
-    QByteArray m_commandText; // the start of a line not yet ended
+    CommandInput *m_commands = nullptr;
     QTimer m_readingTimer;
 };

@@ -1,5 +1,6 @@
-// SIGINT, SIGTERM and SIGHUP turned into a Qt signal on the event loop (the self-pipe trick),
-// so that the simulator ends through its normal path and removes its port link.
+// SIGINT, SIGTERM and SIGHUP (on Windows: the console's Ctrl+C, Ctrl+Break and close) turned
+// into a Qt signal on the event loop (on Unix by the self-pipe trick), so that the simulator
+// ends through its normal path and removes its port entry.
 #pragma once
 
 #include <QObject>
@@ -13,7 +14,8 @@ public:
     explicit TerminationSignals(QObject *parent = nullptr);
     ~TerminationSignals() override;
 
-    // Installs the handlers; at most one object may do so. False with errno set on failure.
+    // Installs the handlers; at most one object may do so. False on failure, with the reason in
+    // qt_error_string().
     bool install();
 
 signals:

@@ -192,4 +192,4 @@ void TestDiskFaults::aRepeatedFailureIsOneBox()
 }
 
 QTEST_MAIN(TestDiskFaults)
-#include "tst_disk_faults.moc"
+#include "tst_disk_faults_posix.moc"

@@ -80,4 +80,4 @@ void TestSimTerminal::bytesCrossRawBothWays()
 }
 
 QTEST_GUILESS_MAIN(TestSimTerminal)
-#include "tst_sim_terminal.moc"
+#include "tst_sim_terminal_posix.moc"
