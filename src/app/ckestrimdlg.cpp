@@ -69,8 +69,9 @@ CKestrimDlg::CKestrimDlg(KestrimSeams seams, QWidget *parent)
     m_recordModel = new RecordListModel(this);
     m_thermometer =
         new device::Thermometer({[this](const QByteArray &frame) { return SendFrame(frame); },
+                                 // The reconnector's attempt: the same port, quietly.
                                  [this] {
-                                     return ReopenConnection();
+                                     return OpenPort(m_thermometer->portNumber());
                                  }},
                                 this);
     m_connectSettleTimer.setSingleShot(true);

@@ -166,9 +166,8 @@ private:
     void OnBnClickedConnect();
     void OnCbnSelchangeCom();
     void OpenConnection();
-    bool OpenPort();
+    bool OpenPort(int portNumber);
     void StartHandshake(bool byOperator);
-    bool ReopenConnection();
     void CloseConnection();
     void ShowDisconnected();
     void ShowReconnecting();

@@ -35,7 +35,7 @@ void CKestrimDlg::OnBnClickedConnect()
 
 void CKestrimDlg::OpenConnection()
 {
-    if (!OpenPort()) {
+    if (!OpenPort(m_comboCom->currentIndex() + 1)) {
         const int port = m_comboCom->currentIndex() + 1;
         m_seams.prompts->message(
             this, PortOpenFailureText(PortMap::PortName(port), m_serial->portMap().describe(port),
@@ -45,10 +45,9 @@ void CKestrimDlg::OpenConnection()
     StartHandshake(true);
 }
 
-bool CKestrimDlg::OpenPort()
+bool CKestrimDlg::OpenPort(int portNumber)
 {
-    return m_serial->open(m_comboCom->currentIndex() + 1,
-                          QString::number(m_baudRate) + kLineFormat);
+    return m_serial->open(portNumber, QString::number(m_baudRate) + kLineFormat);
 }
 
 // The port is open: the thermometer asks for its settings report; Connect is enabled again
@@ -56,12 +55,6 @@ bool CKestrimDlg::OpenPort()
 void CKestrimDlg::StartHandshake(bool byOperator)
 {
     m_thermometer->portOpened(m_serial->portNumber(), byOperator);
-}
-
-// One attempt of the reconnector: the same port, quietly.
-bool CKestrimDlg::ReopenConnection()
-{
-    return m_serial->open(m_thermometer->portNumber(), QString::number(m_baudRate) + kLineFormat);
 }
 
 void CKestrimDlg::CloseConnection()

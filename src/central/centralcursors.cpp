@@ -1,9 +1,9 @@
 #include "central/centralcursors.h"
 
 #include "logging.h"
+#include "records/filesharing.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -68,9 +68,9 @@ bool CentralCursors::save() const
                 QByteArray::number(c.hash, 16) + '\t' + QByteArray::number(c.fileSize) + '\t' +
                 QByteArray::number(c.modifiedMs) + '\t' + QByteArray::number(c.warningSize) + '\n';
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        qCWarning(lcCentral) << m_path << "cannot be written:" << file.errorString();
+    QString error;
+    if (!FileSharing::ReplaceFile(m_path, text, &error)) {
+        qCWarning(lcCentral) << m_path << "cannot be written:" << error;
         return false;
     }
     return true;

@@ -1,11 +1,11 @@
 #include "central/centraljournal.h"
 
 #include "logging.h"
+#include "records/filesharing.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QMutex>
-#include <QSaveFile>
 
 namespace {
 
@@ -70,9 +70,9 @@ bool Write(const QString &path, const Journal &journal)
             fields.append(row.join(u','));
         text += fields.join(u'\t').toUtf8() + '\n';
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        qCWarning(lcCentral) << path << "cannot be written:" << file.errorString();
+    QString error;
+    if (!FileSharing::ReplaceFile(path, text, &error)) {
+        qCWarning(lcCentral) << path << "cannot be written:" << error;
         return false;
     }
     return true;

@@ -1,21 +1,33 @@
 #include "central/centralsettings.h"
 
 #include "logging.h"
+#include "records/filesharing.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSettings>
 #include <QSysInfo>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
 
+#if KESTRIM_CENTRAL
 #include <libpq-fe.h>
+#endif
 
 namespace {
+
+// PostgreSQL's client library version as a number (150004 for 15.4); 0 in a build without it.
+int ClientLibraryVersion()
+{
+#if KESTRIM_CENTRAL
+    return PQlibVersion();
+#else
+    return 0;
+#endif
+}
 
 // Long enough for a server across a slow link, short enough that a desk gives up on a hung one
 // in good time; libpq takes no less than 2 s.
@@ -118,10 +130,10 @@ std::optional<CentralSettings> ParseCentralSettings(const QString &url, const QS
         if (key == QStringLiteral("sslmode") && !kSslModes.contains(value))
             return refuse(QStringLiteral("sslmode \"%1\" is none of %2")
                               .arg(value, kSslModes.join(QStringLiteral(", "))));
-        if (key == QStringLiteral("require_auth") && PQlibVersion() < 160000)
+        if (key == QStringLiteral("require_auth") && ClientLibraryVersion() < 160000)
             return refuse(QStringLiteral("require_auth needs PostgreSQL's client library 16 or "
                                          "later; this desk has %1")
-                              .arg(PQlibVersion() / 10000));
+                              .arg(ClientLibraryVersion() / 10000));
         settings.tls.append({key, value});
     }
     settings.host = query.hasQueryItem(QStringLiteral("host"))
@@ -177,10 +189,10 @@ QString LoadInstallationId(const QString &path)
         qCWarning(lcCentral) << path << "holds no installation id; a new one is made";
     }
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(id.toLatin1() + '\n') < 0 || !out.commit() ||
+    QString error;
+    if (!FileSharing::ReplaceFile(path, id.toLatin1() + '\n', &error) ||
         !QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner)) {
-        qCWarning(lcCentral) << path << "cannot be written:" << out.errorString();
+        qCWarning(lcCentral) << path << "cannot be written:" << error;
         return {};
     }
     qCInfo(lcCentral) << "this installation is" << id;

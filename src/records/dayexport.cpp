@@ -1,10 +1,10 @@
 #include "records/dayexport.h"
 
 #include "logging.h"
+#include "records/filesharing.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -34,11 +34,11 @@ QByteArray CsvExportBytes(const QString &csvHeader, const QStringList &lines)
 
 ExportResult WriteExportFile(const QString &target, const QByteArray &bytes)
 {
-    QSaveFile file(target);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    QString error;
+    if (FileSharing::ReplaceFile(target, bytes, &error))
         return {ExportResult::Outcome::Written, {}, {}};
-    qCWarning(lcRecords) << "cannot export to" << target << file.errorString();
-    return {ExportResult::Outcome::NotWritten, target, file.errorString()};
+    qCWarning(lcRecords) << "cannot export to" << target << error;
+    return {ExportResult::Outcome::NotWritten, target, error};
 }
 
 ExportFormat ExportFormatOf(const QString &target)

@@ -3,6 +3,7 @@
 #include "logging.h"
 
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QThread>
 
 #ifdef Q_OS_WIN
@@ -73,6 +74,21 @@ bool RetryWhileHeld(const QString &path, const std::function<bool(QString *error
         }
         QThread::msleep(ulong(kWaitsMs[tried]));
     }
+}
+
+bool ReplaceFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    return RetryWhileHeld(
+        path,
+        [&path, &bytes](QString *reason) {
+            QSaveFile file(path);
+            if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+                file.commit())
+                return true;
+            *reason = file.errorString();
+            return false;
+        },
+        error);
 }
 
 } // namespace FileSharing

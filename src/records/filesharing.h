@@ -8,6 +8,7 @@
 // this way and the first attempt is the only one.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -22,6 +23,10 @@ inline constexpr int kWaitsMs[] = {25, 50, 100, 200, 400};
 // held, *error says it is open in another program.
 bool RetryWhileHeld(const QString &path, const std::function<bool(QString *error)> &attempt,
                     QString *error);
+
+// Replaces the file at `path` with `bytes` in one step (a temporary file renamed over it), so
+// a reader sees the old contents or the new, never a part. Retried while the file is held.
+bool ReplaceFile(const QString &path, const QByteArray &bytes, QString *error);
 
 // Whether the system call that just failed on `path` failed because another program holds it
 // (on Windows: a sharing or lock violation, or access denied on a file that may be written).

@@ -1,11 +1,10 @@
 #include "records/indexfile.h"
 
-#include "records/recordfile.h"
 #include "records/filesharing.h"
+#include "records/recordfile.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 // Only the narrow, byte-for-byte profile class is used: values are ASCII and are kept raw.
 #define SI_NO_CONVERSION
@@ -51,21 +50,6 @@ QByteArray WithCrLf(const std::string &text)
     return bytes;
 }
 
-bool Replace(const QString &path, const QByteArray &bytes, QString *error)
-{
-    return FileSharing::RetryWhileHeld(
-        path,
-        [&path, &bytes](QString *reason) {
-            QSaveFile file(path);
-            if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
-                file.commit())
-                return true;
-            *reason = file.errorString();
-            return false;
-        },
-        error);
-}
-
 } // namespace
 
 QString IndexFile::FileName(QDate day)
@@ -82,7 +66,7 @@ bool IndexFile::IsIndexFileName(const QString &fileName)
 
 bool IndexFile::Create(QString *error) const
 {
-    return Replace(m_path, QByteArray(kInitialContent), error);
+    return FileSharing::ReplaceFile(m_path, QByteArray(kInitialContent), error);
 }
 
 QString IndexFile::Value(const char *key) const
@@ -116,5 +100,5 @@ bool IndexFile::Write(std::initializer_list<Entry> entries, QString *error) cons
         *error = QStringLiteral("cannot format %1").arg(m_path);
         return false;
     }
-    return Replace(m_path, WithCrLf(text), error);
+    return FileSharing::ReplaceFile(m_path, WithCrLf(text), error);
 }

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 
@@ -103,15 +102,5 @@ bool ReplaceRecordFile(const QString &path, const QStringList &lines, QString *e
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toUtf8() + kLineEnd;
-    return FileSharing::RetryWhileHeld(
-        path,
-        [&path, &bytes](QString *reason) {
-            QSaveFile file(path);
-            if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
-                file.commit())
-                return true;
-            *reason = file.errorString();
-            return false;
-        },
-        error);
+    return FileSharing::ReplaceFile(path, bytes, error);
 }
