@@ -79,4 +79,4 @@ if [[ $simulate -eq 1 && -n "$port" ]]; then
     echo "Simulated thermometer on COM$port (log: $home/kestrim-sim.log)"
 fi
 
-"$build/src/kestrim" "$@"
+"$build/src/app/kestrim" "$@"

@@ -8,8 +8,8 @@
 // With --memory: a day of 1,000,000 readings caught up instead, and the peak memory it took
 // (the process's peak resident size during the catch-up, less what it held before), against
 // the day file's size.
-#include "central/centralsync.h"
-#include "central/pgcentralstore.h"
+#include "centralsync.h"
+#include "pgcentralstore.h"
 #include "pgcluster.h"
 #include "records/dayrecords.h"
 

@@ -8,14 +8,14 @@
 // set to offscreen unless it is set already): its list view and RecordListModel are filled the
 // way a connection fills them (DayRecords::PrepareDayRecords, then setRows), the export is what
 // Save As does, and the deletion what the window does when Delete Data closes.
-#include "app/ckestrimdlg.h"
-#include "app/fonts.h"
 #include "benchsupport.h"
+#include "controls/fonts.h"
 #include "records/dayexport.h"
 #include "records/dayrecords.h"
 #include "records/recorddeletion.h"
 #include "records/recordlistmodel.h"
 #include "speech/speechengine.h"
+#include "window/ckestrimdlg.h"
 
 #include <QApplication>
 #include <QProcess>

@@ -2,13 +2,13 @@
 // warning file), its summary and chart points, and the history window opening on that day until
 // it has been laid out and painted; then one more reading followed into the open window, and
 // changing to a small day and back. Runs offscreen in a scratch folder of its own.
-#include "app/clock.h"
-#include "app/fonts.h"
-#include "app/prompts.h"
+#include "clock.h"
+#include "controls/fonts.h"
+#include "dialogs/prompts.h"
 #include "history/dayhistory.h"
 #include "history/daysummary.h"
 #include "history/historychartdata.h"
-#include "history/historywindow.h"
+#include "historywindow/historywindow.h"
 #include "records/dayrecords.h"
 #include "records/recordfile.h"
 

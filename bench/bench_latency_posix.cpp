@@ -7,13 +7,13 @@
 // is silent (no engine): it runs on its own thread and never holds a reading up. The day's
 // files are in a scratch folder under the system's temporary folder, on its real file system.
 // 1,000 readings, one at a time, each sent when the one before is shown.
-#include "app/ckestrimdlg.h"
-#include "app/fonts.h"
 #include "benchsupport.h"
+#include "controls/fonts.h"
 #include "kestrim-sim/pseudoterminal.h"
 #include "reception/framecodec.h"
 #include "records/recordlistmodel.h"
 #include "speech/speechengine.h"
+#include "window/ckestrimdlg.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -5,8 +5,8 @@
 // folder of its own.
 #include "history/historyday.h"
 #include "records/dayrecords.h"
-#include "reports/reportexport.h"
-#include "reports/reportpdf.h"
+#include "reportexport.h"
+#include "reportpdf.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -6,9 +6,9 @@
 //
 // This program starts itself kRuns times and reports the first start and the median of the
 // others; each start is measured from just before its process is created.
-#include "app/ckestrimdlg.h"
-#include "app/fonts.h"
 #include "benchsupport.h"
+#include "controls/fonts.h"
+#include "window/ckestrimdlg.h"
 
 #include <QApplication>
 #include <QEventLoop>

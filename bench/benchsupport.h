@@ -2,7 +2,7 @@
 // been painted, and a day of records on disk.
 #pragma once
 
-#include "app/clock.h"
+#include "clock.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build-release}" && pwd)
 seconds=${2:-30}
-kestrim="$build/src/kestrim"
+kestrim="$build/src/app/kestrim"
 sim="$build/tools/kestrim-sim/kestrim-sim"
 for program in "$kestrim" "$sim"; do
     [[ -x "$program" ]] || { echo "$program is not built" >&2; exit 1; }

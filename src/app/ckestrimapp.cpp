@@ -1,8 +1,8 @@
 #include "ckestrimapp.h"
 
-#include "ckestrimdlg.h"
-#include "fonts.h"
+#include "controls/fonts.h"
 #include "speech/speechengine.h"
+#include "window/ckestrimdlg.h"
 
 #include <QApplication>
 

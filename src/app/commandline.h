@@ -4,18 +4,13 @@
 //           [--language en|zh]
 #pragma once
 
+#include "window/launchoptions.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-
-struct LaunchOptions {
-    int port = 0;                // COM number; 0: as remembered or probed
-    bool connect = false;        // connect as soon as the window is up
-    std::optional<int> language; // 0 Chinese, 1 English; none: as remembered
-    QString dataFolder;          // --data; empty: $KESTRIM_HOME or the working folder
-};
 
 // An export without the window: the file's ending names its format, as in the window.
 struct ExportRequest {

@@ -1,4 +1,4 @@
-#include "app/datafolder.h"
+#include "datafolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,12 +1,12 @@
-#include "app/exportcommand.h"
+#include "exportcommand.h"
 
-#include "app/preferences.h"
-#include "central/centralsettings.h"
+#include "centralsettings.h"
 #include "device/interfacetexts.h"
 #include "history/historytexts.h"
+#include "preferences.h"
 #include "records/recordline.h"
 #include "records/recordmessages.h"
-#include "reports/reportexport.h"
+#include "reportexport.h"
 
 #include <QGuiApplication>
 #include <QSysInfo>

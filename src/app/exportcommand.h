@@ -4,8 +4,8 @@
 // nothing was written.
 #pragma once
 
-#include "app/clock.h"
-#include "app/commandline.h"
+#include "clock.h"
+#include "commandline.h"
 
 // Exit statuses: 0 written; 1 nothing to export (no records that day or in the range) or the
 // file could not be read or written; 2 the request names no single day file (several ports).

@@ -1,4 +1,4 @@
-#include "central/centralcursor.h"
+#include "centralcursor.h"
 
 quint64 HashRow(const QStringList &fields, quint64 hash)
 {

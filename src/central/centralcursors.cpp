@@ -1,4 +1,4 @@
-#include "central/centralcursors.h"
+#include "centralcursors.h"
 
 #include "logging.h"
 #include "records/filesharing.h"

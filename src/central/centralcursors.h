@@ -9,7 +9,7 @@
 //   TempData/2026/12/20261209-01.txt<TAB>rows<TAB>hash<TAB>size<TAB>modified ms<TAB>warning size
 #pragma once
 
-#include "central/centralcursor.h"
+#include "centralcursor.h"
 
 #include <QMap>
 #include <QString>

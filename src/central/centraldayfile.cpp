@@ -1,4 +1,4 @@
-#include "central/centraldayfile.h"
+#include "centraldayfile.h"
 
 #include "history/historyreading.h"
 #include "logging.h"

@@ -15,8 +15,8 @@
 // confirmed rows that are abnormal now are sent again.
 #pragma once
 
-#include "central/centralbatch.h"
-#include "central/centralcursor.h"
+#include "centralbatch.h"
+#include "centralcursor.h"
 #include "history/historyday.h"
 
 #include <QHash>

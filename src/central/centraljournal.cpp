@@ -1,4 +1,4 @@
-#include "central/centraljournal.h"
+#include "centraljournal.h"
 
 #include "logging.h"
 #include "records/filesharing.h"

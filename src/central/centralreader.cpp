@@ -1,7 +1,7 @@
-#include "central/centralreader.h"
+#include "centralreader.h"
 
-#include "central/centralreadworker.h"
-#include "central/centralthread.h"
+#include "centralreadworker.h"
+#include "centralthread.h"
 
 CentralReader::CentralReader(const CentralSettings &settings, QObject *parent)
     : QObject(parent)

@@ -3,8 +3,8 @@
 // signal. Ending cuts off a read that waits on the server and lets go of the thread.
 #pragma once
 
-#include "central/centralsettings.h"
-#include "central/centralview.h"
+#include "centralsettings.h"
+#include "centralview.h"
 
 #include <QObject>
 #include <QThread>

@@ -1,4 +1,4 @@
-#include "central/centralreadworker.h"
+#include "centralreadworker.h"
 
 #include "logging.h"
 

@@ -2,8 +2,8 @@
 // the window asks and gets the answer as a signal, and never waits on the network.
 #pragma once
 
-#include "central/centralview.h"
-#include "central/pgconnection.h"
+#include "centralview.h"
+#include "pgconnection.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "central/centralrowsmodel.h"
+#include "centralrowsmodel.h"
 
 CentralRowsModel::CentralRowsModel(QObject *parent)
     : QAbstractTableModel(parent)

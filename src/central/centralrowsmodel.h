@@ -2,7 +2,7 @@
 // and port, then the record list's four columns.
 #pragma once
 
-#include "central/centralview.h"
+#include "centralview.h"
 
 #include <QAbstractTableModel>
 

@@ -1,7 +1,7 @@
-#include "central/centralschema.h"
+#include "centralschema.h"
 
-#include "central/pgconnection.h"
 #include "logging.h"
+#include "pgconnection.h"
 
 namespace {
 

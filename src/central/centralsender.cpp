@@ -1,8 +1,8 @@
-#include "central/centralsender.h"
+#include "centralsender.h"
 
-#include "central/centralstore.h"
-#include "central/centralsync.h"
-#include "central/centralthread.h"
+#include "centralstore.h"
+#include "centralsync.h"
+#include "centralthread.h"
 
 CentralSender::CentralSender(std::unique_ptr<CentralStore> store, CentralCursors cursors,
                              CentralBackoff backoff, QObject *parent)

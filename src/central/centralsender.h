@@ -3,9 +3,9 @@
 // it which day file changed and receives the status; nothing else crosses between the threads.
 #pragma once
 
-#include "central/centralbackoff.h"
-#include "central/centralcursors.h"
-#include "central/centralstatus.h"
+#include "centralbackoff.h"
+#include "centralcursors.h"
+#include "centralstatus.h"
 
 #include <QObject>
 #include <QThread>

@@ -1,4 +1,4 @@
-#include "central/centralsettings.h"
+#include "centralsettings.h"
 
 #include "logging.h"
 #include "records/filesharing.h"

@@ -1,4 +1,4 @@
-#include "central/centralstatus.h"
+#include "centralstatus.h"
 
 #include "bilingual.h"
 

@@ -2,7 +2,7 @@
 // the tests' fake does. Every call but abort() is made on the sender's own thread.
 #pragma once
 
-#include "central/centralbatch.h"
+#include "centralbatch.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "central/centralsync.h"
+#include "centralsync.h"
 
 #include "logging.h"
 

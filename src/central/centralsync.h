@@ -19,12 +19,12 @@
 // waiting for the next try.
 #pragma once
 
-#include "central/centralbackoff.h"
-#include "central/centralcursors.h"
-#include "central/centraldayfile.h"
-#include "central/centraljournal.h"
-#include "central/centralstatus.h"
-#include "central/centralstore.h"
+#include "centralbackoff.h"
+#include "centralcursors.h"
+#include "centraldayfile.h"
+#include "centraljournal.h"
+#include "centralstatus.h"
+#include "centralstore.h"
 
 #include <QObject>
 #include <QTimer>

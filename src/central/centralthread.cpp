@@ -1,4 +1,4 @@
-#include "central/centralthread.h"
+#include "centralthread.h"
 
 #include "logging.h"
 

@@ -1,6 +1,6 @@
-#include "central/pgcentralstore.h"
+#include "pgcentralstore.h"
 
-#include "central/centralschema.h"
+#include "centralschema.h"
 #include "logging.h"
 
 #include <QMap>

@@ -6,8 +6,8 @@
 // notes whether another installation uses the same name.
 #pragma once
 
-#include "central/centralstore.h"
-#include "central/pgconnection.h"
+#include "centralstore.h"
+#include "pgconnection.h"
 
 class PgCentralStore : public CentralStore {
 public:

@@ -1,6 +1,6 @@
-#include "central/pgconnection.h"
+#include "pgconnection.h"
 
-#include "central/centralschema.h"
+#include "centralschema.h"
 #include "logging.h"
 
 #include <libpq-fe.h>

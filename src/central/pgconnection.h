@@ -9,7 +9,7 @@
 // only ever used while the connection that owns it is open; nothing outside libpq touches it.
 #pragma once
 
-#include "central/centralsettings.h"
+#include "centralsettings.h"
 
 #include <QDeadlineTimer>
 #include <QString>

@@ -1,5 +1,5 @@
 // The connection of a build without libpq: it never connects, and says why.
-#include "central/pgconnection.h"
+#include "pgconnection.h"
 
 namespace {
 QString Unavailable()

@@ -1,6 +1,6 @@
-#include "reports/dayworkbook.h"
+#include "dayworkbook.h"
 
-#include "reports/reporttexts.h"
+#include "reporttexts.h"
 
 #include <QDir>
 #include <QFile>

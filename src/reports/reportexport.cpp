@@ -1,8 +1,8 @@
-#include "reports/reportexport.h"
+#include "reportexport.h"
 
+#include "dayworkbook.h"
 #include "history/rangeexport.h"
-#include "reports/dayworkbook.h"
-#include "reports/reportpdf.h"
+#include "reportpdf.h"
 
 #include <QFileInfo>
 

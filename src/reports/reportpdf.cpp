@@ -1,7 +1,7 @@
-#include "reports/reportpdf.h"
+#include "reportpdf.h"
 
 #include "history/historytexts.h"
-#include "reports/reporttexts.h"
+#include "reporttexts.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>

@@ -2,13 +2,13 @@
 // once, the password from the environment or the password file, readings arriving exactly once
 // through resends, restarts, a server stopped in the middle of a flood, a desk offline for two
 // days, two desks at once, deletions, and a server that hangs.
-#include "central/centraljournal.h"
-#include "central/centralreader.h"
-#include "central/centralschema.h"
-#include "central/centralsender.h"
-#include "central/centralsync.h"
-#include "central/pgcentralstore.h"
+#include "centraljournal.h"
+#include "centralreader.h"
+#include "centralschema.h"
+#include "centralsender.h"
+#include "centralsync.h"
 #include "fakecentralstore.h"
+#include "pgcentralstore.h"
 #include "pgcluster.h"
 #include "records/dayrecords.h"
 #include "workingfolder.h"

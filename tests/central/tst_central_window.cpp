@@ -2,20 +2,20 @@
 // PostgreSQL server: off without [central]; readings reaching the server with the status pane
 // saying so, in both languages; the window storing and listing readings while the server hangs;
 // Delete All mirrored; the history's "All desks" showing two desks' readings.
-#include "app/ckestrimdlg.h"
-#include "app/fonts.h"
-#include "app/panestatusbar.h"
-#include "central/centralsender.h"
-#include "central/centralsync.h"
-#include "central/pgcentralstore.h"
+#include "centralsender.h"
+#include "centralsync.h"
+#include "controls/fonts.h"
 #include "fakecentralstore.h"
-#include "history/historywindow.h"
+#include "historywindow/historywindow.h"
 #include "manualclock.h"
+#include "pgcentralstore.h"
 #include "pgcluster.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "records/dayrecords.h"
 #include "records/recordlistmodel.h"
+#include "window/ckestrimdlg.h"
+#include "window/panestatusbar.h"
 #include "windowtesting.h"
 #include "workingfolder.h"
 

@@ -7,8 +7,8 @@
 // (which the sender owns, maybe on its own thread).
 #pragma once
 
-#include "central/centralstatus.h"
-#include "central/centralstore.h"
+#include "centralstatus.h"
+#include "centralstore.h"
 
 #include <QMap>
 #include <QMutex>

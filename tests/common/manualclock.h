@@ -1,7 +1,7 @@
 // A clock that stands still until the test moves it.
 #pragma once
 
-#include "app/clock.h"
+#include "clock.h"
 
 class ManualClock : public Clock {
 public:

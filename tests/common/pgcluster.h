@@ -13,7 +13,7 @@
 //   QVERIFY2(server.start(), qPrintable(server.log()));
 #pragma once
 
-#include "central/centralsettings.h"
+#include "centralsettings.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

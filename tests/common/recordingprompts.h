@@ -1,7 +1,7 @@
 // Prompts that are answered by the test and remember what was shown.
 #pragma once
 
-#include "app/prompts.h"
+#include "dialogs/prompts.h"
 
 #include <QList>
 #include <QStringList>

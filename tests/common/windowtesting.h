@@ -2,8 +2,8 @@
 // the window as the operator sees it.
 #pragma once
 
-#include "app/ckestrimdlg.h"
 #include "recordingspeech.h"
+#include "window/ckestrimdlg.h"
 
 #include <QWidget>
 

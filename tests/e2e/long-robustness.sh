@@ -9,6 +9,6 @@ release="$root/build-release"
 cmake -S "$root" -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$release" --target kestrim
 cmake --build "$tests" --target tst_robustness_sim
-KESTRIM_APP="$release/src/kestrim" KESTRIM_KILL_CYCLES=${KESTRIM_KILL_CYCLES:-100} \
+KESTRIM_APP="$release/src/app/kestrim" KESTRIM_KILL_CYCLES=${KESTRIM_KILL_CYCLES:-100} \
     KESTRIM_UNPLUG_CYCLES=${KESTRIM_UNPLUG_CYCLES:-100} QT_LOGGING_RULES='kestrim.*.info=false' \
     "$tests/tests/e2e/tst_robustness_sim"

@@ -1,15 +1,15 @@
 // The real window against the thermometer simulator over a real pseudo-terminal, used as an
 // operator would: readings come in, the day is saved as CSV and TXT, a range is deleted while
 // the thermometer keeps measuring, then everything; each file read back byte for byte.
-#include "app/ckestrimdlg.h"
-#include "app/fonts.h"
-#include "app/panestatusbar.h"
+#include "controls/fonts.h"
+#include "dialogs/cdeletedatadlg.h"
 #include "manualclock.h"
 #include "recordingprompts.h"
 #include "recordingspeech.h"
-#include "records/cdeletedatadlg.h"
 #include "reportreaders.h"
 #include "simprocess.h"
+#include "window/ckestrimdlg.h"
+#include "window/panestatusbar.h"
 #include "workingfolder.h"
 
 #include <QAbstractButton>

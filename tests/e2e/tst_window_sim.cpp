@@ -1,14 +1,14 @@
 // The real window against the thermometer simulator over a real pseudo-terminal: connect,
 // readings on screen, in the list, spoken and on disk, byte for byte.
-#include "app/ckestrimdlg.h"
-#include "app/fonts.h"
-#include "app/panestatusbar.h"
+#include "controls/fonts.h"
 #include "device/reconnector.h"
 #include "kestrim-sim/pseudoterminal.h"
 #include "manualclock.h"
 #include "recordingprompts.h"
 #include "recordingspeech.h"
 #include "simprocess.h"
+#include "window/ckestrimdlg.h"
+#include "window/panestatusbar.h"
 #include "windowtesting.h"
 #include "workingfolder.h"
 

@@ -1,9 +1,9 @@
 // The central store's small parts: the [central] settings and their url, the status pane's
 // texts, the cursor file, and the waits between tries.
-#include "central/centralbackoff.h"
-#include "central/centralcursors.h"
-#include "central/centralsettings.h"
-#include "central/centralstatus.h"
+#include "centralbackoff.h"
+#include "centralcursors.h"
+#include "centralsettings.h"
+#include "centralstatus.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The sending logic against a server in memory (FakeCentralStore): what reaches the server,
 // in which batches, after restarts, server failures, deletions on the desk and late warning
 // lines; the status the window would show; and the thread the window runs it on.
-#include "central/centraljournal.h"
-#include "central/centralsender.h"
-#include "central/centralsync.h"
+#include "centraljournal.h"
+#include "centralsender.h"
+#include "centralsync.h"
 #include "fakecentralstore.h"
 #include "records/dayrecords.h"
 

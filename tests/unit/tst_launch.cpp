@@ -1,7 +1,7 @@
 // What is remembered between runs (Kestrim.ini) and what the command line asks for.
-#include "app/commandline.h"
-#include "app/datafolder.h"
-#include "app/preferences.h"
+#include "commandline.h"
+#include "datafolder.h"
+#include "preferences.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,9 +5,9 @@
 // in Fahrenheit, one count-mode value and one line a crash cut short.
 #include "history/historyday.h"
 #include "history/historytexts.h"
+#include "reportexport.h"
+#include "reportpdf.h"
 #include "reportreaders.h"
-#include "reports/reportexport.h"
-#include "reports/reportpdf.h"
 #include "workingfolder.h"
 
 #include <QDir>

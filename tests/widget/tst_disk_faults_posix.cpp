@@ -1,11 +1,11 @@
 // The window when the disk fails it: the day's folder is not a folder, the day file is a
 // folder, the disk is full. The operator is told which file and why; count, list, index and
 // file agree; once the fault is cleared the next reading is stored.
-#include "app/ckestrimdlg.h"
-#include "app/fonts.h"
+#include "controls/fonts.h"
 #include "manualclock.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
+#include "window/ckestrimdlg.h"
 #include "windowtesting.h"
 #include "workingfolder.h"
 

@@ -1,15 +1,15 @@
 // The window's Save As, its record list's context menu and the Delete Data dialog, driven as an
 // operator would, with readings handed to the receive path; every file checked byte for byte.
 // Also the instant a reading is stored with, and the messages when a record file fails.
-#include "app/ckestrimdlg.h"
-#include "app/fonts.h"
-#include "app/panestatusbar.h"
+#include "controls/fonts.h"
+#include "dialogs/cdeletedatadlg.h"
 #include "manualclock.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
-#include "records/cdeletedatadlg.h"
 #include "records/filesharing.h"
 #include "speech/speechengine.h"
+#include "window/ckestrimdlg.h"
+#include "window/panestatusbar.h"
 #include "workingfolder.h"
 
 #include <QAbstractButton>

@@ -3,14 +3,14 @@
 // the main window stores; the language and unit following the main window; the shown day's
 // file vanishing or being rewritten; the exports through the operator's file choice.
 // Earlier days are files on disk; today's readings go through the window's receive path.
-#include "app/ckestrimdlg.h"
-#include "app/fonts.h"
-#include "history/historychartview.h"
-#include "history/historywindow.h"
+#include "controls/fonts.h"
+#include "historywindow/historychartview.h"
+#include "historywindow/historywindow.h"
 #include "manualclock.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "reportreaders.h"
+#include "window/ckestrimdlg.h"
 #include "windowtesting.h"
 #include "workingfolder.h"
 

@@ -1,14 +1,14 @@
 // The main window as the operator first sees it: built from its layout, with its status bar,
 // clock, port list and keyboard behaviour.
-#include "app/ckestrimdlg.h"
-#include "app/dialogbuilder.h"
-#include "app/dialogtemplate.h"
-#include "app/fonts.h"
-#include "app/panestatusbar.h"
+#include "controls/fonts.h"
+#include "dialogs/dialogbuilder.h"
+#include "dialogs/dialogtemplate.h"
 #include "kestrim-sim/pseudoterminal.h"
 #include "manualclock.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
+#include "window/ckestrimdlg.h"
+#include "window/panestatusbar.h"
 #include "windowtesting.h"
 #include "workingfolder.h"
 

@@ -1,13 +1,13 @@
 // The window's settings controls, model buttons and language switch, driven on the offscreen
 // platform with frames handed to the receive path (or a bare pseudo-terminal where the
 // connection itself matters).
-#include "app/ckestrimdlg.h"
-#include "app/fonts.h"
-#include "app/panestatusbar.h"
+#include "controls/fonts.h"
 #include "kestrim-sim/pseudoterminal.h"
 #include "manualclock.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
+#include "window/ckestrimdlg.h"
+#include "window/panestatusbar.h"
 #include "windowtesting.h"
 #include "workingfolder.h"
 

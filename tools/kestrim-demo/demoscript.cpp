@@ -1,9 +1,9 @@
 #include "demoscript.h"
 
-#include "app/ckestrimdlg.h"
-#include "app/prompts.h"
+#include "dialogs/prompts.h"
 #include "records/dayrecords.h"
 #include "speech/speechengine.h"
+#include "window/ckestrimdlg.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,6 +1,6 @@
 // kestrim-demo: Kestrim's main job, scripted, against the simulated thermometer; for machines
 // without a person or a display (run it under xvfb-run) and for the README's pictures.
-#include "app/fonts.h"
+#include "controls/fonts.h"
 #include "demoscript.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "dialogbuilder.h"
 
-#include "fonts.h"
+#include "controls/fonts.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

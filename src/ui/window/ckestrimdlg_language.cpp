@@ -1,9 +1,9 @@
 // The interface language: every switchable text of the window in English or Chinese.
 #include "ckestrimdlg.h"
 
+#include "controls/fonts.h"
 #include "device/interfacetexts.h"
 #include "device/reconnector.h"
-#include "fonts.h"
 #include "panestatusbar.h"
 #include "records/recordline.h"
 #include "records/recordlistmodel.h"

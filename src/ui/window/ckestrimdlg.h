@@ -5,20 +5,20 @@
 // class reads controls, calls the logic and writes controls.
 #pragma once
 
-#include "app/clock.h"
-#include "app/commandline.h"
-#include "app/preferences.h"
-#include "app/prompts.h"
-#include "central/centralsettings.h"
-#include "central/centralstatus.h"
+#include "centralsettings.h"
+#include "centralstatus.h"
+#include "clock.h"
 #include "device/cmscomm.h"
 #include "device/settingscommand.h"
 #include "device/thermometer.h"
+#include "dialogs/prompts.h"
 #include "history/historysettings.h"
+#include "preferences.h"
 #include "reception/measurement.h"
 #include "records/dayrecords.h"
 #include "records/measurementrecord.h"
 #include "records/recordmessages.h"
+#include "window/launchoptions.h"
 
 #include <QColor>
 #include <QDialog>

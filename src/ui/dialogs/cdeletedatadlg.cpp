@@ -1,8 +1,8 @@
-#include "records/cdeletedatadlg.h"
+#include "dialogs/cdeletedatadlg.h"
 
-#include "app/dialogbuilder.h"
-#include "app/dialogtemplate.h"
-#include "app/prompts.h"
+#include "dialogs/dialogbuilder.h"
+#include "dialogs/dialogtemplate.h"
+#include "dialogs/prompts.h"
 #include "records/recorddeletion.h"
 #include "records/recordlistmodel.h"
 

@@ -2,8 +2,8 @@
 #include "ckestrimdlg.h"
 
 #include "controls/craisedbutton.h"
+#include "controls/fonts.h"
 #include "device/interfacetexts.h"
-#include "fonts.h"
 #include "logging.h"
 #include "panestatusbar.h"
 #include "reception/measurement.h"

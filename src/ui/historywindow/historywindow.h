@@ -10,7 +10,7 @@
 // chart of every desk from the central records, read on a thread of the window's own.
 #pragma once
 
-#include "central/centralview.h"
+#include "centralview.h"
 #include "history/dayhistory.h"
 #include "history/historyday.h"
 #include "history/historysettings.h"

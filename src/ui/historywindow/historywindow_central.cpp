@@ -3,15 +3,15 @@
 // the chosen day across the desks, with the desk as a column. The reads go to the reader's
 // thread and come back as signals, so the window never waits on the network; what the window
 // shows while a read is under way, or when it failed, is said in the summary line.
-#include "history/historywindow.h"
+#include "historywindow/historywindow.h"
 
-#include "central/centralreader.h"
-#include "central/centralrowsmodel.h"
+#include "centralreader.h"
+#include "centralrowsmodel.h"
 #include "device/interfacetexts.h"
 #include "history/daysummary.h"
 #include "history/historychartdata.h"
-#include "history/historychartview.h"
 #include "history/historytexts.h"
+#include "historywindow/historychartview.h"
 #include "records/recordlistmodel.h"
 
 #include <QCheckBox>

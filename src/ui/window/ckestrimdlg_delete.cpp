@@ -2,7 +2,7 @@
 // all of the day's records.
 #include "ckestrimdlg.h"
 
-#include "records/cdeletedatadlg.h"
+#include "dialogs/cdeletedatadlg.h"
 #include "records/recorddeletion.h"
 #include "records/recordlistmodel.h"
 

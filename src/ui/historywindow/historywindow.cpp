@@ -1,12 +1,12 @@
-#include "history/historywindow.h"
+#include "historywindow/historywindow.h"
 
-#include "app/fonts.h"
-#include "central/centralreader.h"
+#include "centralreader.h"
+#include "controls/fonts.h"
 #include "device/interfacetexts.h"
 #include "history/daysummary.h"
 #include "history/historychartdata.h"
-#include "history/historychartview.h"
 #include "history/historytexts.h"
+#include "historywindow/historychartview.h"
 #include "records/recordlistmodel.h"
 
 #include <QAccessibleWidget>

@@ -1,15 +1,15 @@
 // The history window's exports: the day chosen, as Save As exports today, and a range of days
 // as one CSV file or workbook. The operator chooses the file; what went wrong is told in the
 // window's language.
-#include "history/historywindow.h"
+#include "historywindow/historywindow.h"
 
-#include "app/clock.h"
-#include "app/prompts.h"
+#include "clock.h"
 #include "device/interfacetexts.h"
+#include "dialogs/prompts.h"
 #include "history/historytexts.h"
 #include "records/recordline.h"
 #include "records/recordmessages.h"
-#include "reports/reportexport.h"
+#include "reportexport.h"
 
 #include <QDateEdit>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // Dialog layouts as data: the parser and the built-in main window layout.
-#include "app/dialogtemplate.h"
+#include "dialogs/dialogtemplate.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 #include "ckestrimdlg.h"
 
 #include "records/recordline.h"
-#include "reports/reportexport.h"
+#include "reportexport.h"
 
 namespace {
 

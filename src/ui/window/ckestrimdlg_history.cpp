@@ -1,7 +1,7 @@
 // The history of every recorded day, in a window of its own beside this one.
 #include "ckestrimdlg.h"
 
-#include "history/historywindow.h"
+#include "historywindow/historywindow.h"
 
 #include <QSysInfo>
 

@@ -1,11 +1,11 @@
 // The window's initialisation, the environment query and the orderly end.
 #include "ckestrimdlg.h"
 
-#include "central/centralsender.h"
+#include "centralsender.h"
 #include "controls/cmyprogress.h"
 #include "controls/craisedbutton.h"
+#include "controls/fonts.h"
 #include "device/interfacetexts.h"
-#include "fonts.h"
 #include "panestatusbar.h"
 #include "reception/settingsreport.h"
 #include "records/recordline.h"

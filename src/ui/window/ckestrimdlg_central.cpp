@@ -4,11 +4,11 @@
 // pane text.
 #include "ckestrimdlg.h"
 
-#include "central/centraljournal.h"
-#include "central/centralsender.h"
-#include "central/pgcentralstore.h"
+#include "centraljournal.h"
+#include "centralsender.h"
 #include "logging.h"
 #include "panestatusbar.h"
+#include "pgcentralstore.h"
 
 #include <QLabel>
 

@@ -1,4 +1,4 @@
-#include "history/historychartview.h"
+#include "historywindow/historychartview.h"
 
 #include "history/historytexts.h"
 
