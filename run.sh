@@ -40,11 +40,12 @@ mkdir -p "$home"
 cd "$home"
 echo "Data folder: $home"
 
-# The first COM number that names no device and no link of its own.
+# The first COM number that names nothing yet: kestrim says which device stands behind each
+# (an entry of Ports/, or the system's own device), and the simulator takes one that is free.
 port=""
 for n in $(seq 1 20); do
-    if ((n <= 10)); then device=/dev/ttyUSB$((n - 1)); else device=/dev/ttyACM$((n - 11)); fi
-    if [[ ! -e "$device" && ! -L "Ports/com$n" ]]; then
+    device=$("$build/src/app/kestrim" --port "$n" --device)
+    if [[ ! -e "$device" && ! -L "$device" && ! -e "Ports/com$n" ]]; then
         port=$n
         break
     fi

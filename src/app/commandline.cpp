@@ -130,7 +130,11 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                                   QStringLiteral("Keep the records in this folder (made when "
                                                  "missing)."),
                                   QStringLiteral("DIR"));
-    parser.addOptions({port, connect, language, data, exportFile, day, from, to});
+    const QCommandLineOption device(
+        QStringLiteral("device"),
+        QStringLiteral("Print the device that stands behind --port COMn (an entry in Ports/ of "
+                       "the data folder, or the system's own name) and exit."));
+    parser.addOptions({port, connect, language, data, exportFile, day, from, to, device});
 
     if (!parser.parse(arguments))
         return Failure(parser.errorText());
@@ -168,6 +172,14 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         line.options.dataFolder = parser.value(data);
         if (line.options.dataFolder.isEmpty())
             return Failure(QStringLiteral("--data needs a folder"));
+    }
+    if (parser.isSet(device)) {
+        if (!parser.isSet(port))
+            return Failure(QStringLiteral("--device needs --port"));
+        if (parser.isSet(exportFile) || parser.isSet(connect))
+            return Failure(QStringLiteral("--device goes with --port and --data only"));
+        line.action = CommandLine::Action::Device;
+        return line;
     }
     if (!parser.isSet(exportFile)) {
         for (const QCommandLineOption &only : {day, from, to})

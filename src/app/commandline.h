@@ -2,6 +2,7 @@
 //   kestrim [--port COM3] [--connect] [--language en|zh] [--data DIR] [--help] [--version]
 //   kestrim --export FILE [--day YYYY-MM-DD | --from YYYY-MM-DD --to YYYY-MM-DD] [--port N]
 //           [--language en|zh]
+//   kestrim --port COM3 --device   (prints the device that stands behind COM3)
 #pragma once
 
 #include "window/launchoptions.h"
@@ -24,7 +25,7 @@ struct ExportRequest {
 };
 
 struct CommandLine {
-    enum class Action { Run, Export, Help, Version, Error };
+    enum class Action { Run, Export, Device, Help, Version, Error };
     Action action = Action::Run;
     LaunchOptions options;
     ExportRequest exportRequest;

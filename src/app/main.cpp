@@ -3,15 +3,46 @@
 #include "commandline.h"
 #include "consoleoutput.h"
 #include "datafolder.h"
+#include "device/portmap.h"
 #include "exportcommand.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
 #endif
+
+namespace {
+
+void KeepFilesPrivate()
+{
+#ifndef Q_OS_WIN
+    // The records are health data: every file and folder the program makes (day files, the
+    // index, the warning files, Kestrim.ini, the central store's files) is its user's alone.
+    ::umask(077);
+#endif
+}
+
+// The device the window would open for the port, in the data folder the window would use.
+int PrintPortDevice(int argc, char *argv[], const LaunchOptions &options)
+{
+    KeepFilesPrivate();
+    QCoreApplication application(argc, argv);
+    QString error;
+    if (!EnterDataFolder(ChooseDataFolder(CurrentDataFolderSituation(options.dataFolder)),
+                         &error)) {
+        std::fputs(qPrintable(QStringLiteral("kestrim: %1\n").arg(error)), stderr);
+        return 1;
+    }
+    const QString device = PortMap().device(options.port);
+    std::fputs(qPrintable(QDir::toNativeSeparators(device) + u'\n'), stdout);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -33,15 +64,13 @@ int main(int argc, char *argv[])
         return 2;
     case CommandLine::Action::Export:
         return RunExportCommand(argc, argv, line.exportRequest);
+    case CommandLine::Action::Device:
+        return PrintPortDevice(argc, argv, line.options);
     case CommandLine::Action::Run:
         break;
     }
 
-#ifndef Q_OS_WIN
-    // The records are health data: every file and folder the program makes (day files, the
-    // index, the warning files, Kestrim.ini, the central store's files) is its user's alone.
-    ::umask(077);
-#endif
+    KeepFilesPrivate();
     QApplication application(argc, argv);
     QString error;
     if (!EnterDataFolder(ChooseDataFolder(CurrentDataFolderSituation(line.options.dataFolder)),

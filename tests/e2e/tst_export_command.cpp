@@ -37,13 +37,14 @@ QString DayFile(QDate day, int port)
 struct Run {
     int status = -1;
     QStringList messages; // the lines on standard error
+    QString output;       // standard output
 };
 
 Run Kestrim(const QString &folder, const QStringList &arguments)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KESTRIM_HOME"})
         environment.remove(QString::fromLatin1(name));
     // A runtime folder of its own keeps Qt from warning that there is none.
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder + QStringLiteral("/.runtime"));
@@ -57,6 +58,7 @@ Run Kestrim(const QString &folder, const QStringList &arguments)
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return run;
     run.status = process.exitCode();
+    run.output = QString::fromUtf8(process.readAllStandardOutput());
     for (const QString &line : QString::fromUtf8(process.readAllStandardError()).split(u'\n'))
         if (!line.trimmed().isEmpty())
             run.messages.append(line);
@@ -74,6 +76,8 @@ private slots:
     void exports_data();
     void exports();
     void reportAndWorkbook();
+    void portDevice_data();
+    void portDevice();
 
 private:
     std::unique_ptr<WorkingFolder> m_dir;
@@ -201,6 +205,37 @@ void TestExportCommand::reportAndWorkbook()
                       QString::number(sheet[QStringLiteral("rows")].toArray().size()));
     QCOMPARE(sheets, (QStringList{"2026-11-30 3", "2026-12-01 1", "2026-12-08 COM1 2",
                                   "2026-12-08 COM3 124"}));
+}
+
+// `kestrim --port COMn --device`, which run.sh asks for the first port that names nothing.
+void TestExportCommand::portDevice_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("device"); // "@" stands for the working folder
+    QTest::newRow("no entry, first USB adapter") << "COM1"
+                                                 << "/dev/ttyUSB0";
+    QTest::newRow("no entry, second ACM modem") << "com12"
+                                                << "/dev/ttyACM1";
+    QTest::newRow("a link, even a dangling one") << "COM4"
+                                                 << "@/Ports/com4";
+    QTest::newRow("a text naming a local socket") << "5"
+                                                  << "pipe:kestrim-com5";
+}
+
+void TestExportCommand::portDevice()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the default devices and links here are Linux ones");
+#endif
+    QFETCH(QString, port);
+    QFETCH(QString, device);
+    QVERIFY(QDir().mkpath("Ports"));
+    QVERIFY(QFile::link("/nonexistent/pts/9", "Ports/com4"));
+    Write("Ports/com5", "pipe:kestrim-com5\r\n");
+    const Run run = Kestrim(m_dir->path(), {"--port", port, "--device"});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.messages.isEmpty(), qPrintable(run.messages.join(u'\n')));
+    QCOMPARE(run.output, device.replace(u'@', m_dir->path()) + u'\n');
 }
 
 QTEST_GUILESS_MAIN(TestExportCommand)

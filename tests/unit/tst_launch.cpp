@@ -90,6 +90,10 @@ void TestLaunch::commandLine_data()
                           << "Usage: kestrim [options]";
     QTest::newRow("version") << QStringList{"--version"} << int(A::Version) << 0 << false << -1
                              << "kestrim 2.1";
+    QTest::newRow("device of a port")
+        << QStringList{"--port", "COM3", "--device"} << int(A::Device) << 3 << false << -1 << "";
+    QTest::newRow("device without a port")
+        << QStringList{"--device"} << int(A::Error) << 0 << false << -1 << "--device needs --port";
     QTest::newRow("unknown option")
         << QStringList{"--fast"} << int(A::Error) << 0 << false << -1 << "Unknown option 'fast'";
     QTest::newRow("port out of range") << QStringList{"--port", "COM21"} << int(A::Error) << 0
