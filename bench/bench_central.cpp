@@ -38,8 +38,8 @@ void WriteDay()
 {
     const DayRecords names;
     QByteArray day, warnings;
-    QDir().mkpath(QFileInfo(names.DayFilePath(kDay, 1)).path());
-    QFile dayFile(names.DayFilePath(kDay, 1));
+    QDir().mkpath(QFileInfo(names.dayFilePath(kDay, 1)).path());
+    QFile dayFile(names.dayFilePath(kDay, 1));
     if (!dayFile.open(QIODevice::WriteOnly))
         qFatal("cannot write the day");
     for (int i = 1; i <= kReadings; ++i) {
@@ -56,7 +56,7 @@ void WriteDay()
             day.clear();
         }
     }
-    QFile warningFile(names.WarningFilePath(kDay));
+    QFile warningFile(names.warningFilePath(kDay));
     if (!warningFile.open(QIODevice::WriteOnly) || warningFile.write(warnings) != warnings.size())
         qFatal("cannot write the day");
 }
@@ -105,7 +105,7 @@ int main(int argc, char *argv[])
     PgCentralStore(settings).open();
 
     if (memory) {
-        const qint64 fileKb = QFileInfo(DayRecords().DayFilePath(kDay, 1)).size() / 1024;
+        const qint64 fileKb = QFileInfo(DayRecords().dayFilePath(kDay, 1)).size() / 1024;
         const qint64 before = Status("VmRSS");
         // The peak from here on (Linux: writing 5 to clear_refs resets it).
         QFile reset(QStringLiteral("/proc/self/clear_refs"));

@@ -77,7 +77,7 @@ int RunWindow()
 
     // Save As, to a .csv.
     timer.restart();
-    const QString dayFile = records.ExistingDayFile();
+    const QString dayFile = records.existingDayFile();
     const ExportResult exported =
         ExportDay(dayFile, ReadTextLines(dayFile), kCsvHeader, QStringLiteral("day.csv"));
     const double exportMs = Milliseconds(timer);
@@ -88,7 +88,7 @@ int RunWindow()
     RecordRows kept = RemoveLines(shown, kFirstDeleted, kLastDeleted);
     const RecordRows arrived = LoadRecordRows(dayFile).mid(shown.size());
     kept = FollowOn(std::move(kept), arrived);
-    const RecordWrite replaced = records.ReplaceDayFile(kept, kDay, kPort);
+    const RecordWrite replaced = records.replaceDayFile(kept, kDay, kPort);
     painted = listPaints.count();
     model->setRows(kept);
     listPaints.waitBeyond(painted);
@@ -221,5 +221,5 @@ int main(int argc, char **argv)
     if (way == QLatin1String("window"))
         return RunWindow();
     DayRecords names;
-    return RunNaive(names.DayFilePath(kDay, kPort));
+    return RunNaive(names.dayFilePath(kDay, kPort));
 }

@@ -46,14 +46,14 @@ void WriteBigDay(const DayRecords &names)
         if (abnormal)
             warnings += line + "\r\n";
     }
-    QDir().mkpath(QFileInfo(names.DayFilePath(kBigDay, 1)).path());
-    QFile dayFile(names.DayFilePath(kBigDay, 1)), warningFile(names.WarningFilePath(kBigDay));
+    QDir().mkpath(QFileInfo(names.dayFilePath(kBigDay, 1)).path());
+    QFile dayFile(names.dayFilePath(kBigDay, 1)), warningFile(names.warningFilePath(kBigDay));
     if (dayFile.open(QIODevice::WriteOnly))
         dayFile.write(day);
     if (warningFile.open(QIODevice::WriteOnly))
         warningFile.write(warnings);
-    QDir().mkpath(QFileInfo(names.DayFilePath(kSmallDay, 1)).path());
-    QFile small(names.DayFilePath(kSmallDay, 1));
+    QDir().mkpath(QFileInfo(names.dayFilePath(kSmallDay, 1)).path());
+    QFile small(names.dayFilePath(kSmallDay, 1));
     if (small.open(QIODevice::WriteOnly))
         small.write("1,09:00:00,36.5C,24.5C\r\n");
 }
@@ -71,12 +71,12 @@ int main(int argc, char **argv)
     QDir::setCurrent(dir.path());
     const DayRecords names;
     WriteBigDay(names);
-    const QString dayFile = names.DayFilePath(kBigDay, 1);
+    const QString dayFile = names.dayFilePath(kBigDay, 1);
 
     QElapsedTimer timer;
     timer.start();
     DayHistory day;
-    day.load(dayFile, names.WarningFilePath(kBigDay));
+    day.load(dayFile, names.warningFilePath(kBigDay));
     const double read = Milliseconds(timer);
     timer.restart();
     const DaySummary summary = SummariseDay(day.readings(), day.unreadable(), 0);

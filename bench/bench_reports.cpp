@@ -38,8 +38,8 @@ void WriteDay(const DayRecords &names)
         if (abnormal)
             warnings += line + "\r\n";
     }
-    QDir().mkpath(QFileInfo(names.DayFilePath(kDay, 3)).path());
-    QFile dayFile(names.DayFilePath(kDay, 3)), warningFile(names.WarningFilePath(kDay));
+    QDir().mkpath(QFileInfo(names.dayFilePath(kDay, 3)).path());
+    QFile dayFile(names.dayFilePath(kDay, 3)), warningFile(names.warningFilePath(kDay));
     if (dayFile.open(QIODevice::WriteOnly))
         dayFile.write(day);
     if (warningFile.open(QIODevice::WriteOnly))
@@ -58,7 +58,7 @@ int main(int argc, char *argv[])
         return 1;
     const DayRecords names;
     WriteDay(names);
-    const QString dayFile = names.DayFilePath(kDay, 3);
+    const QString dayFile = names.dayFilePath(kDay, 3);
 
     for (const int language : {1, 0}) {
         ReportContext context;

@@ -51,7 +51,7 @@ QStringList Lines(qint64 first, qint64 last)
 
 QString DayFile(QDate day = kToday, int port = 1)
 {
-    return DayRecords().DayFilePath(day, port);
+    return DayRecords().dayFilePath(day, port);
 }
 
 } // namespace
@@ -220,7 +220,7 @@ void TestCentralPg::passwordFromTheEnvironmentOrThePasswordFile()
 void TestCentralPg::resendsAndRestartsNeverDuplicate()
 {
     Append(DayFile(), Lines(1, 1200));
-    Append(DayRecords().WarningFilePath(kToday), {Line(50, QStringLiteral("38.1C"))});
+    Append(DayRecords().warningFilePath(kToday), {Line(50, QStringLiteral("38.1C"))});
     auto first = sync();
     first->start();
     settle(*first);
@@ -365,7 +365,7 @@ void TestCentralPg::selectDeleteKeepsTheRemovedAbnormalReading()
 {
     const QStringList before{Line(1), Line(2, QStringLiteral("39.9C")), Line(3)};
     Append(DayFile(), before);
-    Append(DayRecords().WarningFilePath(kToday), {Line(2, QStringLiteral("39.9C"))});
+    Append(DayRecords().warningFilePath(kToday), {Line(2, QStringLiteral("39.9C"))});
     auto desk = sync();
     desk->start();
     settle(*desk);

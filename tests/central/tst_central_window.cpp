@@ -301,11 +301,11 @@ void TestCentralWindow::allDesksShowsEveryDesk()
     QTemporaryDir deskB;
     QVERIFY(QDir::setCurrent(deskB.path()));
     {
-        QFile day(DayRecords().DayFilePath(kToday, 4));
+        QFile day(DayRecords().dayFilePath(kToday, 4));
         QVERIFY(QDir().mkpath(QFileInfo(day).path()));
         QVERIFY(day.open(QIODevice::WriteOnly));
         day.write("1,08:10:00,36.6C,22.0C\r\n2,09:40:00,38.4C,22.5C\r\n3,10:05:00,97.9F,72.5F\r\n");
-        QFile warnings(DayRecords().WarningFilePath(kToday));
+        QFile warnings(DayRecords().warningFilePath(kToday));
         QVERIFY(warnings.open(QIODevice::WriteOnly));
         warnings.write("2,09:40:00,38.4C,22.5C\r\n");
         day.close();

@@ -96,18 +96,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
     const int flags = size > 0 ? data[0] : 0;
     DayRecords records;
-    const QString dayFile = records.DayFilePath(kDay, kPort);
-    const QString indexFile = records.IndexFilePath(kDay);
+    const QString dayFile = records.dayFilePath(kDay, kPort);
+    const QString indexFile = records.indexFilePath(kDay);
     Write(dayFile, input);
     if ((flags & 2) == 0) {
         QByteArray index = input;
         if ((flags & 1) != 0)
-            index += "\r\n[RECORD]\r\nPATH=" + records.DayPrefix(kDay).toUtf8() + "\r\n";
+            index += "\r\n[RECORD]\r\nPATH=" + records.dayPrefix(kDay).toUtf8() + "\r\n";
         Write(indexFile, index);
     }
     // A damaged index may hide the PATH added to it (a lone "[" takes the next line into a
     // section name): what counts is what the index says.
-    const bool namesDay = IndexFile(indexFile).Value(IndexFile::kPath) == records.DayPrefix(kDay);
+    const bool namesDay = IndexFile(indexFile).value(IndexFile::kPath) == records.dayPrefix(kDay);
 
     records.LoadDayIndex(kDay);
     const RecordRows rows = records.PrepareDayRecords(kPort);
@@ -139,8 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     if (write.indexError.isEmpty()) {
         const IndexFile index(indexFile);
-        FUZZ_CHECK(index.Count() == quantity);
-        FUZZ_CHECK(index.Value(IndexFile::kPath) == records.DayPrefix(kDay));
+        FUZZ_CHECK(index.count() == quantity);
+        FUZZ_CHECK(index.value(IndexFile::kPath) == records.dayPrefix(kDay));
     }
     return 0;
 }

@@ -21,7 +21,7 @@ const QDate kToday(2026, 12, 9);
 
 QString DayFile(QDate day, int port = 1)
 {
-    return DayRecords().DayFilePath(day, port);
+    return DayRecords().dayFilePath(day, port);
 }
 
 QString Line(qint64 quantity, int second, const QString &value = QStringLiteral("36.5C"))
@@ -147,7 +147,7 @@ void TestCentralSync::sendsEachReadingOnceAcrossRestarts()
 {
     const QString today = DayFile(kToday);
     Replace(today, {Line(1, 0), Line(2, 1, QStringLiteral("37.9C")), Line(3, 2, "98.1F")});
-    Append(DayRecords().WarningFilePath(kToday), {Line(2, 1, QStringLiteral("37.9C"))});
+    Append(DayRecords().warningFilePath(kToday), {Line(2, 1, QStringLiteral("37.9C"))});
     m_sync = makeSync();
     m_sync->start();
     settle();
@@ -413,7 +413,7 @@ void TestCentralSync::deletionsAreMarked()
 
 void TestCentralSync::lateWarningLineMakesTheReadingAbnormal()
 {
-    const QString today = DayFile(kToday), warnings = DayRecords().WarningFilePath(kToday);
+    const QString today = DayFile(kToday), warnings = DayRecords().warningFilePath(kToday);
     Replace(today, {Line(1, 0), Line(2, 1, QStringLiteral("38.2C"))});
     Replace(DayFile(kToday, 2), {Line(1, 5)});
     m_sync = makeSync();

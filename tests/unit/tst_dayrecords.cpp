@@ -374,7 +374,7 @@ void TestDayRecords::midnightRollsOver()
     const QByteArray oldIndex = Read(records.indexFilePath());
 
     if (tickFirst) {
-        records.RollOverTo(to);
+        records.rollOverTo(to);
         QCOMPARE(records.dateText(), to.toString("yyyy-MM-dd"));
         QCOMPARE(records.indexFilePath(), Native("Ini/" + to.toString("yyyy-MM-dd") + ".ini"));
         QCOMPARE(Read(records.indexFilePath()), kFreshIndex);
@@ -396,7 +396,7 @@ void TestDayRecords::rollOverBeforeConnection()
     DayRecords records;
     records.LoadDayIndex(kDay);
     Write("Ini/2024-05-22.ini", Index(4, "TempData/2024/05/20240522"));
-    records.RollOverTo(QDate(2024, 5, 22));
+    records.rollOverTo(QDate(2024, 5, 22));
     // The new day's count is taken from its index; no index file is made without a connection.
     QCOMPARE(records.recordCount(), 4u);
     QVERIFY(records.indexFilePath().isEmpty());
@@ -494,7 +494,7 @@ void TestDayRecords::failedIndexWriteIsReported()
     QVERIFY(!write.indexError.isEmpty());
     QCOMPARE(records.recordCount(), 1u);
     QVERIFY(records.pathPending());
-    const RecordWrite deleted = records.DeleteDayFile();
+    const RecordWrite deleted = records.deleteDayFile();
     QVERIFY(deleted.ok);
     QCOMPARE(deleted.indexPath, kIndex);
 
@@ -513,12 +513,12 @@ void TestDayRecords::replaceAndDeleteDayFile()
         records.AppendReading(At(QString::asprintf("09:00:%02d", i)), "36.5C", "0.0C", 3);
 
     const RecordRows kept{{"1", "09:00:00", "36.5C", "0.0C"}, {"2", "09:00:04", "36.5C", "0.0C"}};
-    QVERIFY(records.ReplaceDayFile(kept, kDay, 3).ok);
+    QVERIFY(records.replaceDayFile(kept, kDay, 3).ok);
     QCOMPARE(Read(kDayFile3), QByteArray("1,09:00:00,36.5C,0.0C\r\n2,09:00:04,36.5C,0.0C\r\n"));
     QCOMPARE(records.recordCount(), 2u);
     QCOMPARE(Read(kIndex), Index(2, "TempData/2024/05/20240521"));
 
-    const RecordWrite deleted = records.DeleteDayFile();
+    const RecordWrite deleted = records.deleteDayFile();
     QVERIFY(deleted.ok);
     QCOMPARE(deleted.path, kDayFile3);
     QVERIFY(!QFileInfo::exists(kDayFile3));
@@ -535,8 +535,8 @@ void TestDayRecords::deletionNeverTouchesIndexPath()
     DayRecords records;
     Connect(records, 3);
 
-    QVERIFY(records.DeleteDayFile().ok);
-    QVERIFY(records.ReplaceDayFile({}, kDay, 3).ok);
+    QVERIFY(records.deleteDayFile().ok);
+    QVERIFY(records.replaceDayFile({}, kDay, 3).ok);
     QCOMPARE(Read("0"), QByteArray("mine"));
     QCOMPARE(Read(kDayFile3), QByteArray("1,09:00:00,36.5C,0.0C\r\n"));
     QCOMPARE(Read(kIndex), Index(0, "0"));
@@ -570,10 +570,10 @@ void TestDayRecords::indexPathElsewhereIsNotFollowed()
 
     DayRecords records;
     records.LoadDayIndex(kDay);
-    QCOMPARE(records.TakeDamagedIndex(), damaged ? kIndex : QString());
-    QVERIFY(records.TakeDamagedIndex().isEmpty());
+    QCOMPARE(records.takeDamagedIndex(), damaged ? kIndex : QString());
+    QVERIFY(records.takeDamagedIndex().isEmpty());
     const RecordRows rows = records.PrepareDayRecords(3);
-    QVERIFY(records.TakeDamagedIndex().isEmpty()); // told once
+    QVERIFY(records.takeDamagedIndex().isEmpty()); // told once
     if (path != u"0")
         QCOMPARE(rows.size(), 2);
     QVERIFY(records.dayFilePath() == kDayFile3 || records.dayFilePath().isEmpty());
@@ -583,7 +583,7 @@ void TestDayRecords::indexPathElsewhereIsNotFollowed()
     QFETCH(int, next);
     QCOMPARE(write.record.quantity, QString::number(next));
     QCOMPARE(Read(kIndex), Index(next, "TempData/2024/05/20240521"));
-    QVERIFY(records.DeleteDayFile().ok);
+    QVERIFY(records.deleteDayFile().ok);
     QVERIFY(!QFile::exists(kDayFile3));
     QCOMPARE(Read("elsewhere/20240521-03.txt"), QByteArray("1,08:00:00,30.0C,0.0C\r\n"));
     QCOMPARE(Read("0"), QByteArray("1,08:00:00,30.0C,0.0C\r\n"));
@@ -669,9 +669,9 @@ void TestDayRecords::heldFilesAreWaitedForThenNamed()
     timer.start();
     RecordWrite write;
     if (operation == QLatin1String("replace"))
-        write = records.ReplaceDayFile({{"1", "14:03:27", "36.9C", "0.0C"}}, kDay, 3);
+        write = records.replaceDayFile({{"1", "14:03:27", "36.9C", "0.0C"}}, kDay, 3);
     else if (operation == QLatin1String("remove"))
-        write = records.ReplaceDayFile({}, kDay, 3);
+        write = records.replaceDayFile({}, kDay, 3);
     else
         write = records.AppendReading(At("14:03:30"), "36.6C", "0.0C", 3);
     const qint64 elapsed = timer.elapsed();

@@ -231,9 +231,9 @@ void DemoScript::printFiles()
     const DayRecords files;
     const QDate today = QDate::currentDate();
     const QString paths[] = {
-        files.DayFilePath(today, m_options.port),
-        files.WarningFilePath(today),
-        files.IndexFilePath(today),
+        files.dayFilePath(today, m_options.port),
+        files.warningFilePath(today),
+        files.indexFilePath(today),
     };
     m_out << Qt::endl << "The day's files, in " << QDir::currentPath() << ":" << Qt::endl;
     for (const QString &path : paths) {

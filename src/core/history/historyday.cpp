@@ -25,11 +25,11 @@ QList<HistoryDay> FindHistoryDays()
         HistoryDay day;
         if (!DayRecords::ParseDayFileName(file.fileName(), &day.date, &day.port))
             continue;
-        day.path = names.DayFilePath(day.date, day.port);
+        day.path = names.dayFilePath(day.date, day.port);
         // Only the file in its own day's folder is that day's file.
         if (QFileInfo(day.path) != file)
             continue;
-        day.warningPath = names.WarningFilePath(day.date);
+        day.warningPath = names.warningFilePath(day.date);
         days.append(day);
     }
     std::sort(days.begin(), days.end(), [](const HistoryDay &a, const HistoryDay &b) {
@@ -44,10 +44,10 @@ std::optional<HistoryDay> HistoryDayOfFile(const QString &path)
     if (!DayRecords::ParseDayFileName(QFileInfo(path).fileName(), &day.date, &day.port))
         return std::nullopt;
     const DayRecords names;
-    day.path = names.DayFilePath(day.date, day.port);
+    day.path = names.dayFilePath(day.date, day.port);
     if (QDir::cleanPath(QDir::fromNativeSeparators(path)) !=
         QDir::cleanPath(QDir::fromNativeSeparators(day.path)))
         return std::nullopt;
-    day.warningPath = names.WarningFilePath(day.date);
+    day.warningPath = names.warningFilePath(day.date);
     return day;
 }

@@ -27,21 +27,21 @@ QString DayRecords::dateText() const
                              m_indexDay.day());
 }
 
-QString DayRecords::DayFolder(QDate day) const
+QString DayRecords::dayFolder(QDate day) const
 {
     return m_dataFolder + QString::number(day.year()) + QDir::separator() +
            QString::asprintf("%02d", day.month());
 }
 
-QString DayRecords::DayPrefix(QDate day) const
+QString DayRecords::dayPrefix(QDate day) const
 {
-    return DayFolder(day) + QDir::separator() +
+    return dayFolder(day) + QDir::separator() +
            QString::asprintf("%d%02d%02d", day.year(), day.month(), day.day());
 }
 
-QString DayRecords::DayFilePath(QDate day, int port) const
+QString DayRecords::dayFilePath(QDate day, int port) const
 {
-    return DayPrefix(day) + QString::asprintf("-%02d.txt", port);
+    return dayPrefix(day) + QString::asprintf("-%02d.txt", port);
 }
 
 bool DayRecords::ParseDayFileName(const QString &name, QDate *date, int *port)
@@ -63,37 +63,37 @@ bool DayRecords::ParseDayFileName(const QString &name, QDate *date, int *port)
     return date->isValid() && *port > 0;
 }
 
-QString DayRecords::IndexFilePath(QDate day) const
+QString DayRecords::indexFilePath(QDate day) const
 {
     return m_indexFolder + IndexFile::FileName(day);
 }
 
-QString DayRecords::WarningFilePath(QDate day) const
+QString DayRecords::warningFilePath(QDate day) const
 {
-    return DayPrefix(day) + QStringLiteral("-warning.txt");
+    return dayPrefix(day) + QStringLiteral("-warning.txt");
 }
 
 // The day file may also hold an index's PATH ("0", or a prefix): never delete or replace that.
 // A day file is where the program makes it, by its own name, and nowhere else.
-bool DayRecords::IsDayFile(const QString &path) const
+bool DayRecords::isDayFile(const QString &path) const
 {
     QDate date;
     int port = 0;
     return ParseDayFileName(QFileInfo(path).fileName(), &date, &port) &&
-           path == DayFilePath(date, port);
+           path == dayFilePath(date, port);
 }
 
 // The index's PATH as the day file to list: only the day's own prefix is taken. "0" (no record
 // yet) names no file; anything else (a path outside the working folder, another day) marks
 // the index as damaged, and the day's file for the port is counted instead.
-QString DayRecords::AcceptIndexPath(const QString &value, QDate day, int port)
+QString DayRecords::acceptIndexPath(const QString &value, QDate day, int port)
 {
-    const QString prefix = DayPrefix(day);
+    const QString prefix = dayPrefix(day);
     if (value == prefix)
-        return port > 0 ? DayFilePath(day, port) : prefix;
+        return port > 0 ? dayFilePath(day, port) : prefix;
     if (value.isEmpty() || value == u"0")
         return {};
-    const QString index = IndexFilePath(day);
+    const QString index = indexFilePath(day);
     if (index != m_reportedDamagedIndex) {
         m_reportedDamagedIndex = index;
         m_damagedIndex = index;
@@ -101,10 +101,10 @@ QString DayRecords::AcceptIndexPath(const QString &value, QDate day, int port)
     qCWarning(lcRecords) << "index" << index << "names" << value << "instead of" << prefix;
     m_recordCount = 0;
     m_pathPending = true;
-    return port > 0 ? DayFilePath(day, port) : QString();
+    return port > 0 ? dayFilePath(day, port) : QString();
 }
 
-QString DayRecords::TakeDamagedIndex()
+QString DayRecords::takeDamagedIndex()
 {
     return std::exchange(m_damagedIndex, QString());
 }
@@ -112,17 +112,17 @@ QString DayRecords::TakeDamagedIndex()
 void DayRecords::LoadDayIndex(QDate today)
 {
     m_indexDay = today;
-    const QString path = IndexFilePath(today);
+    const QString path = indexFilePath(today);
     if (QFileInfo::exists(path)) {
         const IndexFile index(path);
-        m_recordCount = index.Count();
-        m_dayFilePath = AcceptIndexPath(index.Value(IndexFile::kPath), today, 0);
+        m_recordCount = index.count();
+        m_dayFilePath = acceptIndexPath(index.value(IndexFile::kPath), today, 0);
         return;
     }
-    RemoveIndexFiles();
+    removeIndexFiles();
 }
 
-void DayRecords::RemoveIndexFiles() const
+void DayRecords::removeIndexFiles() const
 {
     QDir folder(FolderName(m_indexFolder));
     if (!QFileInfo(folder.path()).isDir())
@@ -135,11 +135,11 @@ void DayRecords::RemoveIndexFiles() const
     QDir().rmdir(folder.path()); // fails, as it should, while anything is left in it
 }
 
-void DayRecords::OpenIndexFile()
+void DayRecords::openIndexFile()
 {
     if (!QDir().mkpath(FolderName(m_indexFolder)))
         qCWarning(lcRecords) << "cannot create" << m_indexFolder;
-    m_indexFilePath = IndexFilePath(m_indexDay);
+    m_indexFilePath = indexFilePath(m_indexDay);
     QString error;
     if (!QFileInfo::exists(m_indexFilePath) && !IndexFile(m_indexFilePath).Create(&error))
         qCWarning(lcRecords) << "cannot create" << m_indexFilePath << error;
@@ -147,11 +147,11 @@ void DayRecords::OpenIndexFile()
 
 void DayRecords::ResolveDayFile(int port)
 {
-    const QString value = IndexFile(m_indexFilePath).Value(IndexFile::kPath);
+    const QString value = IndexFile(m_indexFilePath).value(IndexFile::kPath);
     // No record yet by the index: a day file this run already wrote to stays the one listed.
-    if ((value.isEmpty() || value == u"0") && IsDayFile(m_dayFilePath))
+    if ((value.isEmpty() || value == u"0") && isDayFile(m_dayFilePath))
         return;
-    m_dayFilePath = AcceptIndexPath(value, m_indexDay, port);
+    m_dayFilePath = acceptIndexPath(value, m_indexDay, port);
 }
 
 RecordRows DayRecords::PrepareDayRecords(int port)
@@ -160,7 +160,7 @@ RecordRows DayRecords::PrepareDayRecords(int port)
         qCWarning(lcRecords) << "day records prepared before the day's index was loaded";
         return {};
     }
-    OpenIndexFile();
+    openIndexFile();
     ResolveDayFile(port);
     m_countedFile.clear();
     if (!QFileInfo(m_dayFilePath).isFile())
@@ -169,17 +169,17 @@ RecordRows DayRecords::PrepareDayRecords(int port)
     m_recordCount = quint64(rows.size());
     // A run that ended between a line and its count (a crash, a power cut) left TOTAL_NUM
     // behind the file; the file is what counts.
-    if (IndexFile(m_indexFilePath).Count() != m_recordCount) {
+    if (IndexFile(m_indexFilePath).count() != m_recordCount) {
         RecordWrite repair;
-        WriteCount(repair);
+        writeCount(repair);
     }
     return rows;
 }
 
-bool DayRecords::AppendTo(RecordWrite &write, QDate day) const
+bool DayRecords::appendTo(RecordWrite &write, QDate day) const
 {
     // A folder that cannot be made shows up as the reason the file cannot be opened.
-    QDir().mkpath(DayFolder(day));
+    QDir().mkpath(dayFolder(day));
     write.ok = AppendRecordLine(write.path, write.line, &write.error);
     if (!write.ok)
         qCWarning(lcRecords) << "cannot append to" << write.path << write.error;
@@ -188,7 +188,7 @@ bool DayRecords::AppendTo(RecordWrite &write, QDate day) const
 
 // TOTAL_NUM, and PATH when `pathValue` is given, into this run's index (none yet: nothing).
 // A failure goes into `write` for the operator; PATH stays pending and is tried again.
-void DayRecords::WriteCount(RecordWrite &write, const QString &pathValue)
+void DayRecords::writeCount(RecordWrite &write, const QString &pathValue)
 {
     // Before a connection has opened this run's index (readings that were waiting in the port
     // when it opened), an index the day already has from an earlier run is kept in step all the
@@ -196,7 +196,7 @@ void DayRecords::WriteCount(RecordWrite &write, const QString &pathValue)
     QString indexPath = m_indexFilePath;
     QString pathToWrite = pathValue;
     if (indexPath.isEmpty()) {
-        indexPath = IndexFilePath(m_indexDay);
+        indexPath = indexFilePath(m_indexDay);
         if (!QFileInfo(indexPath).isFile())
             return;
         pathToWrite.clear();
@@ -206,8 +206,8 @@ void DayRecords::WriteCount(RecordWrite &write, const QString &pathValue)
     QString error;
     const bool written =
         pathToWrite.isEmpty()
-            ? index.Write({{IndexFile::kTotalNum, count}}, &error)
-            : index.Write({{IndexFile::kTotalNum, count}, {IndexFile::kPath, pathToWrite}}, &error);
+            ? index.write({{IndexFile::kTotalNum, count}}, &error)
+            : index.write({{IndexFile::kTotalNum, count}, {IndexFile::kPath, pathToWrite}}, &error);
     if (!written) {
         qCWarning(lcRecords) << "cannot update" << indexPath << error;
         write.indexPath = indexPath;
@@ -226,20 +226,20 @@ RecordWrite DayRecords::AppendReading(const QDateTime &instant, const QString &t
         return write;
     }
     const QDate day = instant.date();
-    RollOverTo(day);
-    write.path = DayFilePath(day, port);
+    rollOverTo(day);
+    write.path = dayFilePath(day, port);
     quint64 count = m_recordCount;
     if (write.path != m_countedFile)
         count = std::max(count, LastRecordQuantity(write.path));
     write.record = {QString::number(count + 1), instant.toString(QStringLiteral("HH:mm:ss")),
                     testValue, envTemp};
     write.line = FormatRecordLine(write.record);
-    if (!AppendTo(write, day))
+    if (!appendTo(write, day))
         return write;
     m_recordCount = count + 1;
     m_countedFile = write.path;
     m_dayFilePath = write.path;
-    WriteCount(write, m_pathPending ? DayPrefix(day) : QString());
+    writeCount(write, m_pathPending ? dayPrefix(day) : QString());
     return write;
 }
 
@@ -247,12 +247,12 @@ RecordWrite DayRecords::WriteWarningRecord(const QString &line, QDate today) con
 {
     RecordWrite write;
     write.line = line;
-    write.path = WarningFilePath(today);
-    AppendTo(write, today);
+    write.path = warningFilePath(today);
+    appendTo(write, today);
     return write;
 }
 
-void DayRecords::RollOverTo(QDate newDay)
+void DayRecords::rollOverTo(QDate newDay)
 {
     if (newDay == m_indexDay)
         return;
@@ -260,20 +260,20 @@ void DayRecords::RollOverTo(QDate newDay)
     m_pathPending = true;
     m_countedFile.clear();
     if (!m_indexFilePath.isEmpty())
-        OpenIndexFile();
-    const IndexFile index(IndexFilePath(newDay));
-    m_recordCount = index.Count();
-    m_dayFilePath = AcceptIndexPath(index.Value(IndexFile::kPath), newDay, 0);
+        openIndexFile();
+    const IndexFile index(indexFilePath(newDay));
+    m_recordCount = index.count();
+    m_dayFilePath = acceptIndexPath(index.value(IndexFile::kPath), newDay, 0);
 }
 
-RecordWrite DayRecords::ReplaceDayFile(const RecordRows &rows, QDate today, int port)
+RecordWrite DayRecords::replaceDayFile(const RecordRows &rows, QDate today, int port)
 {
     RecordWrite write;
     // The rows go back to the file they were read from. Only when there was none and rows are
     // left is today's file for the port made; a day file that was never listed is not removed.
-    write.path = IsDayFile(m_dayFilePath) ? m_dayFilePath : QString();
+    write.path = isDayFile(m_dayFilePath) ? m_dayFilePath : QString();
     if (write.path.isEmpty() && !rows.isEmpty())
-        write.path = DayFilePath(today, port);
+        write.path = dayFilePath(today, port);
     if (!rows.isEmpty()) {
         QStringList lines;
         lines.reserve(rows.size());
@@ -299,23 +299,23 @@ RecordWrite DayRecords::ReplaceDayFile(const RecordRows &rows, QDate today, int 
     }
     write.ok = true;
     m_recordCount = quint64(rows.size());
-    WriteCount(write);
+    writeCount(write);
     return write;
 }
 
-RecordWrite DayRecords::DeleteDayFile()
+RecordWrite DayRecords::deleteDayFile()
 {
-    return ReplaceDayFile({}, QDate(), 0);
+    return replaceDayFile({}, QDate(), 0);
 }
 
-QString DayRecords::ExistingDayFile() const
+QString DayRecords::existingDayFile() const
 {
-    return IsDayFile(m_dayFilePath) && QFileInfo(m_dayFilePath).isFile() ? m_dayFilePath
+    return isDayFile(m_dayFilePath) && QFileInfo(m_dayFilePath).isFile() ? m_dayFilePath
                                                                          : QString();
 }
 
-RecordRows DayRecords::DayFileRows() const
+RecordRows DayRecords::dayFileRows() const
 {
-    const QString path = ExistingDayFile();
+    const QString path = existingDayFile();
     return path.isEmpty() ? RecordRows() : LoadRecordRows(path);
 }

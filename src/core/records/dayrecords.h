@@ -39,27 +39,27 @@ public:
     // Midnight: the index follows `newDay` (created when a connection has opened one), the
     // count restarts from that index, and the next stored record writes PATH again. The caller
     // clears its list.
-    void RollOverTo(QDate newDay);
+    void rollOverTo(QDate newDay);
     // After a deletion: `rows` replace the day file in one step (no rows: the file is removed);
     // the count and TOTAL_NUM become the number of rows. Only a day record file is touched.
-    RecordWrite ReplaceDayFile(const RecordRows &rows, QDate today, int port);
+    RecordWrite replaceDayFile(const RecordRows &rows, QDate today, int port);
     // Removes the day file; the count and TOTAL_NUM become 0.
-    RecordWrite DeleteDayFile();
+    RecordWrite deleteDayFile();
     // The rows of the day file the list, export and deletion act on; none when it names no
     // day file (no record yet, or still an index's PATH) or the file is not there.
-    RecordRows DayFileRows() const;
+    RecordRows dayFileRows() const;
     // That day file's path when it exists, otherwise empty.
-    QString ExistingDayFile() const;
+    QString existingDayFile() const;
 
-    QString DayFilePath(QDate day, int port) const;
+    QString dayFilePath(QDate day, int port) const;
     // The reverse of a day file's name: "<yyyyMMdd>-<PP>.txt" → its date and port (at least
     // two digits, never 0). False for any other name.
     static bool ParseDayFileName(const QString &name, QDate *date, int *port);
-    QString WarningFilePath(QDate day) const;
+    QString warningFilePath(QDate day) const;
     // The index of `day`: Ini/<yyyy-MM-dd>.ini.
-    QString IndexFilePath(QDate day) const;
+    QString indexFilePath(QDate day) const;
     // The PATH value for `day`: the day's file names without "-<PP>.txt".
-    QString DayPrefix(QDate day) const;
+    QString dayPrefix(QDate day) const;
 
     const QString &dataFolder() const { return m_dataFolder; }
     const QString &indexFolder() const { return m_indexFolder; }
@@ -74,17 +74,17 @@ public:
     QString dateText() const;
     // The index found damaged (its PATH named another place) since the last call, once per
     // index; empty when there is nothing new to tell.
-    QString TakeDamagedIndex();
+    QString takeDamagedIndex();
 
 private:
-    QString DayFolder(QDate day) const;
-    bool IsDayFile(const QString &path) const;
+    QString dayFolder(QDate day) const;
+    bool isDayFile(const QString &path) const;
     void ResolveDayFile(int port);
-    QString AcceptIndexPath(const QString &value, QDate day, int port);
-    void OpenIndexFile();
-    void RemoveIndexFiles() const;
-    bool AppendTo(RecordWrite &write, QDate day) const;
-    void WriteCount(RecordWrite &write, const QString &pathValue = {});
+    QString acceptIndexPath(const QString &value, QDate day, int port);
+    void openIndexFile();
+    void removeIndexFiles() const;
+    bool appendTo(RecordWrite &write, QDate day) const;
+    void writeCount(RecordWrite &write, const QString &pathValue = {});
 
     QString m_dataFolder = QStringLiteral("TempData") + QDir::separator();
     QString m_indexFolder = QStringLiteral("Ini") + QDir::separator();

@@ -69,7 +69,7 @@ bool IndexFile::Create(QString *error) const
     return FileSharing::ReplaceFile(m_path, QByteArray(kInitialContent), error);
 }
 
-QString IndexFile::Value(const char *key) const
+QString IndexFile::value(const char *key) const
 {
     CSimpleIniA ini;
     QString error;
@@ -78,16 +78,16 @@ QString IndexFile::Value(const char *key) const
     return QString::fromUtf8(ini.GetValue(kSection, key, ""));
 }
 
-quint64 IndexFile::Count() const
+quint64 IndexFile::count() const
 {
-    const QString text = Value(kTotalNum).trimmed();
+    const QString text = value(kTotalNum).trimmed();
     qsizetype digits = 0;
     while (digits < text.size() && text[digits].isDigit() && text[digits].unicode() < 0x80)
         ++digits;
     return text.left(digits).toULongLong();
 }
 
-bool IndexFile::Write(std::initializer_list<Entry> entries, QString *error) const
+bool IndexFile::write(std::initializer_list<Entry> entries, QString *error) const
 {
     CSimpleIniA ini;
     ini.SetSpaces(false);

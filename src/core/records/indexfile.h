@@ -30,13 +30,13 @@ public:
     // Writes the initial content in place of whatever is at the path.
     bool Create(QString *error) const;
     // The key's value in [RECORD]; empty when the file or the key is missing.
-    QString Value(const char *key) const;
+    QString value(const char *key) const;
     // TOTAL_NUM: its leading decimal digits, 0 when it has none.
-    quint64 Count() const;
+    quint64 count() const;
     // Sets the keys in [RECORD], keeping every other line and the order of the keys, and
     // replaces the file in one step. A missing file is created.
     using Entry = std::pair<const char *, QString>;
-    bool Write(std::initializer_list<Entry> entries, QString *error) const;
+    bool write(std::initializer_list<Entry> entries, QString *error) const;
 
 private:
     QString m_path;

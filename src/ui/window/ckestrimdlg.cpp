@@ -293,7 +293,7 @@ void CKestrimDlg::OnClockTick()
     m_day = today.isValid() ? today.day() : 0;
     const QString dateText = today.toString(QStringLiteral("yyyy-MM-dd"));
     if (today.isValid() && !m_records.dateText().isEmpty() && dateText != m_records.dateText())
-        RollOverTo(today);
+        rollOverTo(today);
 }
 
 void CKestrimDlg::CreateStatusBar()

@@ -121,7 +121,7 @@ private:
     void ProbePorts();
     void OnClockTick();
     void OnQueryTick();
-    void RollOverTo(const QDate &day);
+    void rollOverTo(const QDate &day);
     void ShowTitleLine(const QDate &day);
     void ShowTitleLine();
     void SetUpSpeechControls();

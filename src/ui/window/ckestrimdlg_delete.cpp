@@ -21,16 +21,16 @@ void CKestrimDlg::OnNMRClickRecordList(const QPoint &pos)
 // meanwhile, written back in one step; closing without removing leaves the file as it is.
 void CKestrimDlg::OnSelectDelete()
 {
-    const QString dayFile = m_records.ExistingDayFile();
+    const QString dayFile = m_records.existingDayFile();
     const QDate day = m_records.indexDay();
-    const RecordRows rows = m_records.DayFileRows();
+    const RecordRows rows = m_records.dayFileRows();
 
     CDeleteDataDlg dialog(*m_seams.prompts, this);
     dialog.setRows(rows);
     dialog.exec();
     if (dialog.rows().size() == rows.size())
         return;
-    if (m_records.indexDay() != day || m_records.ExistingDayFile() != dayFile) {
+    if (m_records.indexDay() != day || m_records.existingDayFile() != dayFile) {
         ShowRecordMessage(RecordMessage::DayChangedWhileOpen);
         return;
     }
@@ -38,7 +38,7 @@ void CKestrimDlg::OnSelectDelete()
     const RecordRows arrived = LoadRecordRows(dayFile).mid(rows.size());
     const RecordRows kept = FollowOn(dialog.rows(), arrived);
     const qint64 journal = JournalCentralDeletion(dayFile, rows + arrived, kept);
-    const RecordWrite write = m_records.ReplaceDayFile(kept, day, m_comboCom->currentIndex() + 1);
+    const RecordWrite write = m_records.replaceDayFile(kept, day, m_comboCom->currentIndex() + 1);
     if (!write.ok) {
         WithdrawCentralDeletion(journal);
         ShowRecordMessage(RecordMessage::DayFileNotRewritten, write.path, write.error);
@@ -52,8 +52,8 @@ void CKestrimDlg::OnSelectDelete()
 // No confirmation is asked.
 void CKestrimDlg::OnDeleteAll()
 {
-    const qint64 journal = JournalCentralDeletion(m_records.ExistingDayFile(), {}, {});
-    const RecordWrite write = m_records.DeleteDayFile();
+    const qint64 journal = JournalCentralDeletion(m_records.existingDayFile(), {}, {});
+    const RecordWrite write = m_records.deleteDayFile();
     if (!write.ok) {
         WithdrawCentralDeletion(journal);
         ShowRecordMessage(RecordMessage::DayFileNotRewritten, write.path, write.error);

@@ -29,7 +29,7 @@ void CKestrimDlg::PrepareDayRecords()
 // Told once per index: its PATH is not followed.
 void CKestrimDlg::ShowDamagedIndex()
 {
-    const QString index = m_records.TakeDamagedIndex();
+    const QString index = m_records.takeDamagedIndex();
     if (!index.isEmpty())
         m_seams.prompts->message(this, DamagedIndexText(m_language, index),
                                  QStringLiteral("damaged index"));
@@ -50,7 +50,7 @@ std::optional<QString> CKestrimDlg::AppendReading(const QDateTime &instant,
                                                   const QString &testValue, const QString &envTemp)
 {
     if (instant.isValid() && instant.date() != m_records.indexDay())
-        RollOverTo(instant.date());
+        rollOverTo(instant.date());
     const RecordWrite write = m_records.AppendReading(instant, testValue, envTemp, RecordPort());
     if (!write.ok) {
         ShowRecordMessage(RecordMessage::ReadingNotStored, write.path, write.error);
@@ -98,9 +98,9 @@ void CKestrimDlg::ShowRecordMessage(RecordMessage message, const QString &path,
 
 // Past midnight the date pane, the title line, the index, the count and the list follow the
 // new day; the day files follow it by their names.
-void CKestrimDlg::RollOverTo(const QDate &day)
+void CKestrimDlg::rollOverTo(const QDate &day)
 {
-    m_records.RollOverTo(day);
+    m_records.rollOverTo(day);
     ShowDamagedIndex();
     m_recordModel->setRows({});
     m_statusBar->setPaneText(1, m_records.dateText());

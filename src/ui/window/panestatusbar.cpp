@@ -25,7 +25,7 @@ void PaneStatusBar::setIndicators(const QList<int> &ids, const QList<int> &width
         addWidget(label, last ? 1 : 0);
         m_panes.append(label);
         m_widths.append(widths.value(i));
-        FitPane(i);
+        fitPane(i);
     }
 }
 
@@ -33,12 +33,12 @@ void PaneStatusBar::setPaneText(int index, const QString &text)
 {
     if (QLabel *label = m_panes.value(index)) {
         label->setText(text);
-        FitPane(index);
+        fitPane(index);
     }
 }
 
 // A pane keeps its width unless its text needs more.
-void PaneStatusBar::FitPane(int index)
+void PaneStatusBar::fitPane(int index)
 {
     QLabel *label = m_panes[index];
     const int frame = label->width() - label->contentsRect().width();

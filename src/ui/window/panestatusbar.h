@@ -22,7 +22,7 @@ public:
 
 private:
     static constexpr int kTextPadding = 4;
-    void FitPane(int index);
+    void fitPane(int index);
 
     QList<QLabel *> m_panes;
     QList<int> m_widths; // the width each pane has at least
