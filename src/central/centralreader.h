@@ -3,13 +3,12 @@
 // signal. Ending cuts off a read that waits on the server and lets go of the thread.
 #pragma once
 
+#include "centralreadworker.h"
 #include "centralsettings.h"
+#include "centralthread.h"
 #include "centralview.h"
 
 #include <QObject>
-#include <QThread>
-
-class CentralReadWorker;
 
 class CentralReader : public QObject {
     Q_OBJECT
@@ -26,6 +25,5 @@ signals:
     void dayRead(QDate day, const QList<CentralRow> &rows, const QString &error);
 
 private:
-    QThread *m_thread = nullptr;           // let go of at the end, never waited on for long
-    CentralReadWorker *m_worker = nullptr; // lives on m_thread, deleted when it ends
+    CentralWorkerThread<CentralReadWorker> m_worker;
 };

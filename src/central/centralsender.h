@@ -6,9 +6,9 @@
 #include "centralbackoff.h"
 #include "centralcursors.h"
 #include "centralstatus.h"
+#include "centralthread.h"
 
 #include <QObject>
-#include <QThread>
 
 #include <memory>
 
@@ -33,8 +33,6 @@ signals:
     void statusChanged(const CentralStatus &status);
 
 private:
-    QThread *m_thread = nullptr;     // let go of at the end, never waited on for long
-    CentralSync *m_sync = nullptr;   // lives on m_thread, deleted when it ends
-    CentralStore *m_store = nullptr; // owned by m_sync; only abort() is called from here
+    CentralWorkerThread<CentralSync> m_sync;
     CentralStatus m_status;
 };

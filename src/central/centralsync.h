@@ -47,6 +47,8 @@ public:
     void start();
     // The window stored or deleted records of `dayFile`.
     void dayFileChanged(const QString &dayFile);
+    // Cuts off whatever waits on the server; the one call that may come from another thread.
+    void abort() { m_store->abort(); }
 
     const CentralStatus &status() const { return m_status; }
     // The wait before the next try at an unreachable server; 0 when no try is due.
