@@ -1,5 +1,6 @@
 #include "centralreadworker.h"
 
+#include "centralschema.h"
 #include "logging.h"
 
 CentralReadWorker::CentralReadWorker(const CentralSettings &settings)
@@ -9,7 +10,7 @@ CentralReadWorker::CentralReadWorker(const CentralSettings &settings)
 void CentralReadWorker::readDays()
 {
     PgResult result;
-    if (!m_connection.open() ||
+    if (!OpenCurrent(m_connection) ||
         !m_connection.run(QStringLiteral("SELECT day, count(DISTINCT installation), count(*)"
                                          " FROM readings WHERE NOT deleted"
                                          " GROUP BY day ORDER BY day DESC LIMIT %1")
@@ -29,7 +30,7 @@ void CentralReadWorker::readDays()
 void CentralReadWorker::readDay(QDate day)
 {
     PgResult result;
-    if (!m_connection.open() ||
+    if (!OpenCurrent(m_connection) ||
         !m_connection.run(QStringLiteral("SELECT desk, port, quantity,"
                                          " to_char(taken_at, 'HH24:MI:SS'), value::text, unit,"
                                          " environment::text, environment_unit, abnormal"

@@ -130,3 +130,16 @@ bool MigrateSchema(PgConnection &connection)
     }
     return connection.run(QStringLiteral("COMMIT")) || fail();
 }
+
+bool OpenCurrent(PgConnection &connection)
+{
+    if (connection.isOpen())
+        return true;
+    if (!connection.open())
+        return false;
+    if (!MigrateSchema(connection)) {
+        connection.close();
+        return false;
+    }
+    return true;
+}

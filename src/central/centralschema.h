@@ -33,3 +33,7 @@ QString LegacyInstallation(const QString &desk);
 
 // Applies what the server lacks. False (the connection's error says why) when it could not.
 bool MigrateSchema(PgConnection &connection);
+
+// Opens `connection` when it is not open and makes the schema current; a connection that cannot
+// migrate is closed. False (the connection's error says why) when either fails.
+bool OpenCurrent(PgConnection &connection);

@@ -46,7 +46,7 @@ bool PgCentralStore::open()
 {
     if (m_connection.isOpen())
         return true;
-    if (!m_connection.open())
+    if (!OpenCurrent(m_connection))
         return false;
     if (!introduce()) {
         qCWarning(lcCentral).noquote() << "the desk cannot be recorded:" << m_connection.error();

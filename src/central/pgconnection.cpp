@@ -1,6 +1,5 @@
 #include "pgconnection.h"
 
-#include "centralschema.h"
 #include "logging.h"
 
 #include <libpq-fe.h>
@@ -90,13 +89,7 @@ bool PgConnection::open()
 {
     if (isOpen())
         return true;
-    if (!connect())
-        return false;
-    if (!MigrateSchema(*this)) {
-        close();
-        return false;
-    }
-    return true;
+    return connect();
 }
 
 bool PgConnection::connect()

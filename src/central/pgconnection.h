@@ -50,7 +50,7 @@ public:
     PgConnection(const PgConnection &) = delete;
     PgConnection &operator=(const PgConnection &) = delete;
 
-    // Connects when not connected and makes the schema current. False: see error().
+    // Connects when not connected. False: see error(). OpenCurrent() also makes the schema current.
     bool open();
     bool isOpen() const;
     void close();
