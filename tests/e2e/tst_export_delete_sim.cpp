@@ -3,6 +3,7 @@
 // the thermometer keeps measuring, then everything; each file read back byte for byte.
 #include "controls/fonts.h"
 #include "dialogs/cdeletedatadlg.h"
+#include "dialogs/resource.h"
 #include "manualclock.h"
 #include "recordingprompts.h"
 #include "recordingspeech.h"
@@ -87,7 +88,7 @@ private:
     {
         return m_window->findChild<T *>(QString::number(id));
     }
-    QTableView *list() const { return control<QTableView>(1012); }
+    QTableView *list() const { return control<QTableView>(IDC_LIST_RECORDS); }
 
     std::unique_ptr<WorkingFolder> m_dir;
     std::shared_ptr<ManualClock> m_clock;
@@ -132,9 +133,10 @@ void TestExportDeleteSim::connectWindow()
     };
     m_window = std::make_unique<CKestrimDlg>(seams);
     m_window->show();
-    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
-    control<QAbstractButton>(1008)->click();
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("success"), kWait);
+    QCOMPARE(control<QComboBox>(IDC_COMBO_COM)->currentText(), QStringLiteral("COM3"));
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("success"),
+                              kWait);
     QTRY_COMPARE_WITH_TIMEOUT(m_window->findChild<PaneStatusBar *>()->paneText(5),
                               QStringLiteral("24.5C"), kWait);
 }
@@ -149,16 +151,16 @@ void TestExportDeleteSim::measure(int n, int rows)
 void TestExportDeleteSim::saveAs(const QString &name)
 {
     m_prompts->saveTargets = {m_dir->filePath(name)};
-    control<QAbstractButton>(1011)->click();
+    control<QAbstractButton>(IDC_BUTTON_SAVE_AS)->click();
 }
 
 void TestExportDeleteSim::chooseLine(CDeleteDataDlg &dialog, int line, int command)
 {
-    auto *view = dialog.findChild<QTableView *>(QStringLiteral("1055"));
+    auto *view = dialog.findChild<QTableView *>(QString::number(IDC_LIST_DELETE));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                       view->visualRect(view->model()->index(line - 1, 0)).center());
     QCoreApplication::processEvents();
-    ChooseFromContextMenu(view, line - 1, &dialog, 147, command);
+    ChooseFromContextMenu(view, line - 1, &dialog, IDR_MENU_LINE, command);
 }
 
 void TestExportDeleteSim::exportAndDeleteWhileMeasuring()
@@ -182,16 +184,16 @@ void TestExportDeleteSim::exportAndDeleteWhileMeasuring()
     QTimer::singleShot(0, m_window.get(), [&] {
         auto *dialog = qobject_cast<CDeleteDataDlg *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
-        chooseLine(*dialog, 2, 32782);
+        chooseLine(*dialog, 2, ID_SET_START_LINE);
         measure(7, 7);
         QVERIFY(dialog->isVisible());
         QCOMPARE(Read(kDayFile), day + Line(7, 7));
-        chooseLine(*dialog, 3, 32783);
-        QTest::mouseClick(dialog->findChild<QAbstractButton *>(QStringLiteral("1056")),
+        chooseLine(*dialog, 3, ID_SET_STOP_LINE);
+        QTest::mouseClick(dialog->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
                           Qt::LeftButton);
         closed = !dialog->isVisible();
     });
-    ChooseFromContextMenu(list(), 0, m_window.get(), 145, 32780);
+    ChooseFromContextMenu(list(), 0, m_window.get(), IDR_MENU_RECORD_LIST, ID_SELECT_DELETE);
     QVERIFY(closed);
     const QByteArray kept = Line(1, 1) + Line(2, 4) + Line(3, 5) + Line(4, 6) + Line(5, 7);
     QCOMPARE(Read(kDayFile), kept);
@@ -203,7 +205,7 @@ void TestExportDeleteSim::exportAndDeleteWhileMeasuring()
     saveAs("day.txt");
     QCOMPARE(Read("day.txt"), kept);
 
-    ChooseFromContextMenu(list(), 0, m_window.get(), 145, 32781);
+    ChooseFromContextMenu(list(), 0, m_window.get(), IDR_MENU_RECORD_LIST, ID_DELETE_ALL);
     QCOMPARE(list()->model()->rowCount(), 0);
     QVERIFY(!QFileInfo::exists(kDayFile));
     QCOMPARE(Read(kIndex), Index(0));

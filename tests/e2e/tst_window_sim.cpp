@@ -2,6 +2,7 @@
 // readings on screen, in the list, spoken and on disk, byte for byte.
 #include "controls/fonts.h"
 #include "device/reconnector.h"
+#include "dialogs/resource.h"
 #include "kestrim-sim/pseudoterminal.h"
 #include "manualclock.h"
 #include "recordingprompts.h"
@@ -76,7 +77,7 @@ private:
     {
         return m_window->findChild<PaneStatusBar *>()->paneText(index);
     }
-    QAbstractItemModel *list() const { return control<QTableView>(1012)->model(); }
+    QAbstractItemModel *list() const { return control<QTableView>(IDC_LIST_RECORDS)->model(); }
     QStringList listRow(int row) const
     {
         QStringList fields;
@@ -125,14 +126,15 @@ void TestWindowSim::connectWindow(const QStringList &simArguments)
     m_window->show();
     // The clock has ticked, so readings carry the time.
     QTRY_COMPARE_WITH_TIMEOUT(pane(3), QStringLiteral("14:03:27"), kWait);
-    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
+    QCOMPARE(control<QComboBox>(IDC_COMBO_COM)->currentText(), QStringLiteral("COM3"));
 
-    control<QAbstractButton>(1008)->click();
-    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("Disconnect"));
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("success"), kWait);
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->click();
+    QCOMPARE(control<QAbstractButton>(IDC_BUTTON_CONNECT)->text(), QStringLiteral("Disconnect"));
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("success"),
+                              kWait);
     QVERIFY(m_sim->receivedFrames().contains(QByteArray::fromHex("55AA050105")));
-    QVERIFY(!control<QComboBox>(1007)->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(control<QAbstractButton>(1008)->isEnabled(), kWait);
+    QVERIFY(!control<QComboBox>(IDC_COMBO_COM)->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(control<QAbstractButton>(IDC_BUTTON_CONNECT)->isEnabled(), kWait);
 }
 
 void TestWindowSim::closeWindow()
@@ -146,12 +148,12 @@ void TestWindowSim::bodyReadingsNormalAndAbnormal()
 {
     connectWindow({"--model", "r9pro", "--mode", "body", "--limit", "37.5", "--env", "24.5"});
     // The report filled the settings controls.
-    QVERIFY(control<QRadioButton>(1000)->isChecked());
-    QVERIFY(control<QRadioButton>(1003)->isChecked());
-    auto *alarm = control<QComboBox>(1013);
+    QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
+    auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
     QCOMPARE(alarm->count(), 30);
     QCOMPARE(alarm->currentText(), QStringLiteral("37.5"));
-    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("C"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("C"));
     QTRY_COMPARE_WITH_TIMEOUT(
         m_spoken->sentences().value(0),
         QStringLiteral("connect successfully, please measure the temperature"), kWait);
@@ -159,30 +161,33 @@ void TestWindowSim::bodyReadingsNormalAndAbnormal()
     QTRY_COMPARE_WITH_TIMEOUT(pane(5), QStringLiteral("24.5C"), kWait);
 
     QVERIFY(m_sim->send("36.5"));
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1028)->text(), QStringLiteral("36.5C"), kWait);
-    QCOMPARE(control<QLabel>(1028)->palette().color(QPalette::Window), kGreen);
-    QCOMPARE(control<QLabel>(1028)->palette().color(QPalette::WindowText), QColor(Qt::white));
-    QVERIFY(control<QLabel>(1010)->isVisible());
-    QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Normal"));
-    QCOMPARE(control<QLabel>(1010)->palette().color(QPalette::Window), kGreen);
-    QVERIFY(control<QAbstractButton>(1011)->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"),
+                              kWait);
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->palette().color(QPalette::Window), kGreen);
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->palette().color(QPalette::WindowText),
+             QColor(Qt::white));
+    QVERIFY(control<QLabel>(IDC_STATIC_VERDICT)->isVisible());
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("Normal"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->palette().color(QPalette::Window), kGreen);
+    QVERIFY(control<QAbstractButton>(IDC_BUTTON_SAVE_AS)->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(m_spoken->sentences().contains("Normal Temperature"), kWait);
     QCOMPARE(list()->rowCount(), 1);
     QCOMPARE(listRow(0), (QStringList{"1", "14:03:27", "36.5C", "24.5C"}));
-    QVERIFY(control<QTableView>(1012)->selectionModel()->isRowSelected(0));
+    QVERIFY(control<QTableView>(IDC_LIST_RECORDS)->selectionModel()->isRowSelected(0));
     Screenshot(m_window.get(), QStringLiteral("reading-normal"));
 
     m_clock->set(QDateTime(QDate(2024, 5, 21), QTime(14, 4, 2)));
     QTRY_COMPARE_WITH_TIMEOUT(pane(3), QStringLiteral("14:04:02"), kWait);
     QVERIFY(m_sim->send("37.5"));
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1028)->text(), QStringLiteral("37.5C"), kWait);
-    QCOMPARE(control<QLabel>(1028)->palette().color(QPalette::Window), kRed);
-    QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Abnormal"));
-    QCOMPARE(control<QLabel>(1010)->palette().color(QPalette::Window), kRed);
-    QCOMPARE(control<QLabel>(1010)->font().pointSize(), 20);
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("37.5C"),
+                              kWait);
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->palette().color(QPalette::Window), kRed);
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("Abnormal"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->palette().color(QPalette::Window), kRed);
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->font().pointSize(), 20);
     QTRY_VERIFY_WITH_TIMEOUT(m_spoken->sentences().contains("Abnormal Temperature"), kWait);
-    QVERIFY(control<QTableView>(1012)->selectionModel()->isRowSelected(1));
-    QVERIFY(!control<QTableView>(1012)->selectionModel()->isRowSelected(0));
+    QVERIFY(control<QTableView>(IDC_LIST_RECORDS)->selectionModel()->isRowSelected(1));
+    QVERIFY(!control<QTableView>(IDC_LIST_RECORDS)->selectionModel()->isRowSelected(0));
     Screenshot(m_window.get(), QStringLiteral("reading-abnormal"));
 
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"),
@@ -227,8 +232,8 @@ void TestWindowSim::readingsInEachModeAndUnit()
     connectWindow(simArguments);
     QTRY_VERIFY_WITH_TIMEOUT(pane(5) != QStringLiteral("-----"), kWait);
     QVERIFY(m_sim->send(typed));
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1028)->text(), shown, kWait);
-    QCOMPARE(control<QLabel>(1028)->palette().color(QPalette::Window), kGreen);
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(IDC_STATIC_READING)->text(), shown, kWait);
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->palette().color(QPalette::Window), kGreen);
     QTRY_VERIFY_WITH_TIMEOUT(m_spoken->sentences().contains(spoken), kWait);
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), dayFile);
 }
@@ -255,14 +260,17 @@ void TestWindowSim::restartOnTheSameDayResumesTheCount()
 void TestWindowSim::disconnectShowsFail()
 {
     connectWindow({});
-    control<QAbstractButton>(1008)->click();
-    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
-    QCOMPARE(control<QLabel>(1015)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("Connect"));
-    QVERIFY(control<QComboBox>(1007)->isEnabled());
-    for (int id : {1000, 1001, 1002, 1003, 1004, 1036, 1037, 1038, 1039})
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->click();
+    QCOMPARE(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("fail"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_STATUS)->palette().color(QPalette::WindowText),
+             QColor(255, 0, 0));
+    QCOMPARE(control<QAbstractButton>(IDC_BUTTON_CONNECT)->text(), QStringLiteral("Connect"));
+    QVERIFY(control<QComboBox>(IDC_COMBO_COM)->isEnabled());
+    for (int id : {IDC_RADIO_CELSIUS, IDC_RADIO_FAHRENHEIT, IDC_RADIO_SURFACE_MODE,
+                   IDC_RADIO_BODY_MODE, IDC_RADIO_COUNT_MODE, IDC_RADIO_BACKLIGHT_OFF,
+                   IDC_RADIO_BACKLIGHT_ON, IDC_RADIO_SWITCH_MODE, IDC_RADIO_PULSE_MODE})
         QVERIFY2(!control<QWidget>(id)->isEnabled(), qPrintable(QString::number(id)));
-    QVERIFY(!control<QComboBox>(1013)->isEnabled());
+    QVERIFY(!control<QComboBox>(IDC_COMBO_ALARM)->isEnabled());
 }
 
 // The operator is told once, the window keeps trying, and the button gives up the waiting.
@@ -273,13 +281,14 @@ void TestWindowSim::simulatorEndingMidSessionIsWaitedFor()
     QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
     m_sim->stop();
 
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("reconnecting…"),
-                              kWait);
-    QCOMPARE(control<QLabel>(1015)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    auto *button = control<QAbstractButton>(1008);
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(IDC_STATIC_STATUS)->text(),
+                              QStringLiteral("reconnecting…"), kWait);
+    QCOMPARE(control<QLabel>(IDC_STATIC_STATUS)->palette().color(QPalette::WindowText),
+             QColor(255, 0, 0));
+    auto *button = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     QCOMPARE(button->text(), QStringLiteral("Disconnect"));
     QVERIFY(button->isEnabled());
-    QVERIFY(!control<QComboBox>(1007)->isEnabled());
+    QVERIFY(!control<QComboBox>(IDC_COMBO_COM)->isEnabled());
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY2(m_prompts->messages[0].startsWith("COM3 ("), qPrintable(m_prompts->messages[0]));
     QTRY_VERIFY_WITH_TIMEOUT(m_window->thermometer().reconnectAttempts() >= 2, kWait);
@@ -287,9 +296,9 @@ void TestWindowSim::simulatorEndingMidSessionIsWaitedFor()
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
 
     button->click();
-    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("fail"));
     QCOMPARE(button->text(), QStringLiteral("Connect"));
-    QVERIFY(control<QComboBox>(1007)->isEnabled());
+    QVERIFY(control<QComboBox>(IDC_COMBO_COM)->isEnabled());
     QVERIFY(m_window->thermometer().state() != device::ConnectionState::Reconnecting);
 }
 
@@ -304,15 +313,16 @@ void TestWindowSim::thermometerComingBackIsReconnected()
     QVERIFY(m_sim->send("36.5"));
     QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
     m_sim->stop();
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("reconnecting…"),
-                              kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(IDC_STATIC_STATUS)->text(),
+                              QStringLiteral("reconnecting…"), kWait);
 
     m_sim = std::make_unique<SimProcess>();
     QVERIFY(!m_sim->start(simArguments + QStringList{"--link", m_dir->filePath("Ports/com3")})
                  .isEmpty());
     QVERIFY(m_sim->waitForReceived(QByteArray::fromHex("55AA050105")));
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("success"), kWait);
-    QTRY_VERIFY_WITH_TIMEOUT(control<QAbstractButton>(1008)->isEnabled(), kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("success"),
+                              kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(control<QAbstractButton>(IDC_BUTTON_CONNECT)->isEnabled(), kWait);
     QVERIFY(m_sim->send("36.6"));
     QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 2, kWait);
     QCOMPARE(listRow(1).value(0), QStringLiteral("2"));
@@ -321,20 +331,20 @@ void TestWindowSim::thermometerComingBackIsReconnected()
                               kWait);
     QCOMPARE(m_prompts->messages.size(), 1);
 
-    control<QAbstractButton>(1008)->click();
-    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->click();
+    QCOMPARE(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("fail"));
     m_sim = std::make_unique<SimProcess>();
     QVERIFY(!m_sim->start(simArguments + QStringList{"--link", m_dir->filePath("Ports/com3")})
                  .isEmpty());
     QTest::qWait(2 * Reconnector::kIntervalMs + 500);
     QVERIFY(m_sim->receivedFrames().isEmpty());
-    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("fail"));
 }
 
 void TestWindowSim::lostPortIsToldInTheOperatorsLanguage()
 {
     connectWindow({});
-    control<QAbstractButton>(1022)->click();
+    control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     m_sim->stop();
     QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages.size(), 1, kWait);
     QVERIFY2(m_prompts->messages[0].contains(QStringLiteral("连接已断开")),
@@ -364,51 +374,51 @@ void TestWindowSim::everySettingReachesTheThermometer()
         };
     };
     const Step steps[] = {
-        {"Fahrenheit", click(1001), "55AA0D020101E30302000001F9"},
-        {"Count Mode", click(1004), "55AA0D020102E30302000001FA"},
-        {"Surface Mode", click(1002), "55AA0D020100E30302000001F8"},
-        {"Celsius", click(1000), "55AA0D02000077010200000189"},
-        {"Body Mode", click(1003), "55AA0D0200017701020000018A"},
-        {"alarm 38.0", [&] { choose(1013, QStringLiteral("38.0")); },
+        {"Fahrenheit", click(IDC_RADIO_FAHRENHEIT), "55AA0D020101E30302000001F9"},
+        {"Count Mode", click(IDC_RADIO_COUNT_MODE), "55AA0D020102E30302000001FA"},
+        {"Surface Mode", click(IDC_RADIO_SURFACE_MODE), "55AA0D020100E30302000001F8"},
+        {"Celsius", click(IDC_RADIO_CELSIUS), "55AA0D02000077010200000189"},
+        {"Body Mode", click(IDC_RADIO_BODY_MODE), "55AA0D0200017701020000018A"},
+        {"alarm 38.0", [&] { choose(IDC_COMBO_ALARM, QStringLiteral("38.0")); },
          "55AA0D0200017C010200000 18F"},
-        {"volume 100%", [&] { choose(1045, QStringLiteral("100%")); },
+        {"volume 100%", [&] { choose(IDC_COMBO_VOLUME, QStringLiteral("100%")); },
          "55AA0D0200017C0104000001 91"},
-        {"backlight ON", click(1037), "55AA0D0200017C01040100 0192"},
-        {"Pulse Mode", click(1039), "55AA0D0200017C01040101 0193"},
-        {"backlight OFF", click(1036), "55AA0D0200017C01040001 0192"},
-        {"Switch Mode", click(1038), "55AA0D0200017C01040000 0191"},
-        {"中文", click(1022), "55AA0D0200017C01040000 0090"},
+        {"backlight ON", click(IDC_RADIO_BACKLIGHT_ON), "55AA0D0200017C01040100 0192"},
+        {"Pulse Mode", click(IDC_RADIO_PULSE_MODE), "55AA0D0200017C01040101 0193"},
+        {"backlight OFF", click(IDC_RADIO_BACKLIGHT_OFF), "55AA0D0200017C01040001 0192"},
+        {"Switch Mode", click(IDC_RADIO_SWITCH_MODE), "55AA0D0200017C01040000 0191"},
+        {"中文", click(IDC_BUTTON_CHINESE), "55AA0D0200017C01040000 0090"},
     };
     for (const Step &step : steps) {
-        control<QLineEdit>(1025)->setText(QString());
+        control<QLineEdit>(IDC_EDIT_ACK)->setText(QString());
         step.act();
         QVERIFY2(m_sim->waitForReceived(QByteArray::fromHex(step.frame)), step.what);
-        QTRY_COMPARE_WITH_TIMEOUT(control<QLineEdit>(1025)->text(), QStringLiteral("success"),
-                                  kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLineEdit>(IDC_EDIT_ACK)->text(),
+                                  QStringLiteral("success"), kWait);
     }
     QVERIFY(m_prompts->messages.isEmpty());
 
-    control<QAbstractButton>(1008)->click();
-    control<QAbstractButton>(1008)->click();
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->click();
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->click();
     QTRY_COMPARE_WITH_TIMEOUT(m_sim->receivedFrames().count(QByteArray::fromHex("55AA050105")), 2,
                               kWait);
     QTRY_COMPARE_WITH_TIMEOUT(m_window->thermometer().report(),
                               QStringLiteral("55AA0D0100017C010400000 08F").remove(u' '), kWait);
-    QVERIFY(control<QRadioButton>(1000)->isChecked());
-    QVERIFY(control<QRadioButton>(1003)->isChecked());
-    QCOMPARE(control<QComboBox>(1013)->currentText(), QStringLiteral("38.0"));
-    QCOMPARE(control<QComboBox>(1045)->currentText(), QStringLiteral("100%"));
-    QVERIFY(control<QRadioButton>(1036)->isChecked());
-    QVERIFY(control<QRadioButton>(1038)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
+    QCOMPARE(control<QComboBox>(IDC_COMBO_ALARM)->currentText(), QStringLiteral("38.0"));
+    QCOMPARE(control<QComboBox>(IDC_COMBO_VOLUME)->currentText(), QStringLiteral("100%"));
+    QVERIFY(control<QRadioButton>(IDC_RADIO_BACKLIGHT_OFF)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_SWITCH_MODE)->isChecked());
     Screenshot(m_window.get(), QStringLiteral("settings-chinese"));
 }
 
 void TestWindowSim::refusedCommandShowsFail()
 {
     connectWindow({"--ack-fail"});
-    control<QAbstractButton>(1001)->click();
+    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
     QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages, QStringList{"fail"}, kWait);
-    QCOMPARE(control<QLineEdit>(1025)->text(), QString());
+    QCOMPARE(control<QLineEdit>(IDC_EDIT_ACK)->text(), QString());
 }
 
 void TestWindowSim::r9CommandIsItsFrameAndFourZeroBytes()
@@ -418,18 +428,20 @@ void TestWindowSim::r9CommandIsItsFrameAndFourZeroBytes()
         !m_sim->start({"--model", "r9", "--mode", "body", "--link", m_dir->filePath("Ports/com3")})
              .isEmpty());
     connectWindow({});
-    control<QAbstractButton>(1049)->click();
-    QCOMPARE(control<QComboBox>(1013)->count(), 11);
-    control<QAbstractButton>(1008)->click();
-    control<QAbstractButton>(1008)->click();
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("success"), kWait);
-    QTRY_VERIFY_WITH_TIMEOUT(control<QAbstractButton>(1008)->isEnabled(), kWait);
+    control<QAbstractButton>(IDC_RADIO_R9)->click();
+    QCOMPARE(control<QComboBox>(IDC_COMBO_ALARM)->count(), 11);
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->click();
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("success"),
+                              kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(control<QAbstractButton>(IDC_BUTTON_CONNECT)->isEnabled(), kWait);
 
-    auto *alarm = control<QComboBox>(1013);
+    auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
     alarm->setCurrentIndex(alarm->findText(QStringLiteral("38.0")));
     emit alarm->activated(alarm->currentIndex());
     QVERIFY(m_sim->waitForReceived(QByteArray::fromHex("55AA090200017C0188")));
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLineEdit>(1025)->text(), QStringLiteral("success"), kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLineEdit>(IDC_EDIT_ACK)->text(), QStringLiteral("success"),
+                              kWait);
     // The padding after the frame is not taken for a frame of its own.
     const QList<QByteArray> frames = m_sim->receivedFrames();
     QCOMPARE(
@@ -480,14 +492,14 @@ void TestWindowSim::badInputRecordsNothingBogus()
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), expected);
     QCOMPARE(ReadFile("TempData/2024/05/20240521-warning.txt"),
              QByteArray::number(sentGood + 1) + ",14:03:27,6553.5C,24.5C\r\n");
-    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("0.0C"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("0.0C"));
 
     // An R9's report while the R9 Pro is chosen: settings are refused, nothing is sent.
     QVERIFY(m_sim->send("raw 55AA09010001770182"));
     QTRY_COMPARE_WITH_TIMEOUT(m_window->thermometer().report(),
                               QStringLiteral("55AA09010001770182"), kWait);
     const qsizetype before = m_sim->receivedFrames().size();
-    control<QAbstractButton>(1001)->click();
+    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
     QVERIFY(m_prompts->messages.last().contains(QStringLiteral("do not match the model")));
     QTest::qWait(300);
     const QList<QByteArray> received = m_sim->receivedFrames().mid(before);
@@ -502,14 +514,14 @@ void TestWindowSim::r9BehindR9ProChangesNothing()
 {
     connectWindow({"--model", "r9", "--mode", "body"});
     const qsizetype before = m_sim->receivedFrames().size();
-    control<QAbstractButton>(1001)->click();
+    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
     QCOMPARE(m_prompts->messages.size(), 1);
-    QVERIFY(control<QRadioButton>(1000)->isChecked());
-    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("C"));
+    QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
+    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("C"));
     QVERIFY(m_sim->send("39.0"));
     QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
-    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("39.0C"));
-    QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Abnormal"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("39.0C"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("Abnormal"));
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,39.0C,0.0C\r\n"));
     QCOMPARE(ReadFile("TempData/2024/05/20240521-warning.txt"),
              QByteArray("1,14:03:27,39.0C,0.0C\r\n"));
@@ -526,8 +538,8 @@ void TestWindowSim::silentThermometerAfterUnplugIsAskedAgain()
 {
     connectWindow({"--mode", "body"});
     m_sim->stop();
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(1015)->text(), QStringLiteral("reconnecting…"),
-                              kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(IDC_STATIC_STATUS)->text(),
+                              QStringLiteral("reconnecting…"), kWait);
     PseudoTerminal silent;
     QVERIFY(silent.open());
     QFile::remove(m_dir->filePath("Ports/com3"));
@@ -537,13 +549,13 @@ void TestWindowSim::silentThermometerAfterUnplugIsAskedAgain()
     QByteArray asked;
     QTRY_VERIFY_WITH_TIMEOUT(
         (asked += silent.readAvailable()).count(QByteArray::fromHex("55AA050105")) >= 2, kWait);
-    QVERIFY(control<QAbstractButton>(1008)->isEnabled());
-    QVERIFY(!control<QComboBox>(1007)->isEnabled());
+    QVERIFY(control<QAbstractButton>(IDC_BUTTON_CONNECT)->isEnabled());
+    QVERIFY(!control<QComboBox>(IDC_COMBO_COM)->isEnabled());
     Screenshot(m_window.get(), QStringLiteral("sim-silent-after-unplug"));
-    control<QAbstractButton>(1008)->click();
-    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
-    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("Connect"));
-    QVERIFY(control<QComboBox>(1007)->isEnabled());
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->click();
+    QCOMPARE(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("fail"));
+    QCOMPARE(control<QAbstractButton>(IDC_BUTTON_CONNECT)->text(), QStringLiteral("Connect"));
+    QVERIFY(control<QComboBox>(IDC_COMBO_COM)->isEnabled());
 }
 
 // A measurement frame with no value is no reading: nothing counted, listed or stored, and the
@@ -559,7 +571,7 @@ void TestWindowSim::emptyMeasurementIsNoReading()
     QCOMPARE(list()->rowCount(), 1);
     QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
     QCOMPARE(m_window->thermometer().shortFrames(), 2u);
-    QVERIFY(control<QRadioButton>(1003)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
     Screenshot(m_window.get(), QStringLiteral("sim-empty-measurement"));
 }
 
@@ -570,9 +582,9 @@ void TestWindowSim::enterInTheListKeepsRecording()
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QVERIFY(m_sim->send("36.5"));
     QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
-    QTRY_COMPARE(QApplication::focusWidget(), control(1012));
-    QTest::keyClick(control(1012), Qt::Key_Return);
-    QTest::keyClick(control(1012), Qt::Key_Escape);
+    QTRY_COMPARE(QApplication::focusWidget(), control(IDC_LIST_RECORDS));
+    QTest::keyClick(control(IDC_LIST_RECORDS), Qt::Key_Return);
+    QTest::keyClick(control(IDC_LIST_RECORDS), Qt::Key_Escape);
     QVERIFY(m_window->isVisible());
     QVERIFY(m_sim->send("36.6"));
     QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 2, kWait);

@@ -1,6 +1,11 @@
 // Dialog layouts as data: the parser and the built-in main window layout.
 #include "dialogs/dialogtemplate.h"
+#include "dialogs/resource.h"
 
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 class TestDialogTemplate : public QObject {
@@ -12,6 +17,7 @@ private slots:
     void reportsTheBadLine();
     void mainWindowLayout();
     void resourcesOfTheRecordDialogs();
+    void namesAgreeWithTheTemplates();
 };
 
 void TestDialogTemplate::parsesControls()
@@ -69,48 +75,105 @@ void TestDialogTemplate::reportsTheBadLine()
 
 void TestDialogTemplate::mainWindowLayout()
 {
-    const DialogTemplate main = LoadDialogTemplate(102);
+    const DialogTemplate main = LoadDialogTemplate(IDD_KESTRIM_DIALOG);
     QCOMPARE(main.caption, QStringLiteral("QUELLOR   V2.1"));
     QCOMPARE(main.size, QSize(291, 335));
     QCOMPARE(main.controls.size(), 47);
-    QCOMPARE(main.controls.first().id, 1018);
-    QCOMPARE(main.controls.last().id, 1054);
+    QCOMPARE(main.controls.first().id, IDC_GROUP_TEMP_FORMAT);
+    QCOMPARE(main.controls.last().id, IDC_STATIC_SPEECH_VOLUME);
 
     QList<int> hidden;
     for (const DialogControl &control : main.controls) {
         if (!control.visible)
             hidden.append(control.id);
     }
-    QCOMPARE(hidden, (QList<int>{1010, 1022, 1023, 1024, 1025, 1026, 1031, 1032, 1033}));
+    QCOMPARE(hidden, (QList<int>{IDC_STATIC_VERDICT, IDC_BUTTON_CHINESE, IDC_BUTTON_ENGLISH,
+                                 IDC_BUTTON_ENVIRONMENT, IDC_EDIT_ACK, IDC_STATIC_SPARE,
+                                 IDC_STATIC_POWER, IDC_PROGRESS_BATTERY, IDC_SLIDER_SPARE}));
 
     QList<int> groupStarts;
     for (const DialogControl &control : main.controls) {
         if (control.groupStart)
             groupStarts.append(control.id);
     }
-    QCOMPARE(groupStarts, (QList<int>{1000, 1019, 1036, 1038, 1049}));
-    QCOMPARE(main.control(1050)->caption, QStringLiteral("R9  Pro"));
-    QCOMPARE(main.control(1021)->caption, QStringLiteral("Alarm Upper Limit："));
-    QCOMPARE(main.control(1011)->rect, QRect(13, 251, 58, 21));
+    QCOMPARE(groupStarts,
+             (QList<int>{IDC_RADIO_CELSIUS, IDC_GROUP_WORK_MODE, IDC_RADIO_BACKLIGHT_OFF,
+                         IDC_RADIO_SWITCH_MODE, IDC_RADIO_R9}));
+    QCOMPARE(main.control(IDC_RADIO_R9_PRO)->caption, QStringLiteral("R9  Pro"));
+    QCOMPARE(main.control(IDC_STATIC_ALARM_LIMIT)->caption, QStringLiteral("Alarm Upper Limit："));
+    QCOMPARE(main.control(IDC_BUTTON_SAVE_AS)->rect, QRect(13, 251, 58, 21));
 }
 
 void TestDialogTemplate::resourcesOfTheRecordDialogs()
 {
-    const DialogTemplate del = LoadDialogTemplate(146);
+    const DialogTemplate del = LoadDialogTemplate(IDD_DELETE_DATA);
     QCOMPARE(del.caption, QStringLiteral("Delete Data"));
     QCOMPARE(del.fontPointSize, 8);
-    QVERIFY(del.control(1057)->readOnly && del.control(1057)->digitsOnly);
+    QVERIFY(del.control(IDC_EDIT_START_LINE)->readOnly &&
+            del.control(IDC_EDIT_START_LINE)->digitsOnly);
 
-    const MenuTemplate list = LoadMenuTemplate(145);
+    const MenuTemplate list = LoadMenuTemplate(IDR_MENU_RECORD_LIST);
     QCOMPARE(list.popupCaption, QStringLiteral("Delete"));
     QCOMPARE(list.items.size(), 2);
-    QCOMPARE(list.items[0].command, 32780);
+    QCOMPARE(list.items[0].command, ID_SELECT_DELETE);
     QCOMPARE(list.items[1].caption, QStringLiteral("Delete All"));
-    QCOMPARE(LoadMenuTemplate(147).items[1].caption, QStringLiteral("Set to Stop Line"));
+    QCOMPARE(LoadMenuTemplate(IDR_MENU_LINE).items[1].caption, QStringLiteral("Set to Stop Line"));
 
-    QCOMPARE(LoadResourceString(1001), QStringLiteral("华氏度℉"));
-    QCOMPARE(LoadResourceString(1004), QStringLiteral("计数模式"));
+    QCOMPARE(LoadResourceString(IDS_FAHRENHEIT), QStringLiteral("华氏度℉"));
+    QCOMPARE(LoadResourceString(IDS_COUNT_MODE), QStringLiteral("计数模式"));
     QVERIFY(LoadResourceString(1005).isEmpty());
+}
+
+// Every number in the built-in templates has its name in resource.h and every name its number
+// there, each in the file it belongs to: "kind file id" keys from both sides must be the same set.
+void TestDialogTemplate::namesAgreeWithTheTemplates()
+{
+    const auto key = [](ResourceKind kind, int file, int id) {
+        return QStringLiteral("%1 %2 %3").arg(int(kind)).arg(file).arg(id);
+    };
+    QSet<QString> inTemplates;
+    const QRegularExpression fileName(QStringLiteral("^(dialog|menu)(\\d+)\\.txt$"));
+    const QStringList files = QDir(QStringLiteral(":/templates")).entryList(QDir::Files);
+    for (const QString &name : files) {
+        const QRegularExpressionMatch match = fileName.match(name);
+        if (!match.hasMatch())
+            continue;
+        const int id = match.captured(2).toInt();
+        if (match.captured(1) == QLatin1String("dialog")) {
+            const DialogTemplate dialog = LoadDialogTemplate(id);
+            QCOMPARE(dialog.id, id);
+            inTemplates.insert(key(ResourceKind::Dialog, 0, id));
+            for (const DialogControl &control : dialog.controls) {
+                if (control.id != -1)
+                    inTemplates.insert(key(ResourceKind::Control, id, control.id));
+            }
+        } else {
+            inTemplates.insert(key(ResourceKind::Menu, 0, id));
+            for (const MenuItem &item : LoadMenuTemplate(id).items)
+                inTemplates.insert(key(ResourceKind::Command, id, item.command));
+        }
+    }
+    QFile strings(QStringLiteral(":/templates/strings.txt"));
+    QVERIFY(strings.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(strings.readAll()).split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const int id = line.section(QStringLiteral(" | "), 0, 0).toInt();
+        QVERIFY2(!LoadResourceString(id).isEmpty(), qPrintable(line));
+        inTemplates.insert(key(ResourceKind::String, 0, id));
+    }
+    QVERIFY(inTemplates.contains(key(ResourceKind::Dialog, 0, IDD_KESTRIM_DIALOG)));
+
+    QSet<QString> named;
+    QSet<std::string_view> names;
+    for (const ResourceName &resource : kResourceNames) {
+        QVERIFY2(!names.contains(resource.name), resource.name.data());
+        names.insert(resource.name);
+        named.insert(key(resource.kind, resource.file, resource.id));
+    }
+    QCOMPARE(QStringList((inTemplates - named).values()), QStringList());
+    QCOMPARE(QStringList((named - inTemplates).values()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestDialogTemplate)

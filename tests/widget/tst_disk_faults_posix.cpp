@@ -2,6 +2,7 @@
 // folder, the disk is full. The operator is told which file and why; count, list, index and
 // file agree; once the fault is cleared the next reading is stored.
 #include "controls/fonts.h"
+#include "dialogs/resource.h"
 #include "manualclock.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
@@ -96,8 +97,9 @@ void TestDiskFaults::reading(const char *tenthsHex)
 void TestDiskFaults::checkAgreement(int expected)
 {
     QCOMPARE(int(m_window->m_records.recordCount()), expected);
-    QCOMPARE(m_window->findChild<QTableView *>(QStringLiteral("1012"))->model()->rowCount(),
-             expected);
+    QCOMPARE(
+        m_window->findChild<QTableView *>(QString::number(IDC_LIST_RECORDS))->model()->rowCount(),
+        expected);
     const QByteArray index = ReadFile(QStringLiteral("Ini/2024-05-21.ini"));
     QVERIFY2(index.contains("TOTAL_NUM=" + QByteArray::number(expected) + "\r\n") ||
                  (expected == 0 && !index.contains("TOTAL_NUM")),

@@ -3,6 +3,7 @@
 // Also the instant a reading is stored with, and the messages when a record file fails.
 #include "controls/fonts.h"
 #include "dialogs/cdeletedatadlg.h"
+#include "dialogs/resource.h"
 #include "manualclock.h"
 #include "reception/frame.h"
 #include "recordingprompts.h"
@@ -140,7 +141,10 @@ private:
     void selectDelete(const std::function<void(CDeleteDataDlg &)> &drive);
     void clickRow(CDeleteDataDlg &dialog, int row);
     void chooseLine(CDeleteDataDlg &dialog, int line, int command);
-    QTableView *list() const { return m_window->findChild<QTableView *>(QStringLiteral("1012")); }
+    QTableView *list() const
+    {
+        return m_window->findChild<QTableView *>(QString::number(IDC_LIST_RECORDS));
+    }
     QStringList listColumn(int column) const;
 
     std::unique_ptr<WorkingFolder> m_dir;
@@ -209,7 +213,7 @@ QStringList TestExportDelete::listColumn(int column) const
 
 void TestExportDelete::chooseFromRecordMenu(int command)
 {
-    QMenu *menu = RightClick(list(), 0, m_window.get(), 145);
+    QMenu *menu = RightClick(list(), 0, m_window.get(), IDR_MENU_RECORD_LIST);
     QVERIFY(menu);
     Choose(menu, command);
 }
@@ -225,13 +229,13 @@ void TestExportDelete::selectDelete(const std::function<void(CDeleteDataDlg &)> 
         if (!closed)
             dialog->reject();
     });
-    chooseFromRecordMenu(32780);
+    chooseFromRecordMenu(ID_SELECT_DELETE);
     QVERIFY2(closed, "the dialog was left open");
 }
 
 void TestExportDelete::clickRow(CDeleteDataDlg &dialog, int row)
 {
-    auto *view = dialog.findChild<QTableView *>(QStringLiteral("1055"));
+    auto *view = dialog.findChild<QTableView *>(QString::number(IDC_LIST_DELETE));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                       view->visualRect(view->model()->index(row, 0)).center());
     QCoreApplication::processEvents();
@@ -240,8 +244,8 @@ void TestExportDelete::clickRow(CDeleteDataDlg &dialog, int row)
 void TestExportDelete::chooseLine(CDeleteDataDlg &dialog, int line, int command)
 {
     clickRow(dialog, line - 1);
-    QMenu *menu =
-        RightClick(dialog.findChild<QTableView *>(QStringLiteral("1055")), line - 1, &dialog, 147);
+    QMenu *menu = RightClick(dialog.findChild<QTableView *>(QString::number(IDC_LIST_DELETE)),
+                             line - 1, &dialog, IDR_MENU_LINE);
     QVERIFY(menu);
     Screenshot(menu, QStringLiteral("delete-data-line-menu"));
     Choose(menu, command);
@@ -281,7 +285,7 @@ void TestExportDelete::saveAs()
     if (!target.isEmpty())
         m_prompts->saveTargets = {m_dir->filePath(target)};
 
-    m_window->findChild<QAbstractButton *>(QStringLiteral("1011"))->click();
+    m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->click();
     QCOMPARE(m_prompts->saveDialogs,
              QStringList{
                  "test.txt|TempTable (*.txt)|TempTable(*.csv)|Report (*.pdf)|Workbook (*.xlsx)"});
@@ -304,10 +308,10 @@ void TestExportDelete::saveAsWithoutDayFile()
     QFETCH(int, language);
     connect();
     record(1, 2);
-    chooseFromRecordMenu(32781);
+    chooseFromRecordMenu(ID_DELETE_ALL);
     m_window->m_language = language;
     m_prompts->saveTargets = {m_dir->filePath("day.txt")};
-    m_window->findChild<QAbstractButton *>(QStringLiteral("1011"))->click();
+    m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->click();
     QTEST(m_prompts->messages.value(0), "message");
     QVERIFY(!QFileInfo::exists("day.txt"));
 }
@@ -318,7 +322,7 @@ void TestExportDelete::saveAsToATargetThatCannotBeWritten()
     record(1, 1);
     const QString target = m_dir->filePath("no-such-folder/day.csv");
     m_prompts->saveTargets = {target};
-    m_window->findChild<QAbstractButton *>(QStringLiteral("1011"))->click();
+    m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->click();
     QCOMPARE(
         m_prompts->messages,
         QStringList{target +
@@ -333,7 +337,7 @@ void TestExportDelete::contextMenuOfTheList()
     record(1, 3);
     // Wherever the list is right-clicked, on a row or not.
     for (int row : {1, -1}) {
-        QMenu *menu = RightClick(list(), row, m_window.get(), 145);
+        QMenu *menu = RightClick(list(), row, m_window.get(), IDR_MENU_RECORD_LIST);
         QVERIFY(menu);
         QStringList captions;
         for (QAction *action : menu->actions())
@@ -366,17 +370,19 @@ void TestExportDelete::selectDeleteRange()
 
     selectDelete([&](CDeleteDataDlg &dialog) {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Delete Data"));
-        QCOMPARE(dialog.findChild<QTableView *>(QStringLiteral("1055"))->model()->rowCount(), 10);
-        chooseLine(dialog, startLine, 32782);
-        chooseLine(dialog, endLine, 32783);
-        QCOMPARE(dialog.findChild<QLineEdit *>(QStringLiteral("1057"))->text(),
+        QCOMPARE(
+            dialog.findChild<QTableView *>(QString::number(IDC_LIST_DELETE))->model()->rowCount(),
+            10);
+        chooseLine(dialog, startLine, ID_SET_START_LINE);
+        chooseLine(dialog, endLine, ID_SET_STOP_LINE);
+        QCOMPARE(dialog.findChild<QLineEdit *>(QString::number(IDC_EDIT_START_LINE))->text(),
                  QString::number(startLine));
-        QCOMPARE(dialog.findChild<QLineEdit *>(QStringLiteral("1058"))->text(),
+        QCOMPARE(dialog.findChild<QLineEdit *>(QString::number(IDC_EDIT_END_LINE))->text(),
                  QString::number(endLine));
         // The file is whole while the operator chooses.
         QCOMPARE(Read(kDayFile), before);
         Screenshot(&dialog, QStringLiteral("delete-data"));
-        QTest::mouseClick(dialog.findChild<QAbstractButton *>(QStringLiteral("1056")),
+        QTest::mouseClick(dialog.findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
                           Qt::LeftButton);
     });
 
@@ -428,11 +434,11 @@ void TestExportDelete::delRefusedAndEscape()
 
     selectDelete([&](CDeleteDataDlg &dialog) {
         if (startLine)
-            chooseLine(dialog, startLine, 32782);
+            chooseLine(dialog, startLine, ID_SET_START_LINE);
         if (endLine)
-            chooseLine(dialog, endLine, 32783);
+            chooseLine(dialog, endLine, ID_SET_STOP_LINE);
         if (!messages.isEmpty()) {
-            QTest::mouseClick(dialog.findChild<QAbstractButton *>(QStringLiteral("1056")),
+            QTest::mouseClick(dialog.findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
                               Qt::LeftButton);
             QVERIFY(dialog.isVisible());
         }
@@ -476,14 +482,14 @@ void TestExportDelete::readingWhileDeleteDataIsOpen()
     selectDelete([&](CDeleteDataDlg &dialog) {
         reading(11);
         if (removeRange)
-            chooseLine(dialog, 3, 32782);
+            chooseLine(dialog, 3, ID_SET_START_LINE);
         reading(12);
         QVERIFY(dialog.isVisible());
         QCOMPARE(list()->model()->rowCount(), 12);
         QCOMPARE(Read(kDayFile).count('\n'), 12);
         if (removeRange) {
-            chooseLine(dialog, 5, 32783);
-            QTest::mouseClick(dialog.findChild<QAbstractButton *>(QStringLiteral("1056")),
+            chooseLine(dialog, 5, ID_SET_STOP_LINE);
+            QTest::mouseClick(dialog.findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
                               Qt::LeftButton);
         } else {
             QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -501,7 +507,7 @@ void TestExportDelete::deleteAllThenAReading()
 {
     connect();
     record(1, 5);
-    chooseFromRecordMenu(32781);
+    chooseFromRecordMenu(ID_DELETE_ALL);
     QCOMPARE(list()->model()->rowCount(), 0);
     QVERIFY(!QFileInfo::exists(kDayFile));
     QCOMPARE(Read(kIndex), Index(0));
@@ -603,9 +609,9 @@ void TestExportDelete::selectDeleteOfAFileHeldOpen()
     const auto release = qScopeGuard([] { FileSharing::SetInjectedHold({}); });
 
     selectDelete([&](CDeleteDataDlg &dialog) {
-        chooseLine(dialog, 2, 32782);
-        chooseLine(dialog, 3, 32783);
-        QTest::mouseClick(dialog.findChild<QAbstractButton *>(QStringLiteral("1056")),
+        chooseLine(dialog, 2, ID_SET_START_LINE);
+        chooseLine(dialog, 3, ID_SET_STOP_LINE);
+        QTest::mouseClick(dialog.findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
                           Qt::LeftButton);
     });
 

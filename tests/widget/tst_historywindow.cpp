@@ -4,6 +4,7 @@
 // file vanishing or being rewritten; the exports through the operator's file choice.
 // Earlier days are files on disk; today's readings go through the window's receive path.
 #include "controls/fonts.h"
+#include "dialogs/resource.h"
 #include "historywindow/historychartview.h"
 #include "historywindow/historywindow.h"
 #include "manualclock.h"
@@ -105,7 +106,7 @@ QMenu *RightClick(QTableView *list, QWidget *menuOwner)
     const QPoint pos(5, 5);
     QContextMenuEvent event(QContextMenuEvent::Mouse, pos, list->viewport()->mapToGlobal(pos));
     QApplication::sendEvent(list->viewport(), &event);
-    auto *menu = menuOwner->findChild<QMenu *>(QStringLiteral("145"));
+    auto *menu = menuOwner->findChild<QMenu *>(QString::number(IDR_MENU_RECORD_LIST));
     return menu && menu->isVisible() ? menu : nullptr;
 }
 
@@ -213,8 +214,8 @@ void TestHistoryWindow::opensOnTheNewestDayThroughTheContextMenu()
     reading(QTime(8, 31, 5), 364);
     reading(QTime(8, 32, 10), 379); // abnormal
 
-    QMenu *menu =
-        RightClick(m_window->findChild<QTableView *>(QStringLiteral("1012")), m_window.get());
+    QMenu *menu = RightClick(m_window->findChild<QTableView *>(QString::number(IDC_LIST_RECORDS)),
+                             m_window.get());
     QVERIFY(menu);
     QStringList captions;
     for (QAction *action : menu->actions())
@@ -308,7 +309,7 @@ void TestHistoryWindow::todaysEntryFollowsTheReadings()
 
     // Delete All empties today: its entry goes, and comes back with the next reading.
     part<QListWidget>("historyDays")->setCurrentRow(0);
-    m_window->findChild<QAction *>(QStringLiteral("32781"))->trigger();
+    m_window->findChild<QAction *>(QString::number(ID_DELETE_ALL))->trigger();
     QCOMPARE(dayLabels().first(), QStringLiteral("2026-12-08  COM1"));
     reading(QTime(10, 30), 368);
     QCOMPARE(dayLabels().first(), QStringLiteral("2026-12-09  COM1"));
@@ -363,7 +364,7 @@ void TestHistoryWindow::languageAndUnitFollowTheMainWindow()
     reading(QTime(8, 32), 381);
     HistoryWindow *window = openHistory();
     if (chinese)
-        m_window->findChild<QAbstractButton *>(QStringLiteral("1022"))->click();
+        m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_CHINESE))->click();
     if (fahrenheit)
         m_window->OnComm(ReportFrame(true));
 
@@ -442,7 +443,7 @@ void TestHistoryWindow::exports()
     QVERIFY(QFile::remove(QStringLiteral("TempData/2026/12/20261208-01.txt")));
     HistoryWindow *window = openHistory();
     if (chinese)
-        m_window->findChild<QAbstractButton *>(QStringLiteral("1022"))->click();
+        m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_CHINESE))->click();
     QCOMPARE(window->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
     QCOMPARE(part<QDateEdit>("historyFrom")->date(), QDate(2026, 11, 30));
     QCOMPARE(part<QDateEdit>("historyTo")->date(), QDate(2026, 12, 8));
@@ -462,7 +463,7 @@ void TestHistoryWindow::exportsReportAndWorkbook()
     if (!HavePoppler() || python.isEmpty())
         QSKIP("poppler-utils or python3-openpyxl is missing");
     openHistory();
-    m_window->findChild<QAbstractButton *>(QStringLiteral("1022"))->click(); // 中文
+    m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_CHINESE))->click(); // 中文
     QCOMPARE(m_window->m_history->shownDay()->label(), QStringLiteral("2026-12-08  COM1"));
     m_prompts->saveTargets = {m_dir->filePath("day.pdf"), m_dir->filePath("range.xlsx")};
     part<QPushButton>("historyExportDay")->click();

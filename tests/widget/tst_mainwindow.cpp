@@ -3,6 +3,7 @@
 #include "controls/fonts.h"
 #include "dialogs/dialogbuilder.h"
 #include "dialogs/dialogtemplate.h"
+#include "dialogs/resource.h"
 #include "kestrim-sim/pseudoterminal.h"
 #include "manualclock.h"
 #include "reception/frame.h"
@@ -96,7 +97,7 @@ void TestMainWindow::controlsComeFromTheLayout()
     auto window = makeWindow();
     QCOMPARE(window->windowTitle(), QStringLiteral("QUELLOR   V2.1"));
 
-    const DialogTemplate layout = LoadDialogTemplate(102);
+    const DialogTemplate layout = LoadDialogTemplate(IDD_KESTRIM_DIALOG);
     const DialogUnits units(window->font());
     QVERIFY(units.baseX() > 0 && units.baseY() > 0);
     QCOMPARE(window->size(), units.toPixels(layout.size));
@@ -110,10 +111,10 @@ void TestMainWindow::controlsComeFromTheLayout()
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
             QCOMPARE(button->text(), c.caption);
     }
-    QVERIFY(window->findChild<QObject *>(QStringLiteral("1006")));
+    QVERIFY(window->findChild<QObject *>(QString::number(IDC_SERIAL)));
     Screenshot(window.get(), QStringLiteral("mainwindow"));
     // Accessible names stay the visible text, not the id.
-    QCOMPARE(control(*window, 1008)->accessibleName(), QString());
+    QCOMPARE(control(*window, IDC_BUTTON_CONNECT)->accessibleName(), QString());
 }
 
 void TestMainWindow::radioButtonsFormTheirGroups()
@@ -128,20 +129,23 @@ void TestMainWindow::radioButtonsFormTheirGroups()
         const QSignalBlocker quiet(radio(id));
         radio(id)->setChecked(true);
     };
-    for (int id : {1001, 1003, 1037, 1039, 1049, 1000})
+    for (int id : {IDC_RADIO_FAHRENHEIT, IDC_RADIO_BODY_MODE, IDC_RADIO_BACKLIGHT_ON,
+                   IDC_RADIO_PULSE_MODE, IDC_RADIO_R9, IDC_RADIO_CELSIUS})
         tick(id);
-    QVERIFY(radio(1000)->isChecked() && !radio(1001)->isChecked());
-    QVERIFY(radio(1003)->isChecked()); // another group, untouched
-    tick(1004);
-    QVERIFY(radio(1004)->isChecked() && !radio(1003)->isChecked() && radio(1000)->isChecked());
-    QVERIFY(radio(1037)->isChecked() && radio(1039)->isChecked() && radio(1049)->isChecked());
+    QVERIFY(radio(IDC_RADIO_CELSIUS)->isChecked() && !radio(IDC_RADIO_FAHRENHEIT)->isChecked());
+    QVERIFY(radio(IDC_RADIO_BODY_MODE)->isChecked()); // another group, untouched
+    tick(IDC_RADIO_COUNT_MODE);
+    QVERIFY(radio(IDC_RADIO_COUNT_MODE)->isChecked() && !radio(IDC_RADIO_BODY_MODE)->isChecked() &&
+            radio(IDC_RADIO_CELSIUS)->isChecked());
+    QVERIFY(radio(IDC_RADIO_BACKLIGHT_ON)->isChecked() &&
+            radio(IDC_RADIO_PULSE_MODE)->isChecked() && radio(IDC_RADIO_R9)->isChecked());
 }
 
 void TestMainWindow::tabOrderFollowsTheLayout()
 {
     auto window = makeWindow();
     QList<QWidget *> expected;
-    for (const DialogControl &c : LoadDialogTemplate(102).controls) {
+    for (const DialogControl &c : LoadDialogTemplate(IDD_KESTRIM_DIALOG).controls) {
         QWidget *widget = c.id < 0 ? nullptr : control(*window, c.id);
         if (widget && widget->focusPolicy() != Qt::NoFocus)
             expected.append(widget);
@@ -201,7 +205,7 @@ void TestMainWindow::clockTicksIntoThePaneAndDate()
     QCOMPARE(window->m_day, 21);
     // Past midnight the date pane and the title line follow the new day.
     QCOMPARE(bar->paneText(1), QStringLiteral("2024-05-21"));
-    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("1020"))->text(),
+    QCOMPARE(window->findChild<QLabel *>(QString::number(IDC_STATIC_TITLE))->text(),
              QStringLiteral("May 21,2024 Temp. Statistics"));
 
     m_clock->set(QDateTime());
@@ -241,7 +245,7 @@ void TestMainWindow::portListSelectsHighestPortThatOpens()
     QVERIFY(QFile::link(QStringLiteral("/nonexistent"), QStringLiteral("Ports/com9")));
 
     auto window = makeWindow();
-    auto *combo = control<QComboBox>(*window, 1007);
+    auto *combo = control<QComboBox>(*window, IDC_COMBO_COM);
     QCOMPARE(combo->count(), 20);
     QCOMPARE(combo->itemText(0), QStringLiteral("COM1"));
     QCOMPARE(combo->itemText(19), QStringLiteral("COM20"));
@@ -254,7 +258,7 @@ void TestMainWindow::portListSelectsHighestPortThatOpens()
 void TestMainWindow::portListWithoutPorts()
 {
     auto window = makeWindow();
-    auto *combo = control<QComboBox>(*window, 1007);
+    auto *combo = control<QComboBox>(*window, IDC_COMBO_COM);
     QCOMPARE(combo->count(), 20);
     QCOMPARE(combo->currentIndex(), 0);
 }
@@ -263,11 +267,11 @@ void TestMainWindow::enterAndEscapeNeverEndTheWindow_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("focus"); // the control with the focus; the list after a reading
-    QTest::newRow("Enter on a radio button") << int(Qt::Key_Return) << 1000;
-    QTest::newRow("Escape on a radio button") << int(Qt::Key_Escape) << 1000;
-    QTest::newRow("Enter in the list") << int(Qt::Key_Return) << 1012;
-    QTest::newRow("keypad Enter in the list") << int(Qt::Key_Enter) << 1012;
-    QTest::newRow("Escape in the list") << int(Qt::Key_Escape) << 1012;
+    QTest::newRow("Enter on a radio button") << int(Qt::Key_Return) << IDC_RADIO_CELSIUS;
+    QTest::newRow("Escape on a radio button") << int(Qt::Key_Escape) << IDC_RADIO_CELSIUS;
+    QTest::newRow("Enter in the list") << int(Qt::Key_Return) << IDC_LIST_RECORDS;
+    QTest::newRow("keypad Enter in the list") << int(Qt::Key_Enter) << IDC_LIST_RECORDS;
+    QTest::newRow("Escape in the list") << int(Qt::Key_Escape) << IDC_LIST_RECORDS;
 }
 
 // A stray Enter (or a keyboard-wedge scanner's) must not end the recording: every reading
@@ -281,7 +285,7 @@ void TestMainWindow::enterAndEscapeNeverEndTheWindow()
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     window->OnComm(BuildFrame(FrameCode::Settings, QByteArray::fromHex("0001770102000001")) +
                    BuildFrame(FrameCode::Measurement, QByteArray::fromHex("6D01")));
-    if (focus != 1012) {
+    if (focus != IDC_LIST_RECORDS) {
         control(*window, focus)->setEnabled(true);
         control(*window, focus)->setFocus();
     }
@@ -296,7 +300,7 @@ void TestMainWindow::enterAndEscapeNeverEndTheWindow()
 void TestMainWindow::enterOnAFocusedButtonClicksIt()
 {
     auto window = makeWindow();
-    auto *connect = control<QAbstractButton>(*window, 1008);
+    auto *connect = control<QAbstractButton>(*window, IDC_BUTTON_CONNECT);
     QSignalSpy clicked(connect, &QAbstractButton::clicked);
     QSignalSpy finished(window.get(), &QDialog::finished);
     connect->setFocus();
@@ -337,7 +341,7 @@ void TestMainWindow::framesFromTheThermometer()
         stream += BuildFrame(quint8(bytes[0]), bytes.sliced(1));
     }
     window.OnComm(stream);
-    QTEST(control<QLineEdit>(window, 1025)->text(), "ack");
+    QTEST(control<QLineEdit>(window, IDC_EDIT_ACK)->text(), "ack");
     QTEST(prompts->messages, "messages");
     QTEST(window.findChild<PaneStatusBar *>()->paneText(5), "environmentPane");
     if (QTest::currentDataTag() == QByteArrayLiteral("environment in Fahrenheit"))
@@ -351,25 +355,26 @@ void TestMainWindow::portThatCannotBeOpened()
     QVERIFY(QFile::link(QStringLiteral("/nonexistent/tty"), QStringLiteral("Ports/com2")));
     CKestrimDlg window(seams(prompts));
     window.show();
-    control<QComboBox>(window, 1007)->setCurrentIndex(1);
-    control<QAbstractButton>(window, 1008)->click();
+    control<QComboBox>(window, IDC_COMBO_COM)->setCurrentIndex(1);
+    control<QAbstractButton>(window, IDC_BUTTON_CONNECT)->click();
     QCOMPARE(prompts->messages.size(), 1);
     QVERIFY2(
         prompts->messages[0].startsWith(QStringLiteral("COM2 (Ports/com2 → /nonexistent/tty)")),
         qPrintable(prompts->messages[0]));
-    QCOMPARE(control<QAbstractButton>(window, 1008)->text(), QStringLiteral("Connect"));
-    QVERIFY(control<QAbstractButton>(window, 1008)->isEnabled());
+    QCOMPARE(control<QAbstractButton>(window, IDC_BUTTON_CONNECT)->text(),
+             QStringLiteral("Connect"));
+    QVERIFY(control<QAbstractButton>(window, IDC_BUTTON_CONNECT)->isEnabled());
     QVERIFY(!window.thermometer().isPortOpen());
 }
 
 void TestMainWindow::speechSlidersTakeTheirValueOnRelease()
 {
     auto window = makeWindow();
-    auto *speed = control<QSlider>(*window, 1051);
-    auto *label = control<QLabel>(*window, 1053);
+    auto *speed = control<QSlider>(*window, IDC_SLIDER_SPEECH_SPEED);
+    auto *label = control<QLabel>(*window, IDC_STATIC_SPEECH_SPEED);
     QCOMPARE(speed->minimum(), -10);
     QCOMPARE(label->text(), QStringLiteral("1"));
-    QCOMPARE(control<QLabel>(*window, 1054)->text(), QStringLiteral("80"));
+    QCOMPARE(control<QLabel>(*window, IDC_STATIC_SPEECH_VOLUME)->text(), QStringLiteral("80"));
     // Keys move the thumb only.
     speed->setFocus();
     QTest::keyClick(speed, Qt::Key_Home);

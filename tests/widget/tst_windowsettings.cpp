@@ -2,6 +2,7 @@
 // platform with frames handed to the receive path (or a bare pseudo-terminal where the
 // connection itself matters).
 #include "controls/fonts.h"
+#include "dialogs/resource.h"
 #include "kestrim-sim/pseudoterminal.h"
 #include "manualclock.h"
 #include "reception/frame.h"
@@ -150,13 +151,13 @@ void TestWindowSettings::linkCom3(PseudoTerminal &terminal)
     QVERIFY(QDir().mkpath(QStringLiteral("Ports")));
     QVERIFY(QFile::link(terminal.slavePath(), QStringLiteral("Ports/com3")));
     m_window = makeWindow();
-    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
+    QCOMPARE(control<QComboBox>(IDC_COMBO_COM)->currentText(), QStringLiteral("COM3"));
 }
 
 void TestWindowSettings::connectCom3(PseudoTerminal &terminal)
 {
     linkCom3(terminal);
-    control<QAbstractButton>(1008)->click();
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->click();
     QVERIFY(m_window->thermometer().isPortOpen());
     QByteArray sent;
     QTRY_COMPARE((sent += terminal.readAvailable()), QByteArray::fromHex("55AA050105"));
@@ -187,25 +188,25 @@ void TestWindowSettings::captionsInBothLanguages_data()
         QTest::addRow("%d", id) << id << QString::fromUtf8(chinese) << QString::fromUtf8(english)
                                 << QString::fromUtf8(atStart);
     };
-    row(1011, "另存为", "Save As", "Save As");
-    row(1017, "串口操作", "Serial Port Operation", "Serial Port Operation");
-    row(1018, "温度格式", "Temp. Format", "Temp. Format");
-    row(1019, "工作模式", "Work Mode", "Work Mode");
-    row(1002, "表面模式", "Surface Mode", "Surface Mode");
-    row(1003, "人体模式", "Body Mode", "Body Mode");
-    row(1004, "计数模式", "Count Mode", "Count Mode");
-    row(1000, "摄氏度", "Celsius", "Celsius");
-    row(1001, "华氏度", "Fahrenheit", "Fahrenheit");
-    row(1021, "报警上限：", "Alarm Upper Limit:", "Alarm Upper Limit：");
-    row(1036, "关", "OFF", "OFF");
-    row(1037, "开", "ON", "ON");
-    row(1038, "开关模式", "Switch Mode", "Switch Mode");
-    row(1039, "脉冲模式", "Pulse Mode", "Pulse Mode");
-    row(1044, "输出信号模式", "Output Signal Type", "Output Signal Type");
-    row(1034, "音量:", "Volume:", "Volume:");
-    row(1043, "背光", "BlackLight", "BackLight");
-    row(1031, "电量：", "Power:", "Power:");
-    row(1008, "连接设备", "Connect", "Connect");
+    row(IDC_BUTTON_SAVE_AS, "另存为", "Save As", "Save As");
+    row(IDC_GROUP_SERIAL_PORT, "串口操作", "Serial Port Operation", "Serial Port Operation");
+    row(IDC_GROUP_TEMP_FORMAT, "温度格式", "Temp. Format", "Temp. Format");
+    row(IDC_GROUP_WORK_MODE, "工作模式", "Work Mode", "Work Mode");
+    row(IDC_RADIO_SURFACE_MODE, "表面模式", "Surface Mode", "Surface Mode");
+    row(IDC_RADIO_BODY_MODE, "人体模式", "Body Mode", "Body Mode");
+    row(IDC_RADIO_COUNT_MODE, "计数模式", "Count Mode", "Count Mode");
+    row(IDC_RADIO_CELSIUS, "摄氏度", "Celsius", "Celsius");
+    row(IDC_RADIO_FAHRENHEIT, "华氏度", "Fahrenheit", "Fahrenheit");
+    row(IDC_STATIC_ALARM_LIMIT, "报警上限：", "Alarm Upper Limit:", "Alarm Upper Limit：");
+    row(IDC_RADIO_BACKLIGHT_OFF, "关", "OFF", "OFF");
+    row(IDC_RADIO_BACKLIGHT_ON, "开", "ON", "ON");
+    row(IDC_RADIO_SWITCH_MODE, "开关模式", "Switch Mode", "Switch Mode");
+    row(IDC_RADIO_PULSE_MODE, "脉冲模式", "Pulse Mode", "Pulse Mode");
+    row(IDC_GROUP_OUTPUT_SIGNAL, "输出信号模式", "Output Signal Type", "Output Signal Type");
+    row(IDC_STATIC_DEVICE_VOLUME, "音量:", "Volume:", "Volume:");
+    row(IDC_GROUP_BACKLIGHT, "背光", "BlackLight", "BackLight");
+    row(IDC_STATIC_POWER, "电量：", "Power:", "Power:");
+    row(IDC_BUTTON_CONNECT, "连接设备", "Connect", "Connect");
 }
 
 void TestWindowSettings::captionsInBothLanguages()
@@ -214,19 +215,19 @@ void TestWindowSettings::captionsInBothLanguages()
     QWidget *widget = control(id);
     QVERIFY(widget);
     QTEST(Caption(widget), "atStart");
-    control<QAbstractButton>(1022)->click();
+    control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     QCOMPARE(m_window->m_language, 0);
     QTEST(Caption(widget), "chinese");
-    control<QAbstractButton>(1023)->click();
+    control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
     QCOMPARE(m_window->m_language, 1);
     QTEST(Caption(widget), "english");
 }
 
 void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
 {
-    auto *header = control<QTableView>(1012)->horizontalHeader();
-    auto *title = control<QLabel>(1020);
-    auto *verdict = control<QLabel>(1010);
+    auto *header = control<QTableView>(IDC_LIST_RECORDS)->horizontalHeader();
+    auto *title = control<QLabel>(IDC_STATIC_TITLE);
+    auto *verdict = control<QLabel>(IDC_STATIC_VERDICT);
     const auto columns = [&] {
         QStringList captions;
         for (int column = 0; column < 4; ++column)
@@ -241,7 +242,7 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     // The reading equals the limit: the verdict reads abnormal.
     m_window->m_thermometer->setReading(37.5f, 99.5f);
 
-    control<QAbstractButton>(1022)->click();
+    control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     QCOMPARE(pane(0), QStringLiteral("当前日期："));
     QCOMPARE(pane(2), QStringLiteral("当前时间："));
     QCOMPARE(pane(4), QStringLiteral("环境温度："));
@@ -256,7 +257,7 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     Screenshot(m_window.get(), QStringLiteral("language-chinese"));
 
     m_window->m_thermometer->setReading(36.5f, 97.7f);
-    control<QAbstractButton>(1023)->click();
+    control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
     QCOMPARE(pane(0), QStringLiteral("Current Date:"));
     QCOMPARE(pane(2), QStringLiteral("Current Time:"));
     QCOMPARE(pane(4), QStringLiteral("Environment Temp.:"));
@@ -272,12 +273,12 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
 
     // Not closed (here: waiting for a lost port), the button names the other action in each
     // language; the caption follows the connection's state, never its own text.
-    auto *connect = control<QAbstractButton>(1008);
+    auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     m_window->ShowReconnecting();
     QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
-    control<QAbstractButton>(1022)->click();
+    control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     QCOMPARE(connect->text(), QStringLiteral("断开设备"));
-    control<QAbstractButton>(1023)->click();
+    control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
     QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
     m_window->ShowDisconnected();
     // Not connected, nothing is sent and nothing is said.
@@ -286,13 +287,13 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
 
 void TestWindowSettings::textsTheSwitchLeavesAlone()
 {
-    control<QAbstractButton>(1022)->click();
+    control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     QCOMPARE(m_window->windowTitle(), QStringLiteral("QUELLOR   V2.1"));
-    QCOMPARE(control<QLabel>(1016)->text(), QStringLiteral("COM："));
-    QCOMPARE(control<QAbstractButton>(1049)->text(), QStringLiteral("R9"));
-    QCOMPARE(control<QAbstractButton>(1050)->text(), QStringLiteral("R9  Pro"));
-    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
-    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("C"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_COM)->text(), QStringLiteral("COM："));
+    QCOMPARE(control<QAbstractButton>(IDC_RADIO_R9)->text(), QStringLiteral("R9"));
+    QCOMPARE(control<QAbstractButton>(IDC_RADIO_R9_PRO)->text(), QStringLiteral("R9  Pro"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("fail"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("C"));
     QStringList groups;
     for (auto *group : m_window->findChildren<QGroupBox *>())
         groups.append(group->title());
@@ -317,7 +318,7 @@ void TestWindowSettings::everyCaptionFitsItsControl()
     m_window->OnComm(kProReport + FrameOf(3, "F500") + FrameOf(4, "D403"));
     m_window->OnTimer(CKestrimDlg::kClockTimer);
     if (switchTo >= 0)
-        control<QAbstractButton>(switchTo == 0 ? 1022 : 1023)->click();
+        control<QAbstractButton>(switchTo == 0 ? IDC_BUTTON_CHINESE : IDC_BUTTON_ENGLISH)->click();
     // The longest status: waiting for a lost thermometer.
     m_window->ShowReconnecting();
     Screenshot(m_window.get(), QStringLiteral("fit-") + QTest::currentDataTag());
@@ -371,7 +372,7 @@ void TestWindowSettings::everyCaptionFitsItsControl()
 void TestWindowSettings::newReadingRowIsWhollyVisible()
 {
     m_window->OnComm(kProReport);
-    auto *list = control<QTableView>(1012);
+    auto *list = control<QTableView>(IDC_LIST_RECORDS);
     for (int reading = 0; reading < 30; ++reading) {
         m_window->OnComm(FrameOf(4, "6D01"));
         QApplication::processEvents();
@@ -391,17 +392,17 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
     PseudoTerminal terminal;
     connectCom3(terminal);
     m_window->OnComm(kProReport + FrameOf(3, "F500") + FrameOf(4, "6D01"));
-    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QCOMPARE(pane(5), QStringLiteral("24.5C"));
-    auto *alarm = control<QComboBox>(1013);
-    auto *ack = control<QLineEdit>(1025);
+    auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
+    auto *ack = control<QLineEdit>(IDC_EDIT_ACK);
     ack->setText(QStringLiteral("success"));
 
     m_window->OnBnClickedFahrenheit();
     QCOMPARE(ack->text(), QString());
-    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("97.7F"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("97.7F"));
     QCOMPARE(pane(5), QStringLiteral("76.1F"));
-    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("F"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("F"));
     QCOMPARE(alarm->count(), 30);
     QCOMPARE(alarm->itemText(0), QStringLiteral("96.8"));
     QCOMPARE(alarm->currentText(), QStringLiteral("99.5"));
@@ -409,7 +410,7 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
     QCOMPARE(m_window->thermometer().report(), QStringLiteral("55AA0D020101E30302000001F9"));
 
     m_window->OnBnClickedCelsius();
-    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QCOMPARE(pane(5), QStringLiteral("24.5C"));
     QCOMPARE(alarm->currentText(), QStringLiteral("37.5"));
     QCOMPARE(m_window->thermometer().report(), QStringLiteral("55AA0D0200017701020000018A"));
@@ -420,9 +421,9 @@ void TestWindowSettings::modeButtons_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("verdictShown");
-    QTest::newRow("Surface Mode") << 1002 << 0 << false;
-    QTest::newRow("Body Mode") << 1003 << 1 << true;
-    QTest::newRow("Count Mode") << 1004 << 2 << false;
+    QTest::newRow("Surface Mode") << IDC_RADIO_SURFACE_MODE << 0 << false;
+    QTest::newRow("Body Mode") << IDC_RADIO_BODY_MODE << 1 << true;
+    QTest::newRow("Count Mode") << IDC_RADIO_COUNT_MODE << 2 << false;
 }
 
 void TestWindowSettings::modeButtons()
@@ -434,41 +435,42 @@ void TestWindowSettings::modeButtons()
     // Start from count mode after an abnormal reading, so every button has something to change.
     m_window->OnComm(FrameOf(1, "00027701020000 01") + FrameOf(4, "0C00"));
     m_window->m_colourVerdict = QColor(245, 3, 3);
-    control<QLineEdit>(1025)->setText(QStringLiteral("success"));
+    control<QLineEdit>(IDC_EDIT_ACK)->setText(QStringLiteral("success"));
     auto *button = control<QAbstractButton>(id);
     button->setEnabled(true);
     button->click();
     QCOMPARE(m_window->thermometer().mode(), mode);
-    QTEST(control<QLabel>(1010)->isVisible(), "verdictShown");
-    QCOMPARE(control<QLineEdit>(1025)->text(), QString());
+    QTEST(control<QLabel>(IDC_STATIC_VERDICT)->isVisible(), "verdictShown");
+    QCOMPARE(control<QLineEdit>(IDC_EDIT_ACK)->text(), QString());
     QCOMPARE(m_window->thermometer().report().mid(10, 2), QString::asprintf("%02d", mode));
     if (mode == 1) {
-        QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Normal"));
-        QCOMPARE(control<QLabel>(1010)->font().pointSize(), 25);
-        QCOMPARE(control<QLabel>(1010)->palette().color(QPalette::Window), QColor(0, 111, 3));
+        QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("Normal"));
+        QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->font().pointSize(), 25);
+        QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->palette().color(QPalette::Window),
+                 QColor(0, 111, 3));
     }
 }
 
 void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
 {
     const QSize full = m_window->size();
-    auto *alarm = control<QComboBox>(1013);
+    auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
     auto *bar = m_window->findChild<PaneStatusBar *>();
-    control<QAbstractButton>(1008)->setEnabled(false);
+    control<QAbstractButton>(IDC_BUTTON_CONNECT)->setEnabled(false);
 
-    control<QAbstractButton>(1049)->click();
+    control<QAbstractButton>(IDC_RADIO_R9)->click();
     QCOMPARE(m_window->thermometer().model(), 0);
-    QVERIFY(control<QAbstractButton>(1008)->isEnabled());
+    QVERIFY(control<QAbstractButton>(IDC_BUTTON_CONNECT)->isEnabled());
     QCOMPARE(alarm->count(), 11);
     QCOMPARE(alarm->itemText(0), QStringLiteral("37.0"));
     QCOMPARE(alarm->itemText(10), QStringLiteral("38.0"));
     QCOMPARE(alarm->currentIndex(), -1);
     QCOMPARE(m_window->size(), QSize(full.width(), full.height() - 90));
     // The bottom band (volume, backlight, output) is outside the window; the status bar is not.
-    QVERIFY(control(1045)->geometry().top() > bar->geometry().top());
+    QVERIFY(control(IDC_COMBO_VOLUME)->geometry().top() > bar->geometry().top());
     QCOMPARE(bar->geometry().bottom(), m_window->rect().bottom());
 
-    control<QAbstractButton>(1050)->click();
+    control<QAbstractButton>(IDC_RADIO_R9_PRO)->click();
     QCOMPARE(m_window->thermometer().model(), 1);
     QCOMPARE(alarm->count(), 31);
     QCOMPARE(alarm->itemText(30), QStringLiteral("39.0"));
@@ -509,7 +511,7 @@ void TestWindowSettings::reconnectWithinThePauseKeepsConnectDisabled()
 {
     PseudoTerminal terminal;
     linkCom3(terminal);
-    auto *connect = control<QAbstractButton>(1008);
+    auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     connect->click();
     QVERIFY(!connect->isEnabled());
     m_window->OnComm(kProReport);
@@ -531,11 +533,11 @@ void TestWindowSettings::readingInTheSameChunkAsTheReportIsStoredAtOnce()
     PseudoTerminal terminal;
     linkCom3(terminal);
     m_window->OnTimer(CKestrimDlg::kClockTimer);
-    auto *connect = control<QAbstractButton>(1008);
+    auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     connect->click();
 
     m_window->OnComm(kProReport + FrameOf(4, "6D01"));
-    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QFile day(QStringLiteral("TempData/2024/12/20241209-03.txt"));
     QVERIFY(day.open(QIODevice::ReadOnly));
     QCOMPARE(day.readAll(), QByteArray("1,10:00:00,36.5C,0.0C\r\n"));
@@ -550,7 +552,7 @@ void TestWindowSettings::operatorsLanguageHolds()
     PseudoTerminal terminal;
     linkCom3(terminal);
     m_window->m_actionChinese->trigger();
-    auto *connect = control<QAbstractButton>(1008);
+    auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     connect->click();
     QCOMPARE(connect->text(), QStringLiteral("断开设备"));
     const auto spoken = [&](const QString &sentence, const QString &language) {
@@ -569,13 +571,13 @@ void TestWindowSettings::operatorsLanguageHolds()
     m_window->OnBnClickedBodyMode();
     m_window->OnComm(FrameOf(4, "6D01"));
     QVERIFY(spoken(QStringLiteral("温度正常"), QStringLiteral("language=804")));
-    QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("正常"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("正常"));
     QCOMPARE(m_window->m_language, 0);
 
     m_window->CloseConnection();
     QCOMPARE(connect->text(), QStringLiteral("连接设备"));
     QCOMPARE(m_window->m_language, 0);
-    QCOMPARE(control<QAbstractButton>(1003)->text(), QStringLiteral("人体模式"));
+    QCOMPARE(control<QAbstractButton>(IDC_RADIO_BODY_MODE)->text(), QStringLiteral("人体模式"));
 }
 
 void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
@@ -590,7 +592,7 @@ void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
     QCOMPARE(m_window->m_language, 0);
-    QCOMPARE(control<QAbstractButton>(1011)->text(), QStringLiteral("另存为"));
+    QCOMPARE(control<QAbstractButton>(IDC_BUTTON_SAVE_AS)->text(), QStringLiteral("另存为"));
     QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
     QCOMPARE(m_window->m_language, 1);
     m_window->m_actionChinese->trigger();
@@ -618,12 +620,12 @@ void TestWindowSettings::restartKeepsTheOperatorsChoices()
     QVERIFY(QFile::link(com3.slavePath(), QStringLiteral("Ports/com3")));
     QVERIFY(QFile::link(com5.slavePath(), QStringLiteral("Ports/com5")));
     m_window = makeWindow();
-    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM5"));
-    auto *combo = control<QComboBox>(1007);
+    QCOMPARE(control<QComboBox>(IDC_COMBO_COM)->currentText(), QStringLiteral("COM5"));
+    auto *combo = control<QComboBox>(IDC_COMBO_COM);
     combo->setCurrentIndex(2);
     emit combo->activated(2);
-    control<QAbstractButton>(1049)->click();
-    auto *speed = control<QSlider>(1051);
+    control<QAbstractButton>(IDC_RADIO_R9)->click();
+    auto *speed = control<QSlider>(IDC_SLIDER_SPEECH_SPEED);
     speed->setValue(-3);
     QTest::mouseRelease(speed, Qt::LeftButton, {}, speed->rect().center());
     QTRY_COMPARE(m_window->m_speechRate, speed->value());
@@ -636,17 +638,17 @@ void TestWindowSettings::restartKeepsTheOperatorsChoices()
     QVERIFY(QFile::exists(QStringLiteral("Kestrim.ini")));
 
     m_window = makeWindow();
-    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
+    QCOMPARE(control<QComboBox>(IDC_COMBO_COM)->currentText(), QStringLiteral("COM3"));
     QCOMPARE(m_window->thermometer().model(), 0);
-    QVERIFY(control<QRadioButton>(1049)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_R9)->isChecked());
     QCOMPARE(m_window->size(), shortened);
-    QCOMPARE(control<QComboBox>(1013)->count(), 11);
+    QCOMPARE(control<QComboBox>(IDC_COMBO_ALARM)->count(), 11);
     QCOMPARE(m_window->m_speechRate, rate);
-    speed = control<QSlider>(1051);
+    speed = control<QSlider>(IDC_SLIDER_SPEECH_SPEED);
     QCOMPARE(speed->value(), rate);
-    QCOMPARE(control<QLabel>(1053)->text(), QString::number(rate));
+    QCOMPARE(control<QLabel>(IDC_STATIC_SPEECH_SPEED)->text(), QString::number(rate));
     QCOMPARE(m_window->m_language, 0);
-    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("连接设备"));
+    QCOMPARE(control<QAbstractButton>(IDC_BUTTON_CONNECT)->text(), QStringLiteral("连接设备"));
 }
 
 void TestWindowSettings::commandLineStartsConnectedInChinese()
@@ -661,10 +663,10 @@ void TestWindowSettings::commandLineStartsConnectedInChinese()
     options.connect = true;
     options.language = 0;
     m_window = makeWindow(options);
-    QCOMPARE(control<QComboBox>(1007)->currentText(), QStringLiteral("COM3"));
+    QCOMPARE(control<QComboBox>(IDC_COMBO_COM)->currentText(), QStringLiteral("COM3"));
     QTRY_VERIFY(m_window->thermometer().isPortOpen());
-    QCOMPARE(control<QAbstractButton>(1008)->text(), QStringLiteral("断开设备"));
-    QCOMPARE(control<QAbstractButton>(1003)->text(), QStringLiteral("人体模式"));
+    QCOMPARE(control<QAbstractButton>(IDC_BUTTON_CONNECT)->text(), QStringLiteral("断开设备"));
+    QCOMPARE(control<QAbstractButton>(IDC_RADIO_BODY_MODE)->text(), QStringLiteral("人体模式"));
     // The settings request went out on COM3.
     QByteArray sent;
     QTRY_COMPARE((sent += com3.readAvailable()), QByteArray::fromHex("55AA050105"));
@@ -678,17 +680,17 @@ void TestWindowSettings::refusedCommandLeavesTheWindowAsTheThermometer()
     PseudoTerminal terminal;
     connectCom3(terminal);
     m_window->OnComm(kR9Report);
-    QVERIFY(control<QRadioButton>(1000)->isChecked());
-    QVERIFY(control<QRadioButton>(1003)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
 
-    control<QAbstractButton>(1001)->click();
-    QVERIFY(control<QRadioButton>(1000)->isChecked());
-    QVERIFY(!control<QRadioButton>(1001)->isChecked());
-    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("C"));
+    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
+    QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
+    QVERIFY(!control<QRadioButton>(IDC_RADIO_FAHRENHEIT)->isChecked());
+    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("C"));
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY(m_prompts->messages[0].contains(QStringLiteral("do not match the model")));
-    control<QAbstractButton>(1004)->click();
-    QVERIFY(control<QRadioButton>(1003)->isChecked());
+    control<QAbstractButton>(IDC_RADIO_COUNT_MODE)->click();
+    QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
     QCOMPARE(m_prompts->messages.size(), 2);
     QCOMPARE(m_window->thermometer().unit(), 0);
     QCOMPARE(m_window->thermometer().mode(), 1);
@@ -696,8 +698,8 @@ void TestWindowSettings::refusedCommandLeavesTheWindowAsTheThermometer()
     Screenshot(m_window.get(), QStringLiteral("r9-behind-r9-pro"));
 
     m_window->OnComm(FrameOf(4, "8601")); // 39.0
-    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("39.0C"));
-    QCOMPARE(control<QLabel>(1010)->text(), QStringLiteral("Abnormal"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("39.0C"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("Abnormal"));
     QFile day(QStringLiteral("TempData/2024/12/20241209-03.txt"));
     QVERIFY(day.open(QIODevice::ReadOnly));
     QCOMPARE(day.readAll(), QByteArray("1,10:00:00,39.0C,0.0C\r\n"));
@@ -713,16 +715,16 @@ void TestWindowSettings::failedCommandPutsControlsBackAndAsksAgain()
     PseudoTerminal terminal;
     connectCom3(terminal);
     m_window->OnComm(kProReport + FrameOf(4, "6D01"));
-    control<QAbstractButton>(1001)->click();
+    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
     QCOMPARE(commandsSent(terminal).size(), 1);
-    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("97.7F"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("97.7F"));
 
     m_window->OnComm(FrameOf(2, "01"));
     QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("fail")});
-    QVERIFY(control<QRadioButton>(1000)->isChecked());
-    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("C"));
-    QCOMPARE(control<QLabel>(1028)->text(), QStringLiteral("36.5C"));
-    QCOMPARE(control<QComboBox>(1013)->currentText(), QStringLiteral("37.5"));
+    QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
+    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("C"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
+    QCOMPARE(control<QComboBox>(IDC_COMBO_ALARM)->currentText(), QStringLiteral("37.5"));
     QCOMPARE(m_window->thermometer().unit(), 0);
     QByteArray sent;
     QTRY_VERIFY((sent += terminal.readAvailable()).contains(QByteArray::fromHex("55AA050105")));
@@ -734,14 +736,14 @@ void TestWindowSettings::connectWithoutAnswerEndsInFail()
 {
     PseudoTerminal terminal;
     connectCom3(terminal);
-    auto *connect = control<QAbstractButton>(1008);
+    auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     QVERIFY(!connect->isEnabled());
-    QVERIFY(!control<QComboBox>(1007)->isEnabled());
+    QVERIFY(!control<QComboBox>(IDC_COMBO_COM)->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(connect->isEnabled(), device::Thermometer::kAnswerTimeoutMs + 1000);
     QCOMPARE(connect->text(), QStringLiteral("Connect"));
-    QCOMPARE(control<QLabel>(1015)->text(), QStringLiteral("fail"));
-    QVERIFY(control<QComboBox>(1007)->isEnabled());
-    QVERIFY(!control<QAbstractButton>(1001)->isEnabled());
+    QCOMPARE(control<QLabel>(IDC_STATIC_STATUS)->text(), QStringLiteral("fail"));
+    QVERIFY(control<QComboBox>(IDC_COMBO_COM)->isEnabled());
+    QVERIFY(!control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->isEnabled());
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY2(m_prompts->messages[0].contains(QStringLiteral("did not answer")),
              qPrintable(m_prompts->messages[0]));
@@ -755,14 +757,14 @@ void TestWindowSettings::connectWithoutAnswerEndsInFail()
 void TestWindowSettings::modelButtonsFillTheListInTheThermometersUnit()
 {
     m_window->OnComm(FrameOf(1, "0101E303 02000001")); // Fahrenheit, limit 99.5
-    control<QAbstractButton>(1049)->click();
-    auto *alarm = control<QComboBox>(1013);
+    control<QAbstractButton>(IDC_RADIO_R9)->click();
+    auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
     QCOMPARE(alarm->count(), 11);
     QCOMPARE(alarm->itemText(0), QStringLiteral("98.6"));
     QCOMPARE(alarm->itemText(5), QStringLiteral("99.5"));
     QCOMPARE(alarm->itemText(10), QStringLiteral("100.4"));
-    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("F"));
-    control<QAbstractButton>(1050)->click();
+    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("F"));
+    control<QAbstractButton>(IDC_RADIO_R9_PRO)->click();
     QCOMPARE(alarm->count(), 31);
     QCOMPARE(alarm->itemText(0), QStringLiteral("96.8"));
     QCOMPARE(alarm->itemText(30), QStringLiteral("102.2"));
@@ -775,7 +777,7 @@ void TestWindowSettings::readingsWhileOpeningAreFiledUnderTheOpenedPort()
     PseudoTerminal terminal;
     connectCom3(terminal);
     m_window->OnTimer(CKestrimDlg::kClockTimer);
-    auto *combo = control<QComboBox>(1007);
+    auto *combo = control<QComboBox>(IDC_COMBO_COM);
     QVERIFY(!combo->isEnabled());
     combo->setCurrentIndex(4); // COM5, as a stale choice would read
     m_window->OnComm(FrameOf(4, "6D01"));
@@ -793,29 +795,29 @@ void TestWindowSettings::radiosActThroughAccessibilityNotOnTheProgramsOwnChecks(
     QVERIFY(commandsSent(terminal).isEmpty());
 
     QAccessibleInterface *fahrenheit =
-        QAccessible::queryAccessibleInterface(control<QRadioButton>(1001));
+        QAccessible::queryAccessibleInterface(control<QRadioButton>(IDC_RADIO_FAHRENHEIT));
     QVERIFY(fahrenheit && fahrenheit->actionInterface());
     QVERIFY(fahrenheit->actionInterface()->actionNames().contains(
         QAccessibleActionInterface::toggleAction()));
     fahrenheit->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     QCOMPARE(m_window->thermometer().unit(), 1);
-    QCOMPARE(control<QLabel>(1027)->text(), QStringLiteral("F"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("F"));
     QCOMPARE(commandsSent(terminal),
              QList<QByteArray>{QByteArray::fromHex("55AA0D020101E30302000001F9")});
 
     QAccessibleInterface *pulse =
-        QAccessible::queryAccessibleInterface(control<QRadioButton>(1039));
+        QAccessible::queryAccessibleInterface(control<QRadioButton>(IDC_RADIO_PULSE_MODE));
     pulse->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     QCOMPARE(commandsSent(terminal).size(), 1);
 
     // A report with everything changed checks other buttons: nothing goes out.
     m_window->OnComm(FrameOf(1, "0002E303 04000001"));
-    QVERIFY(control<QRadioButton>(1004)->isChecked());
-    QVERIFY(control<QRadioButton>(1038)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_COUNT_MODE)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_SWITCH_MODE)->isChecked());
     QVERIFY(commandsSent(terminal).isEmpty());
     // A click still sends once, also on the button already checked.
-    control<QAbstractButton>(1003)->click();
-    control<QAbstractButton>(1003)->click();
+    control<QAbstractButton>(IDC_RADIO_BODY_MODE)->click();
+    control<QAbstractButton>(IDC_RADIO_BODY_MODE)->click();
     QCOMPARE(commandsSent(terminal).size(), 2);
 }
 

@@ -1,5 +1,6 @@
 #include "measurement.h"
 
+#include "speech/speechengine.h"
 #include "temperature.h"
 
 namespace {
@@ -22,7 +23,8 @@ QString FahrenheitText(float fahrenheit)
 
 QString SpeechLanguage(int language)
 {
-    return language == 0 ? QStringLiteral("language=804") : QStringLiteral("language=409");
+    return language == 0 ? QString(SpeechEngine::kLanguageChinese)
+                         : QString(SpeechEngine::kLanguageEnglish);
 }
 
 QString VerdictText(Verdict verdict, int language)

@@ -42,9 +42,11 @@ CDeleteDataDlg::CDeleteDataDlg(Prompts &prompts, QWidget *parent)
 
 void CDeleteDataDlg::DoDataExchange()
 {
-    m_list = findChild<QTableView *>(QStringLiteral("1055"), Qt::FindDirectChildrenOnly);
-    m_startEdit = findChild<QLineEdit *>(QStringLiteral("1057"), Qt::FindDirectChildrenOnly);
-    m_endEdit = findChild<QLineEdit *>(QStringLiteral("1058"), Qt::FindDirectChildrenOnly);
+    m_list = findChild<QTableView *>(QString::number(IDC_LIST_DELETE), Qt::FindDirectChildrenOnly);
+    m_startEdit =
+        findChild<QLineEdit *>(QString::number(IDC_EDIT_START_LINE), Qt::FindDirectChildrenOnly);
+    m_endEdit =
+        findChild<QLineEdit *>(QString::number(IDC_EDIT_END_LINE), Qt::FindDirectChildrenOnly);
     Q_ASSERT(m_list && m_startEdit && m_endEdit);
 }
 
@@ -57,10 +59,10 @@ void CDeleteDataDlg::WireDispatchTable()
     const auto command = [this](int id) {
         return m_lineMenu->findChild<QAction *>(QString::number(id));
     };
-    connect(command(32782), &QAction::triggered, this, &CDeleteDataDlg::OnSetStartLine);
-    connect(command(32783), &QAction::triggered, this, &CDeleteDataDlg::OnSetStopLine);
-    connect(findChild<QAbstractButton *>(QStringLiteral("1056")), &QAbstractButton::clicked, this,
-            &CDeleteDataDlg::OnBnClickedDel);
+    connect(command(ID_SET_START_LINE), &QAction::triggered, this, &CDeleteDataDlg::OnSetStartLine);
+    connect(command(ID_SET_STOP_LINE), &QAction::triggered, this, &CDeleteDataDlg::OnSetStopLine);
+    connect(findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
+            &QAbstractButton::clicked, this, &CDeleteDataDlg::OnBnClickedDel);
 }
 
 void CDeleteDataDlg::setVisible(bool visible)

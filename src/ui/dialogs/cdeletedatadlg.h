@@ -4,6 +4,7 @@
 // back; the dialog never touches a file. Its questions and messages go through Prompts.
 #pragma once
 
+#include "dialogs/resource.h"
 #include "records/recordline.h"
 
 #include <QDialog>
@@ -26,8 +27,8 @@ public:
     void setRows(RecordRows rows) { m_rows = std::move(rows); }
     const RecordRows &rows() const { return m_rows; }
 
-    static constexpr int kTemplate = 146;
-    static constexpr int kLineMenu = 147;
+    static constexpr int kTemplate = IDD_DELETE_DATA;
+    static constexpr int kLineMenu = IDR_MENU_LINE;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -27,23 +27,23 @@
 
 namespace {
 
-constexpr int kMainTemplate = 102;
-constexpr int kRecordListMenu = 145;
+constexpr int kMainTemplate = IDD_KESTRIM_DIALOG;
+constexpr int kRecordListMenu = IDR_MENU_RECORD_LIST;
 constexpr int kFirstIndicator = 1001;
 
 // The controls that are the program's own classes rather than standard ones.
 QWidget *CreateCustomControl(const DialogControl &control, QWidget *parent)
 {
     switch (control.id) {
-    case 1011:
-    case 1022:
-    case 1023: {
+    case IDC_BUTTON_SAVE_AS:
+    case IDC_BUTTON_CHINESE:
+    case IDC_BUTTON_ENGLISH: {
         auto *button = new CRaisedButton(parent);
         button->setText(control.caption);
         button->setAutoDefault(false);
         return button;
     }
-    case 1032:
+    case IDC_PROGRESS_BATTERY:
         return new CMyProgress(parent);
     default:
         return nullptr;
@@ -63,7 +63,7 @@ CKestrimDlg::CKestrimDlg(KestrimSeams seams, QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     m_serial = new CMscomm(this);
-    m_serial->setObjectName(QStringLiteral("1006"));
+    m_serial->setObjectName(QString::number(IDC_SERIAL));
     m_announcer = std::make_unique<SpeechAnnouncer>(
         m_seams.speechEngine ? m_seams.speechEngine : [] { return MakeSpeechEngine(); });
     m_recordModel = new RecordListModel(this);
@@ -97,7 +97,7 @@ void CKestrimDlg::CreateFromTemplate()
     for (const MenuItem &item : menu.items) {
         QAction *action = m_recordMenu->addAction(item.caption);
         action->setObjectName(QString::number(item.command));
-        (item.command == 32780 ? m_actionSelectDelete : m_actionDeleteAll) = action;
+        (item.command == ID_SELECT_DELETE ? m_actionSelectDelete : m_actionDeleteAll) = action;
     }
     // Beyond the two record commands: the history of earlier days, the interface language and
     // the last announcement again, also on the keyboard (Ctrl+H history, Ctrl+L switches the
@@ -127,26 +127,26 @@ void CKestrimDlg::DoDataExchange()
         member = findChild<Widget *>(QString::number(id), Qt::FindDirectChildrenOnly);
         Q_ASSERT_X(member, "DoDataExchange", qPrintable(QString::number(id)));
     };
-    bind(m_recordList, 1012);
-    bind(m_staticReading, 1028);
-    bind(m_staticVerdict, 1010);
-    bind(m_staticTitle, 1020);
-    bind(m_serial, 1006);
-    bind(m_buttonConnect, 1008);
-    bind(m_comboCom, 1007);
-    bind(m_comboAlarm, 1013);
-    bind(m_staticStatus, 1015);
-    bind(m_editAck, 1025);
-    bind(m_staticUnit, 1027);
-    bind(m_batteryBar, 1032);
-    bind(m_comboVolume, 1045);
-    bind(m_staticSpeed, 1053);
-    bind(m_staticVolume, 1054);
-    bind(m_sliderSpeed, 1051);
-    bind(m_sliderVolume, 1052);
-    bind(m_buttonSaveAs, 1011);
-    bind(m_buttonChinese, 1022);
-    bind(m_buttonEnglish, 1023);
+    bind(m_recordList, IDC_LIST_RECORDS);
+    bind(m_staticReading, IDC_STATIC_READING);
+    bind(m_staticVerdict, IDC_STATIC_VERDICT);
+    bind(m_staticTitle, IDC_STATIC_TITLE);
+    bind(m_serial, IDC_SERIAL);
+    bind(m_buttonConnect, IDC_BUTTON_CONNECT);
+    bind(m_comboCom, IDC_COMBO_COM);
+    bind(m_comboAlarm, IDC_COMBO_ALARM);
+    bind(m_staticStatus, IDC_STATIC_STATUS);
+    bind(m_editAck, IDC_EDIT_ACK);
+    bind(m_staticUnit, IDC_STATIC_UNIT);
+    bind(m_batteryBar, IDC_PROGRESS_BATTERY);
+    bind(m_comboVolume, IDC_COMBO_VOLUME);
+    bind(m_staticSpeed, IDC_STATIC_SPEECH_SPEED);
+    bind(m_staticVolume, IDC_STATIC_SPEECH_VOLUME);
+    bind(m_sliderSpeed, IDC_SLIDER_SPEECH_SPEED);
+    bind(m_sliderVolume, IDC_SLIDER_SPEECH_VOLUME);
+    bind(m_buttonSaveAs, IDC_BUTTON_SAVE_AS);
+    bind(m_buttonChinese, IDC_BUTTON_CHINESE);
+    bind(m_buttonEnglish, IDC_BUTTON_ENGLISH);
 }
 
 // Every event the window answers, and its handler, in one place.
@@ -192,29 +192,29 @@ void CKestrimDlg::WireDispatchTable()
             [this] { m_buttonConnect->setEnabled(true); });
     // Control colours are set on the controls whenever the state behind them changes.
     // Device arrival and removal do not re-list the ports; a lost port is connectionLost below.
-    onClick(1008, &CKestrimDlg::OnBnClickedConnect);
+    onClick(IDC_BUTTON_CONNECT, &CKestrimDlg::OnBnClickedConnect);
     onSelect(m_comboCom, &CKestrimDlg::OnCbnSelchangeCom);
-    onClick(1024, &CKestrimDlg::OnBnClickedEnvironmentQuery);
-    onClick(1022, &CKestrimDlg::OnBnClickedChinese);
-    onClick(1023, &CKestrimDlg::OnBnClickedEnglish);
-    onRadio(1000, &CKestrimDlg::OnBnClickedCelsius);
-    onRadio(1001, &CKestrimDlg::OnBnClickedFahrenheit);
-    onRadio(1002, &CKestrimDlg::OnBnClickedSurfaceMode);
-    onRadio(1003, &CKestrimDlg::OnBnClickedBodyMode);
-    onRadio(1004, &CKestrimDlg::OnBnClickedCountMode);
+    onClick(IDC_BUTTON_ENVIRONMENT, &CKestrimDlg::OnBnClickedEnvironmentQuery);
+    onClick(IDC_BUTTON_CHINESE, &CKestrimDlg::OnBnClickedChinese);
+    onClick(IDC_BUTTON_ENGLISH, &CKestrimDlg::OnBnClickedEnglish);
+    onRadio(IDC_RADIO_CELSIUS, &CKestrimDlg::OnBnClickedCelsius);
+    onRadio(IDC_RADIO_FAHRENHEIT, &CKestrimDlg::OnBnClickedFahrenheit);
+    onRadio(IDC_RADIO_SURFACE_MODE, &CKestrimDlg::OnBnClickedSurfaceMode);
+    onRadio(IDC_RADIO_BODY_MODE, &CKestrimDlg::OnBnClickedBodyMode);
+    onRadio(IDC_RADIO_COUNT_MODE, &CKestrimDlg::OnBnClickedCountMode);
     onSelect(m_comboAlarm, &CKestrimDlg::OnCbnSelchangeAlarm);
     onSelect(m_comboVolume, &CKestrimDlg::OnCbnSelchangeVolume);
-    onRadio(1036, &CKestrimDlg::OnBnClickedBacklightOff);
-    onRadio(1037, &CKestrimDlg::OnBnClickedBacklightOn);
-    onRadio(1038, &CKestrimDlg::OnBnClickedSwitchMode);
-    onRadio(1039, &CKestrimDlg::OnBnClickedPulseMode);
-    onRadio(1049, &CKestrimDlg::OnBnClickedModelR9);
-    onRadio(1050, &CKestrimDlg::OnBnClickedModelR9Pro);
+    onRadio(IDC_RADIO_BACKLIGHT_OFF, &CKestrimDlg::OnBnClickedBacklightOff);
+    onRadio(IDC_RADIO_BACKLIGHT_ON, &CKestrimDlg::OnBnClickedBacklightOn);
+    onRadio(IDC_RADIO_SWITCH_MODE, &CKestrimDlg::OnBnClickedSwitchMode);
+    onRadio(IDC_RADIO_PULSE_MODE, &CKestrimDlg::OnBnClickedPulseMode);
+    onRadio(IDC_RADIO_R9, &CKestrimDlg::OnBnClickedModelR9);
+    onRadio(IDC_RADIO_R9_PRO, &CKestrimDlg::OnBnClickedModelR9Pro);
     connect(new ReleasedCapture(m_sliderSpeed), &ReleasedCapture::released, this,
             &CKestrimDlg::OnReleasedCaptureSpeed);
     connect(new ReleasedCapture(m_sliderVolume), &ReleasedCapture::released, this,
             &CKestrimDlg::OnReleasedCaptureVolume);
-    onClick(1011, &CKestrimDlg::OnBnClickedSaveAs);
+    onClick(IDC_BUTTON_SAVE_AS, &CKestrimDlg::OnBnClickedSaveAs);
     m_recordList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_recordList, &QWidget::customContextMenuRequested, this,
             &CKestrimDlg::OnNMRClickRecordList);

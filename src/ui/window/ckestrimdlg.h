@@ -12,6 +12,7 @@
 #include "device/settingscommand.h"
 #include "device/thermometer.h"
 #include "dialogs/prompts.h"
+#include "dialogs/resource.h"
 #include "history/historysettings.h"
 #include "preferences.h"
 #include "reception/measurement.h"

@@ -137,12 +137,14 @@ void CKestrimDlg::OnCbnSelchangeCom()
 
 void CKestrimDlg::EnableSettingsControls(bool enable)
 {
-    for (int id : {1000, 1001, 1002, 1003, 1004})
+    for (int id : {IDC_RADIO_CELSIUS, IDC_RADIO_FAHRENHEIT, IDC_RADIO_SURFACE_MODE,
+                   IDC_RADIO_BODY_MODE, IDC_RADIO_COUNT_MODE})
         control<QAbstractButton>(id)->setEnabled(enable);
     m_comboAlarm->setEnabled(enable);
     // Volume, backlight and output signal exist on the R9 Pro only.
     const bool pro = enable && m_thermometer->model() != 0;
-    for (int id : {1036, 1037, 1039, 1038})
+    for (int id : {IDC_RADIO_BACKLIGHT_OFF, IDC_RADIO_BACKLIGHT_ON, IDC_RADIO_PULSE_MODE,
+                   IDC_RADIO_SWITCH_MODE})
         control<QAbstractButton>(id)->setEnabled(pro);
     m_comboVolume->setEnabled(pro);
 }

@@ -50,7 +50,7 @@ bool CKestrimDlg::OnInitDialog()
     ShowTitleLine(m_seams.clock->now().date());
     {
         const QScopedValueRollback showing(m_showingSettings, true);
-        control<QRadioButton>(1050)->setChecked(true);
+        control<QRadioButton>(IDC_RADIO_R9_PRO)->setChecked(true);
     }
     LoadDayIndex();
     m_staticReading->setText(QStringLiteral("--.-"));

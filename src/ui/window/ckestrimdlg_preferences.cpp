@@ -23,7 +23,7 @@ void CKestrimDlg::RestorePreferences(const Preferences &remembered)
         m_comboCom->setCurrentIndex(remembered.port - 1);
     if (remembered.machineType == 0) {
         const QScopedValueRollback showing(m_showingSettings, true);
-        control<QAbstractButton>(1049)->setChecked(true);
+        control<QAbstractButton>(IDC_RADIO_R9)->setChecked(true);
         SelectModel(0);
     }
     const int language = m_launchOptions.language.value_or(remembered.language);

@@ -50,13 +50,15 @@ void CKestrimDlg::ShowThermometerSettings()
     const device::ThermometerSettings &settings = m_thermometer->settings();
     if (settings.report.isEmpty()) {
         // Nothing known yet: no unit or mode is shown as the thermometer's.
-        CheckRadio(this, {1000, 1001}, -1);
-        CheckRadio(this, {1002, 1003, 1004}, -1);
+        CheckRadio(this, {IDC_RADIO_CELSIUS, IDC_RADIO_FAHRENHEIT}, -1);
+        CheckRadio(this, {IDC_RADIO_SURFACE_MODE, IDC_RADIO_BODY_MODE, IDC_RADIO_COUNT_MODE}, -1);
         return;
     }
-    CheckRadio(this, {1000, 1001}, settings.unit != 0 ? 1001 : 1000);
-    CheckRadio(this, {1002, 1003, 1004},
-               settings.mode >= 0 && settings.mode <= 2 ? 1002 + settings.mode : -1);
+    CheckRadio(this, {IDC_RADIO_CELSIUS, IDC_RADIO_FAHRENHEIT},
+               settings.unit != 0 ? IDC_RADIO_FAHRENHEIT : IDC_RADIO_CELSIUS);
+    CheckRadio(this, {IDC_RADIO_SURFACE_MODE, IDC_RADIO_BODY_MODE, IDC_RADIO_COUNT_MODE},
+               settings.mode >= 0 && settings.mode <= 2 ? IDC_RADIO_SURFACE_MODE + settings.mode
+                                                        : -1);
     const AlarmChoices choices = ReportAlarmChoices(m_thermometer->model(), settings.unit,
                                                     settings.alarmLimitC, settings.alarmLimitF);
     m_comboAlarm->clear();
@@ -74,8 +76,10 @@ void CKestrimDlg::ShowPro(const device::ProSettings &pro)
 {
     const QScopedValueRollback showing(m_showingSettings, true);
     m_comboVolume->setCurrentIndex(pro.volume < m_comboVolume->count() ? pro.volume : -1);
-    CheckRadio(this, {1036, 1037}, pro.backlight == 0 ? 1036 : 1037);
-    CheckRadio(this, {1038, 1039}, pro.output == 0 ? 1038 : 1039);
+    CheckRadio(this, {IDC_RADIO_BACKLIGHT_OFF, IDC_RADIO_BACKLIGHT_ON},
+               pro.backlight == 0 ? IDC_RADIO_BACKLIGHT_OFF : IDC_RADIO_BACKLIGHT_ON);
+    CheckRadio(this, {IDC_RADIO_SWITCH_MODE, IDC_RADIO_PULSE_MODE},
+               pro.output == 0 ? IDC_RADIO_SWITCH_MODE : IDC_RADIO_PULSE_MODE);
 }
 
 void CKestrimDlg::OnSettingsReport(bool hasPro, const device::ProSettings &pro, bool answersConnect)
