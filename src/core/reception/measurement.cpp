@@ -66,14 +66,13 @@ Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 va
     Measurement m;
     m.readingC = settings.readingC;
     m.readingF = settings.readingF;
-    m.language = settings.language;
     const bool celsius = settings.tempUnit == 0;
     m.envTemp = celsius ? CelsiusText(settings.envTempC) : FahrenheitText(settings.envTempF);
 
     if (settings.workMode == kCountMode) {
         m.testValue = QString::number(value);
         m.sentence = m.testValue;
-        m.speechLanguage = SpeechLanguage(m.language);
+        m.speechLanguage = SpeechLanguage(settings.language);
         return m;
     }
     if (settings.workMode != kSurfaceMode && settings.workMode != kBodyMode)
@@ -88,15 +87,14 @@ Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 va
 
     if (settings.workMode == kBodyMode) {
         m.verdict = m.readingC < settings.alarmLimitC ? Verdict::Normal : Verdict::Abnormal;
-        m.sentence = VerdictSentence(m.verdict, m.language);
-        m.speechLanguage = SpeechLanguage(m.language);
+        m.sentence = VerdictSentence(m.verdict, settings.language);
+        m.speechLanguage = SpeechLanguage(settings.language);
         return m;
     }
 
-    // A surface temperature is always announced in English, and the interface turns English.
-    m.language = 1;
+    // A surface temperature is always announced in English; the operator's language holds.
     m.sentence = celsius ? celsiusText.chopped(1) + QStringLiteral("degrees celsius")
                          : fahrenheitText.chopped(1) + QStringLiteral("degrees Fahrenheit");
-    m.speechLanguage = SpeechLanguage(m.language);
+    m.speechLanguage = SpeechLanguage(1);
     return m;
 }

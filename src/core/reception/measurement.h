@@ -31,7 +31,6 @@ struct Measurement {
     Verdict verdict = Verdict::None;
     QString sentence; // empty: nothing to announce
     QString speechLanguage;
-    int language = 1; // the interface language afterwards (surface mode turns it English)
 };
 
 Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 value);
