@@ -26,17 +26,24 @@ void KeepFilesPrivate()
 #endif
 }
 
+// Makes the chosen data folder the working folder, or says on the console why it cannot.
+bool EnterChosenDataFolder(const LaunchOptions &options)
+{
+    QString error;
+    if (EnterDataFolder(ChooseDataFolder(CurrentDataFolderSituation(options.dataFolder)), &error))
+        return true;
+    AttachStartingConsole();
+    std::fputs(qPrintable(QStringLiteral("kestrim: %1\n").arg(error)), stderr);
+    return false;
+}
+
 // The device the window would open for the port, in the data folder the window would use.
 int PrintPortDevice(int argc, char *argv[], const LaunchOptions &options)
 {
     KeepFilesPrivate();
     QCoreApplication application(argc, argv);
-    QString error;
-    if (!EnterDataFolder(ChooseDataFolder(CurrentDataFolderSituation(options.dataFolder)),
-                         &error)) {
-        std::fputs(qPrintable(QStringLiteral("kestrim: %1\n").arg(error)), stderr);
+    if (!EnterChosenDataFolder(options))
         return 1;
-    }
     const QString device = PortMap().device(options.port);
     std::fputs(qPrintable(QDir::toNativeSeparators(device) + u'\n'), stdout);
     return 0;
@@ -72,13 +79,8 @@ int main(int argc, char *argv[])
 
     KeepFilesPrivate();
     QApplication application(argc, argv);
-    QString error;
-    if (!EnterDataFolder(ChooseDataFolder(CurrentDataFolderSituation(line.options.dataFolder)),
-                         &error)) {
-        AttachStartingConsole();
-        std::fputs(qPrintable(QStringLiteral("kestrim: %1\n").arg(error)), stderr);
+    if (!EnterChosenDataFolder(line.options))
         return 1;
-    }
     CKestrimApp app;
     app.InitInstance(line.options);
     return 0;
