@@ -79,10 +79,10 @@ int main(int argc, char **argv)
     day.load(dayFile, names.warningFilePath(kBigDay));
     const double read = Milliseconds(timer);
     timer.restart();
-    const DaySummary summary = SummariseDay(day.readings(), day.unreadable(), 0);
+    const DaySummary summary = SummariseDay(day.readings(), day.unreadable(), TempUnit::Celsius);
     const double summarise = Milliseconds(timer);
     timer.restart();
-    const HistoryChartData chart = BuildChartData(day.readings(), 0);
+    const HistoryChartData chart = BuildChartData(day.readings(), TempUnit::Celsius);
     const double points = Milliseconds(timer);
     out << "day file of " << day.rows().size() << " records (" << summary.abnormal
         << " abnormal): read " << read << " ms, summary " << summarise << " ms, chart points "

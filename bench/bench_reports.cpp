@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
     WriteDay(names);
     const QString dayFile = names.dayFilePath(kDay, 3);
 
-    for (const int language : {1, 0}) {
+    for (const Language language : {Language::English, Language::Chinese}) {
         ReportContext context;
         context.settings.language = language;
         context.settings.desk = QStringLiteral("Entrance A");
@@ -74,8 +74,8 @@ int main(int argc, char *argv[])
                 const double cpuMs = double(std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC;
                 const double ms = double(timer.nsecsElapsed()) / 1e6;
                 std::printf("%s %-9s run %d: %7.1f ms (CPU %7.1f ms), %lld bytes%s\n",
-                            language == 0 ? "zh" : "en", qPrintable(target), run, ms, cpuMs,
-                            QFileInfo(target).size(),
+                            language == Language::Chinese ? "zh" : "en", qPrintable(target), run,
+                            ms, cpuMs, QFileInfo(target).size(),
                             result.outcome == ExportResult::Outcome::Written ? "" : " NOT WRITTEN");
             }
         }
@@ -85,10 +85,10 @@ int main(int argc, char *argv[])
         timer.start();
         if (report)
             DayReportPdf(*report, &layout);
-        std::printf("%s report drawn alone: %.1f ms\n", language == 0 ? "zh" : "en",
+        std::printf("%s report drawn alone: %.1f ms\n", language == Language::Chinese ? "zh" : "en",
                     double(timer.nsecsElapsed()) / 1e6);
-        std::printf("%s report: %d pages for %d readings\n", language == 0 ? "zh" : "en",
-                    layout.pages, kReadings);
+        std::printf("%s report: %d pages for %d readings\n",
+                    language == Language::Chinese ? "zh" : "en", layout.pages, kReadings);
     }
     return 0;
 }

@@ -35,13 +35,13 @@ std::optional<QDate> DateOption(const QString &text)
     return date.isValid() ? std::optional(date) : std::nullopt;
 }
 
-std::optional<int> LanguageCode(const QString &text)
+std::optional<Language> LanguageCode(const QString &text)
 {
     const QString code = text.toLower();
     if (code == QStringLiteral("zh") || code == QStringLiteral("chinese"))
-        return 0;
+        return Language::Chinese;
     if (code == QStringLiteral("en") || code == QStringLiteral("english"))
-        return 1;
+        return Language::English;
     return std::nullopt;
 }
 

@@ -16,10 +16,10 @@
 // An export without the window: the file's ending names its format, as in the window.
 struct ExportRequest {
     QString file;
-    QDate day;                   // the day exported; invalid: today
-    QDate from, to;              // a range of days instead, both included (only .csv and .xlsx)
-    int port = 0;                // the day file's COM number; 0: the one port with records that day
-    std::optional<int> language; // 0 Chinese, 1 English; none: as remembered
+    QDate day;      // the day exported; invalid: today
+    QDate from, to; // a range of days instead, both included (only .csv and .xlsx)
+    int port = 0;   // the day file's COM number; 0: the one port with records that day
+    std::optional<Language> language; // none: as remembered
 
     bool isRange() const { return from.isValid(); }
 };

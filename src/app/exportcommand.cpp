@@ -35,7 +35,8 @@ int Outcome(const ExportResult &result, const QString &nothingText)
     case ExportResult::Outcome::Written:
         return 0;
     case ExportResult::Outcome::Unsupported:
-        return Say(kNotOneDay, RecordMessageText(RecordMessage::ExportUnsupported, 1));
+        return Say(kNotOneDay,
+                   RecordMessageText(RecordMessage::ExportUnsupported, Language::English));
     case ExportResult::Outcome::NothingRecorded:
         return Say(kNothingExported, nothingText);
     case ExportResult::Outcome::NotRead:
@@ -44,7 +45,7 @@ int Outcome(const ExportResult &result, const QString &nothingText)
                    QString(RecordMessageText(result.outcome == ExportResult::Outcome::NotRead
                                                  ? RecordMessage::ExportNotRead
                                                  : RecordMessage::ExportNotWritten,
-                                             1, result.path, result.error))
+                                             Language::English, result.path, result.error))
                        .replace(u'\n', u' '));
     }
     return kNothingExported;
@@ -84,7 +85,8 @@ int ExportOneDay(const ExportRequest &request, const QList<HistoryDay> &days, QD
     // alarm limit drawn is the thermometer's default in it.
     if (const std::optional<DayReport> report = ReadDayReport(day, context)) {
         context.settings.tempUnit = DayTempUnit(report->readings);
-        context.settings.alarmLimit = context.settings.tempUnit == 1 ? 99.5f : 37.5f;
+        context.settings.alarmLimit =
+            context.settings.tempUnit == TempUnit::Fahrenheit ? 99.5f : 37.5f;
     }
     return Outcome(ExportDayAs(day.path, lines, Texts::kCsvHeader.in(context.settings.language),
                                context, request.file),

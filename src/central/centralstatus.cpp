@@ -15,23 +15,21 @@ constexpr Bilingual kNameShared{u"工位名称已被另一台电脑使用",
                                 u"desk name used by another installation"};
 constexpr Bilingual kSeparator{u"，", u", "};
 
-QString Waiting(int count, int language)
+QString Waiting(int count, Language language)
 {
-    return language == 0 ? QString::number(count) + QStringLiteral(" 条待发送")
-                         : QString::number(count) + QStringLiteral(" waiting");
+    return QString::number(count) + Bilingual{u" 条待发送", u" waiting"}.in(language);
 }
 
-QString SetAside(int count, int language)
+QString SetAside(int count, Language language)
 {
-    return language == 0
-               ? QString::number(count) + QStringLiteral(" 条被拒收")
-               : QString::number(count) + (count == 1 ? QStringLiteral(" reading refused")
-                                                      : QStringLiteral(" readings refused"));
+    const Bilingual refused = count == 1 ? Bilingual{u" 条被拒收", u" reading refused"}
+                                         : Bilingual{u" 条被拒收", u" readings refused"};
+    return QString::number(count) + refused.in(language);
 }
 
 } // namespace
 
-QString CentralStatusText(const CentralStatus &status, int language)
+QString CentralStatusText(const CentralStatus &status, Language language)
 {
     QStringList parts;
     if (status.missing > 0)

@@ -4,6 +4,8 @@
 // readings the server would not take, another desk using this desk's name.
 #pragma once
 
+#include "bilingual.h"
+
 #include <QString>
 
 struct CentralStatus {
@@ -38,4 +40,4 @@ struct CentralStatus {
 // "central: up to date", "central: 37 waiting", "central: unreachable" (", 37 waiting" when
 // readings wait), "central: day files missing", … or the same in Chinese (`language` 0). A
 // reason, when there is one, follows in brackets.
-QString CentralStatusText(const CentralStatus &status, int language);
+QString CentralStatusText(const CentralStatus &status, Language language);

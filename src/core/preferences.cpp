@@ -21,14 +21,14 @@ Preferences LoadPreferences(const QString &path)
     if (settings.status() != QSettings::NoError)
         return preferences;
     preferences.port = ValueIn(settings, QStringLiteral("device/port"), 1, 20, preferences.port);
-    preferences.machineType =
-        ValueIn(settings, QStringLiteral("device/model"), 0, 1, preferences.machineType);
+    preferences.machineType = MachineType(
+        ValueIn(settings, QStringLiteral("device/model"), 0, 1, int(preferences.machineType)));
     preferences.speechRate =
         ValueIn(settings, QStringLiteral("speech/rate"), -10, 10, preferences.speechRate);
     preferences.speechVolume =
         ValueIn(settings, QStringLiteral("speech/volume"), 0, 100, preferences.speechVolume);
-    preferences.language =
-        ValueIn(settings, QStringLiteral("window/language"), 0, 1, preferences.language);
+    preferences.language = Language(
+        ValueIn(settings, QStringLiteral("window/language"), 0, 1, int(preferences.language)));
     const QVariant position = settings.value(QStringLiteral("window/position"));
     if (position.canConvert<QPoint>() && position.typeId() == QMetaType::QPoint)
         preferences.windowPosition = position.toPoint();
@@ -39,10 +39,10 @@ bool SavePreferences(const QString &path, const Preferences &preferences)
 {
     QSettings settings(path, QSettings::IniFormat);
     settings.setValue(QStringLiteral("device/port"), preferences.port);
-    settings.setValue(QStringLiteral("device/model"), preferences.machineType);
+    settings.setValue(QStringLiteral("device/model"), int(preferences.machineType));
     settings.setValue(QStringLiteral("speech/rate"), preferences.speechRate);
     settings.setValue(QStringLiteral("speech/volume"), preferences.speechVolume);
-    settings.setValue(QStringLiteral("window/language"), preferences.language);
+    settings.setValue(QStringLiteral("window/language"), int(preferences.language));
     if (preferences.windowPosition)
         settings.setValue(QStringLiteral("window/position"), *preferences.windowPosition);
     else

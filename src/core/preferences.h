@@ -4,17 +4,20 @@
 // it never stops the program.
 #pragma once
 
+#include "bilingual.h"
+#include "thermometerkinds.h"
+
 #include <QPoint>
 #include <QString>
 
 #include <optional>
 
 struct Preferences {
-    int port = 0;          // COM number 1 … 20; 0 lets the port probe choose
-    int machineType = 1;   // 0 R9, 1 R9 Pro
+    int port = 0; // COM number 1 … 20; 0 lets the port probe choose
+    MachineType machineType = MachineType::R9Pro;
     int speechRate = 1;    // -10 … 10
     int speechVolume = 80; // 0 … 100
-    int language = 1;      // 0 Chinese, 1 English
+    Language language = Language::English;
     std::optional<QPoint> windowPosition;
 
     friend bool operator==(const Preferences &, const Preferences &) = default;

@@ -65,7 +65,7 @@ void WriteNumber(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, const QS
 void WriteSheet(lxw_workbook *book, const DayReport &report, const QString &name,
                 const Formats &formats)
 {
-    const int language = report.context.settings.language;
+    const Language language = report.context.settings.language;
     lxw_worksheet *sheet = workbook_add_worksheet(book, name.toUtf8().constData());
     if (!sheet)
         return;

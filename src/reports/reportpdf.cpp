@@ -71,7 +71,7 @@ public:
     int paint();
 
 private:
-    QString colon() const { return m_language == 0 ? QStringLiteral("：") : QStringLiteral(": "); }
+    QString colon() const { return CaptionColon(m_language); }
     QString title() const
     {
         return ReportTexts::kTitle.in(m_language) + QStringLiteral("  ") +
@@ -95,7 +95,7 @@ private:
     const DayReport &m_report;
     QPdfWriter &m_writer;
     QPainter m_painter;
-    int m_language;
+    Language m_language;
     QFont m_rowFont;
     QFont m_abnormalRowFont;
     QStringList m_summaryLines;
@@ -211,9 +211,9 @@ void ReportPainter::drawChart(const QRectF &area)
             Qt::AlignHCenter | Qt::AlignTop,
             QTime::fromMSecsSinceStartOfDay(int(ms)).toString(QStringLiteral("HH:mm")));
     }
-    m_painter.drawText(QRectF(area.left(), area.top(), Mm(11.5), Mm(4.0)),
-                       Qt::AlignRight | Qt::AlignTop,
-                       settings.tempUnit == 1 ? QStringLiteral("°F") : QStringLiteral("°C"));
+    m_painter.drawText(
+        QRectF(area.left(), area.top(), Mm(11.5), Mm(4.0)), Qt::AlignRight | Qt::AlignTop,
+        settings.tempUnit == TempUnit::Fahrenheit ? QStringLiteral("°F") : QStringLiteral("°C"));
     m_painter.setPen(QPen(Qt::black, Mm(0.2)));
     m_painter.setBrush(Qt::NoBrush);
     m_painter.drawRect(plot);
@@ -379,7 +379,7 @@ QByteArray DayReportPdf(const DayReport &report, ReportLayout *layout)
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setResolution(kDpi);
-        const int language = report.context.settings.language;
+        const Language language = report.context.settings.language;
         writer.setTitle(ReportTexts::kTitle.in(language) + u' ' +
                         report.day.date.toString(QStringLiteral("yyyy-MM-dd")) +
                         QStringLiteral(" COM") + QString::number(report.day.port));

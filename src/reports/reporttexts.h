@@ -1,5 +1,4 @@
-// The words of the printed report and the workbook in both interface languages (0 Chinese,
-// otherwise English).
+// The words of the printed report and the workbook in both interface languages.
 #pragma once
 
 #include "bilingual.h"

@@ -405,7 +405,7 @@ void TestCentralPg::missingDayFilesAreNoDeletion()
     restarted->start();
     settle(*restarted);
     QCOMPARE(restarted->status().missing, 1);
-    QCOMPARE(CentralStatusText(restarted->status(), 1),
+    QCOMPARE(CentralStatusText(restarted->status(), Language::English),
              QStringLiteral("central: day files missing"));
     QCOMPARE(count(QStringLiteral("NOT deleted")), QVariant(3));
 
@@ -440,7 +440,7 @@ void TestCentralPg::installationsOfOneName()
     b->start();
     settle(*b);
     QVERIFY(b->status().nameShared);
-    QVERIFY(CentralStatusText(b->status(), 1)
+    QVERIFY(CentralStatusText(b->status(), Language::English)
                 .contains(QStringLiteral("desk name used by another "
                                          "installation")));
     QCOMPARE(m_server.query(QStringLiteral("SELECT count(*) || '/' || count(DISTINCT installation) "
@@ -601,8 +601,8 @@ void TestCentralPg::tls()
                  QVariant(3));
     } else {
         QTRY_COMPARE(desk.status().link, CentralStatus::Link::Unreachable);
-        QVERIFY2(CentralStatusText(desk.status(), 1).contains(why),
-                 qPrintable(CentralStatusText(desk.status(), 1)));
+        QVERIFY2(CentralStatusText(desk.status(), Language::English).contains(why),
+                 qPrintable(CentralStatusText(desk.status(), Language::English)));
         QCOMPARE(desk.status().waiting, 3);
         // Not even the tables were made: nothing reached the server.
         QCOMPARE(server.query(QStringLiteral("SELECT to_regclass('readings') IS NULL"), database),
@@ -702,7 +702,8 @@ void TestCentralPg::badRowsAreSetAsideAlone()
              QVariant(QStringLiteral("1,3,5")));
     QCOMPARE(desk->status().setAside, 1);
     QCOMPARE(desk->status().waiting, 0);
-    QCOMPARE(CentralStatusText(desk->status(), 1), QStringLiteral("central: 1 reading refused"));
+    QCOMPARE(CentralStatusText(desk->status(), Language::English),
+             QStringLiteral("central: 1 reading refused"));
 }
 
 // A desk whose schema is current never waits for the migration lock; one that must migrate

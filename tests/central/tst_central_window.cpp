@@ -186,7 +186,7 @@ void TestCentralWindow::readingsReachTheServerAndThePaneSaysSo()
              QVariant(QStringLiteral("Entrance A COM1 2026-12-09 08:31:03")));
     QCOMPARE(pane(), QStringLiteral("central: up to date"));
 
-    m_window->SwitchLanguage(0);
+    m_window->SwitchLanguage(Language::Chinese);
     QCOMPARE(pane(), QStringLiteral("中心库：已是最新"));
     Screenshot(m_window.get(), QStringLiteral("central-pane"));
 }
@@ -358,7 +358,7 @@ void TestCentralWindow::allDesksShowsEveryDesk()
     Screenshot(history, QStringLiteral("history-all-desks"));
 
     // In Chinese, and back to this desk's own days.
-    m_window->SwitchLanguage(0);
+    m_window->SwitchLanguage(Language::Chinese);
     QCOMPARE(days->item(0)->text(), QStringLiteral("2026-12-09  2 个工位"));
     QVERIFY(summary->text().startsWith(QStringLiteral("工位数：2   读数：5")));
     allDesks->setChecked(false);

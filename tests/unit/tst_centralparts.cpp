@@ -214,39 +214,45 @@ void TestCentralParts::iniGroup()
 void TestCentralParts::statusTexts_data()
 {
     QTest::addColumn<CentralStatus>("status");
-    QTest::addColumn<int>("language");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("text");
     using Link = CentralStatus::Link;
-    QTest::newRow("up to date") << CentralStatus{Link::Reachable, 0} << 1 << "central: up to date";
+    QTest::newRow("up to date") << CentralStatus{Link::Reachable, 0} << Language::English
+                                << "central: up to date";
     QTest::newRow("not asked yet, nothing waits")
-        << CentralStatus{Link::Unknown, 0} << 1 << "central: up to date";
-    QTest::newRow("waiting") << CentralStatus{Link::Reachable, 37} << 1 << "central: 37 waiting";
-    QTest::newRow("unreachable") << CentralStatus{Link::Unreachable, 0} << 1
+        << CentralStatus{Link::Unknown, 0} << Language::English << "central: up to date";
+    QTest::newRow("waiting") << CentralStatus{Link::Reachable, 37} << Language::English
+                             << "central: 37 waiting";
+    QTest::newRow("unreachable") << CentralStatus{Link::Unreachable, 0} << Language::English
                                  << "central: unreachable";
-    QTest::newRow("unreachable, waiting")
-        << CentralStatus{Link::Unreachable, 5} << 1 << "central: unreachable, 5 waiting";
-    QTest::newRow("最新") << CentralStatus{Link::Reachable, 0} << 0 << "中心库：已是最新";
-    QTest::newRow("待发送") << CentralStatus{Link::Unknown, 37} << 0 << "中心库：37 条待发送";
+    QTest::newRow("unreachable, waiting") << CentralStatus{Link::Unreachable, 5}
+                                          << Language::English << "central: unreachable, 5 waiting";
+    QTest::newRow("最新") << CentralStatus{Link::Reachable, 0} << Language::Chinese
+                          << "中心库：已是最新";
+    QTest::newRow("待发送") << CentralStatus{Link::Unknown, 37} << Language::Chinese
+                            << "中心库：37 条待发送";
     CentralStatus missing;
     missing.missing = 2;
-    QTest::newRow("day files missing") << missing << 1 << "central: day files missing";
+    QTest::newRow("day files missing")
+        << missing << Language::English << "central: day files missing";
     CentralStatus shared{Link::Reachable, 3};
     shared.nameShared = true;
-    QTest::newRow("name shared") << shared << 1
+    QTest::newRow("name shared") << shared << Language::English
                                  << "central: desk name used by another installation, 3 waiting";
     CentralStatus why{Link::Unreachable, 4};
     why.reason = QStringLiteral("SSL error: certificate verify failed");
     QTest::newRow("unreachable, why")
-        << why << 1 << "central: unreachable (SSL error: certificate verify failed), 4 waiting";
-    QTest::newRow("日文件缺失") << missing << 0 << "中心库：日文件缺失";
-    QTest::newRow("无法连接") << CentralStatus{Link::Unreachable, 2} << 0
+        << why << Language::English
+        << "central: unreachable (SSL error: certificate verify failed), 4 waiting";
+    QTest::newRow("日文件缺失") << missing << Language::Chinese << "中心库：日文件缺失";
+    QTest::newRow("无法连接") << CentralStatus{Link::Unreachable, 2} << Language::Chinese
                               << "中心库：无法连接，2 条待发送";
 }
 
 void TestCentralParts::statusTexts()
 {
     QFETCH(CentralStatus, status);
-    QFETCH(int, language);
+    QFETCH(Language, language);
     QTEST(CentralStatusText(status, language), "text");
 }
 

@@ -398,7 +398,7 @@ void TestCentralSync::deletionsAreMarked()
     QCOMPARE(m_sync->status().missing, missing);
     QVERIFY(journal.entries().isEmpty());
     if (missing > 0)
-        QCOMPARE(CentralStatusText(m_sync->status(), 1),
+        QCOMPARE(CentralStatusText(m_sync->status(), Language::English),
                  QStringLiteral("central: day files missing"));
 
     // And stays so across a restart: nothing more is sent, nothing mirrored again.
@@ -451,7 +451,7 @@ void TestCentralSync::refusedBatchIsTriedAgain()
     QTRY_COMPARE(m_sync->status().link, CentralStatus::Link::Refusing);
     QCOMPARE(m_sync->status().waiting, 2);
     QVERIFY(m_sync->retryInMs() > 0);
-    QCOMPARE(CentralStatusText(m_sync->status(), 1),
+    QCOMPARE(CentralStatusText(m_sync->status(), Language::English),
              QStringLiteral("central: server error (cannot execute INSERT in a read-only "
                             "transaction), 2 waiting"));
     {
@@ -473,7 +473,8 @@ void TestCentralSync::readingRefusedAsDataIsSetAside()
     QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), (QList<qint64>{1, 3}));
     QCOMPARE(m_sync->status().setAside, 1);
     QCOMPARE(m_sync->status().waiting, 0);
-    QCOMPARE(CentralStatusText(m_sync->status(), 1), QStringLiteral("central: 1 reading refused"));
+    QCOMPARE(CentralStatusText(m_sync->status(), Language::English),
+             QStringLiteral("central: 1 reading refused"));
 }
 
 void TestCentralSync::repeatedQuantityIsSentOnce()

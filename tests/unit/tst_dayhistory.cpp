@@ -109,27 +109,28 @@ void TestDayHistory::daysFoundInTheFolderTree()
 void TestDayHistory::summary_data()
 {
     QTest::addColumn<QString>("dayFile");
-    QTest::addColumn<int>("tempUnit");
-    QTest::addColumn<int>("language");
+    QTest::addColumn<TempUnit>("tempUnit");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("text");
     QTest::newRow("mixed day in Celsius")
-        << kMixedDay << 0 << 1
+        << kMixedDay << TempUnit::Celsius << Language::English
         << "Readings: 5   Abnormal: 2   Highest: 38.2°C   Lowest: 36.3°C   Mean: 37.2°C   "
            "First: 09:15:02   Last: 10:05:30   Counts: 1   Unreadable: 1";
     // 36.3C → 97.3F, 37.9C → 100.2F, 97.7F, 38.2C → 100.8F: the program's own rounding.
     QTest::newRow("mixed day in Fahrenheit")
-        << kMixedDay << 1 << 1
+        << kMixedDay << TempUnit::Fahrenheit << Language::English
         << "Readings: 5   Abnormal: 2   Highest: 100.8°F   Lowest: 97.3°F   Mean: 99.0°F   "
            "First: 09:15:02   Last: 10:05:30   Counts: 1   Unreadable: 1";
     QTest::newRow("mixed day, Chinese")
-        << kMixedDay << 0 << 0
+        << kMixedDay << TempUnit::Celsius << Language::Chinese
         << "读数：5   异常：2   最高：38.2°C   最低：36.3°C   平均：37.2°C   首次：09:15:02   "
            "末次：10:05:30   计数值：1   无法读取：1";
     QTest::newRow("Fahrenheit day in Celsius")
-        << "TempData/2025/01/20250115-01.txt" << 0 << 1
+        << "TempData/2025/01/20250115-01.txt" << TempUnit::Celsius << Language::English
         << "Readings: 1   Abnormal: 0   Highest: 36.8°C   Lowest: 36.8°C   Mean: 36.8°C   "
            "First: 07:59:59   Last: 07:59:59";
-    QTest::newRow("no file") << "TempData/2026/12/20261210-03.txt" << 0 << 1
+    QTest::newRow("no file") << "TempData/2026/12/20261210-03.txt" << TempUnit::Celsius
+                             << Language::English
                              << "Readings: 0   Abnormal: 0   Highest: -   Lowest: -   Mean: -   "
                                 "First: -   Last: -";
 }
@@ -137,8 +138,8 @@ void TestDayHistory::summary_data()
 void TestDayHistory::summary()
 {
     QFETCH(QString, dayFile);
-    QFETCH(int, tempUnit);
-    QFETCH(int, language);
+    QFETCH(TempUnit, tempUnit);
+    QFETCH(Language, language);
     DayHistory day;
     day.load(dayFile, kMixedWarnings);
     QTEST(SummaryText(SummariseDay(day.readings(), day.unreadable(), tempUnit), tempUnit, language),
@@ -247,7 +248,7 @@ void TestDayHistory::chartPoints()
 {
     DayHistory day;
     day.load(kMixedDay, kMixedWarnings);
-    const HistoryChartData data = BuildChartData(day.readings(), 1);
+    const HistoryChartData data = BuildChartData(day.readings(), TempUnit::Fahrenheit);
     const auto at = [](int h, int m, int s) {
         return double(QTime(h, m, s).msecsSinceStartOfDay());
     };
@@ -273,7 +274,7 @@ void TestDayHistory::chartThinsALongDayKeepingPeaks()
         reading.value = second == 12345 ? 39.9f : (second == 777 ? 35.1f : 36.5f);
         readings.append(reading);
     }
-    const HistoryChartData data = BuildChartData(readings, 0, 400);
+    const HistoryChartData data = BuildChartData(readings, TempUnit::Celsius, 400);
     QVERIFY2(data.readings.size() <= 402, qPrintable(QString::number(data.readings.size())));
     const auto has = [&](float value) {
         return std::any_of(data.readings.begin(), data.readings.end(),
@@ -293,8 +294,8 @@ void TestDayHistory::rangeExport_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<Outcome>("outcome");
     QTest::addColumn<QByteArray>("bytes");
-    const QString english = HistoryTexts::kRangeCsvHeader.in(1);
-    const QString chinese = HistoryTexts::kRangeCsvHeader.in(0);
+    const QString english = HistoryTexts::kRangeCsvHeader.in(Language::English);
+    const QString chinese = HistoryTexts::kRangeCsvHeader.in(Language::Chinese);
     // The lines as they are in the files, the cut-short one too, each behind its date; oldest
     // day first, then by port.
     const QByteArray rows = "2026-12-08,1,09:15:02,36.3C,24.5C\r"

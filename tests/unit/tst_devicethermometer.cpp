@@ -118,25 +118,28 @@ void TestDeviceThermometer::framesByKind()
 
 void TestDeviceThermometer::reportSetsWhatTheThermometerHolds_data()
 {
-    QTest::addColumn<int>("model");
+    QTest::addColumn<MachineType>("model");
     QTest::addColumn<QByteArray>("report");
-    QTest::addColumn<int>("unit");
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<TempUnit>("unit");
+    QTest::addColumn<WorkMode>("mode");
     QTest::addColumn<float>("limitC");
     QTest::addColumn<float>("limitF");
     QTest::addColumn<bool>("hasPro");
-    QTest::newRow("R9 Pro, Celsius") << 1 << kProReport << 0 << 1 << 37.5f << 99.5f << true;
+    QTest::newRow("R9 Pro, Celsius") << MachineType::R9Pro << kProReport << TempUnit::Celsius
+                                     << WorkMode::Body << 37.5f << 99.5f << true;
     QTest::newRow("R9 Pro, Fahrenheit 99.5")
-        << 1 << BuildFrame(FrameCode::Settings, Hex("0102E303 04010101")) << 1 << 2 << 37.5f
-        << 99.5f << true;
-    QTest::newRow("R9") << 0 << kR9Report << 0 << 1 << 37.5f << 99.5f << false;
+        << MachineType::R9Pro << BuildFrame(FrameCode::Settings, Hex("0102E303 04010101"))
+        << TempUnit::Fahrenheit << WorkMode::Count << 37.5f << 99.5f << true;
+    QTest::newRow("R9") << MachineType::R9 << kR9Report << TempUnit::Celsius << WorkMode::Body
+                        << 37.5f << 99.5f << false;
     QTest::newRow("R9 report, R9 Pro chosen")
-        << 1 << kR9Report << 0 << 1 << 37.5f << 99.5f << false;
+        << MachineType::R9Pro << kR9Report << TempUnit::Celsius << WorkMode::Body << 37.5f << 99.5f
+        << false;
 }
 
 void TestDeviceThermometer::reportSetsWhatTheThermometerHolds()
 {
-    QFETCH(int, model);
+    QFETCH(MachineType, model);
     QFETCH(QByteArray, report);
     Bench bench;
     bench.thermometer.setModel(model);
@@ -153,19 +156,21 @@ void TestDeviceThermometer::reportSetsWhatTheThermometerHolds()
 
 void TestDeviceThermometer::refusedCommandChangesNothing_data()
 {
-    QTest::addColumn<int>("model");
+    QTest::addColumn<MachineType>("model");
     QTest::addColumn<QByteArray>("report");
     QTest::addColumn<bool>("portOpen");
     QTest::addColumn<int>("reason");
-    QTest::newRow("no report yet") << 1 << QByteArray() << true << int(CommandRefusal::NoReport);
+    QTest::newRow("no report yet")
+        << MachineType::R9Pro << QByteArray() << true << int(CommandRefusal::NoReport);
     QTest::newRow("R9 behind R9 Pro")
-        << 1 << kR9Report << true << int(CommandRefusal::ReportNotOfModel);
-    QTest::newRow("port closed") << 1 << kProReport << false << int(CommandRefusal::NotConnected);
+        << MachineType::R9Pro << kR9Report << true << int(CommandRefusal::ReportNotOfModel);
+    QTest::newRow("port closed") << MachineType::R9Pro << kProReport << false
+                                 << int(CommandRefusal::NotConnected);
 }
 
 void TestDeviceThermometer::refusedCommandChangesNothing()
 {
-    QFETCH(int, model);
+    QFETCH(MachineType, model);
     QFETCH(QByteArray, report);
     QFETCH(bool, portOpen);
     Bench bench;
@@ -192,16 +197,16 @@ void TestDeviceThermometer::commandTakesEffectWhenSentAndStaysWhenTaken()
     bench.thermometer.receive(kProReport);
     QVERIFY(bench.thermometer.sendCommand(SettingUnit, 1));
     QCOMPARE(bench.sent, QList<QByteArray>{Hex("55AA0D020101E30302000001F9")});
-    QCOMPARE(bench.thermometer.unit(), 1);
+    QCOMPARE(bench.thermometer.unit(), TempUnit::Fahrenheit);
     bench.thermometer.receive(BuildFrame(FrameCode::SettingsSet, Hex("00")));
     QVERIFY(bench.thermometer.sendCommand(SettingMode, 2));
-    QCOMPARE(bench.thermometer.mode(), 2);
+    QCOMPARE(bench.thermometer.mode(), WorkMode::Count);
     // Taken: a later failure goes back to here, not to the report.
     bench.thermometer.receive(BuildFrame(FrameCode::SettingsSet, Hex("00")));
     QVERIFY(bench.thermometer.sendCommand(SettingAlarmLimit, 0, QStringLiteral("100.4")));
     bench.thermometer.receive(BuildFrame(FrameCode::SettingsSet, Hex("01")));
-    QCOMPARE(bench.thermometer.unit(), 1);
-    QCOMPARE(bench.thermometer.mode(), 2);
+    QCOMPARE(bench.thermometer.unit(), TempUnit::Fahrenheit);
+    QCOMPARE(bench.thermometer.mode(), WorkMode::Count);
     QCOMPARE(bench.thermometer.alarmLimitF(), 99.5f);
 }
 
@@ -218,8 +223,8 @@ void TestDeviceThermometer::failedCommandIsUndoneAndSettingsAskedAgain()
     bench.thermometer.receive(BuildFrame(FrameCode::SettingsSet, Hex("01")));
     QCOMPARE(acks.size(), 1);
     QCOMPARE(acks.at(0).at(0).toBool(), false);
-    QCOMPARE(bench.thermometer.unit(), 0);
-    QCOMPARE(bench.thermometer.mode(), 1);
+    QCOMPARE(bench.thermometer.unit(), TempUnit::Celsius);
+    QCOMPARE(bench.thermometer.mode(), WorkMode::Body);
     QCOMPARE(bench.thermometer.alarmLimitC(), 37.5f);
     QCOMPARE(bench.thermometer.report(), QString::fromLatin1(kProReport.toHex().toUpper()));
     QCOMPARE(bench.sent, QList<QByteArray>{kRequest});
@@ -304,11 +309,11 @@ void TestDeviceThermometer::environmentAndReadingInTheThermometersUnit()
     bench.thermometer.receive(BuildFrame(FrameCode::Environment, Hex("FD00"))); // 25.3
     QCOMPARE(bench.thermometer.envTempF(), 25.3f);
     QCOMPARE(bench.thermometer.envTempC(), -3.6f);
-    const MeasurementSettings settings = bench.thermometer.measurementSettings(0);
-    QCOMPARE(settings.tempUnit, 1);
-    QCOMPARE(settings.workMode, 1);
+    const MeasurementSettings settings = bench.thermometer.measurementSettings(Language::Chinese);
+    QCOMPARE(settings.tempUnit, TempUnit::Fahrenheit);
+    QCOMPARE(settings.workMode, WorkMode::Body);
     QCOMPARE(settings.alarmLimitC, 37.5f);
-    QCOMPARE(settings.language, 0);
+    QCOMPARE(settings.language, Language::Chinese);
     const Measurement m = InterpretMeasurement(settings, 977);
     QCOMPARE(m.testValue, QStringLiteral("97.7F"));
     QCOMPARE(m.envTemp, QStringLiteral("25.3F"));

@@ -30,10 +30,10 @@ void TestLaunch::preferencesRoundTrip()
     const QString path = dir.filePath(kPreferencesFile);
     Preferences chosen;
     chosen.port = 7;
-    chosen.machineType = 0;
+    chosen.machineType = MachineType::R9;
     chosen.speechRate = -4;
     chosen.speechVolume = 35;
-    chosen.language = 0;
+    chosen.language = Language::Chinese;
     chosen.windowPosition = QPoint(120, 64);
     QVERIFY(SavePreferences(path, chosen));
     QCOMPARE(LoadPreferences(path), chosen);
@@ -76,36 +76,40 @@ void TestLaunch::commandLine_data()
     QTest::addColumn<int>("action");
     QTest::addColumn<int>("port");
     QTest::addColumn<bool>("connect");
-    QTest::addColumn<int>("language"); // -1: not given
+    QTest::addColumn<std::optional<Language>>("language");
     QTest::addColumn<QString>("text"); // what the printed text contains
     using A = CommandLine::Action;
-    QTest::newRow("nothing") << QStringList{} << int(A::Run) << 0 << false << -1 << "";
+    const std::optional<Language> asRemembered, chinese = Language::Chinese,
+                                                english = Language::English;
+    QTest::newRow("nothing") << QStringList{} << int(A::Run) << 0 << false << asRemembered << "";
     QTest::newRow("kiosk") << QStringList{"--port", "COM3", "--connect", "--language", "zh"}
-                           << int(A::Run) << 3 << true << 0 << "";
+                           << int(A::Run) << 3 << true << chinese << "";
     QTest::newRow("port as a number")
-        << QStringList{"--port=20"} << int(A::Run) << 20 << false << -1 << "";
+        << QStringList{"--port=20"} << int(A::Run) << 20 << false << asRemembered << "";
     QTest::newRow("lower-case port, English") << QStringList{"--port", "com11", "--language", "en"}
-                                              << int(A::Run) << 11 << false << 1 << "";
-    QTest::newRow("help") << QStringList{"--help"} << int(A::Help) << 0 << false << -1
+                                              << int(A::Run) << 11 << false << english << "";
+    QTest::newRow("help") << QStringList{"--help"} << int(A::Help) << 0 << false << asRemembered
                           << "Usage: kestrim [options]";
-    QTest::newRow("version") << QStringList{"--version"} << int(A::Version) << 0 << false << -1
-                             << "kestrim 2.1";
-    QTest::newRow("device of a port")
-        << QStringList{"--port", "COM3", "--device"} << int(A::Device) << 3 << false << -1 << "";
-    QTest::newRow("device without a port")
-        << QStringList{"--device"} << int(A::Error) << 0 << false << -1 << "--device needs --port";
-    QTest::newRow("unknown option")
-        << QStringList{"--fast"} << int(A::Error) << 0 << false << -1 << "Unknown option 'fast'";
-    QTest::newRow("port out of range") << QStringList{"--port", "COM21"} << int(A::Error) << 0
-                                       << false << -1 << "--port \"COM21\" is not COM1 to COM20";
+    QTest::newRow("version") << QStringList{"--version"} << int(A::Version) << 0 << false
+                             << asRemembered << "kestrim 2.1";
+    QTest::newRow("device of a port") << QStringList{"--port", "COM3", "--device"} << int(A::Device)
+                                      << 3 << false << asRemembered << "";
+    QTest::newRow("device without a port") << QStringList{"--device"} << int(A::Error) << 0 << false
+                                           << asRemembered << "--device needs --port";
+    QTest::newRow("unknown option") << QStringList{"--fast"} << int(A::Error) << 0 << false
+                                    << asRemembered << "Unknown option 'fast'";
+    QTest::newRow("port out of range")
+        << QStringList{"--port", "COM21"} << int(A::Error) << 0 << false << asRemembered
+        << "--port \"COM21\" is not COM1 to COM20";
     QTest::newRow("port not a port") << QStringList{"--port", "/dev/ttyUSB0"} << int(A::Error) << 0
-                                     << false << -1 << "is not COM1 to COM20";
-    QTest::newRow("unknown language") << QStringList{"--language", "fr"} << int(A::Error) << 0
-                                      << false << -1 << "--language \"fr\" is not en or zh";
-    QTest::newRow("missing value") << QStringList{"--port"} << int(A::Error) << 0 << false << -1
-                                   << "Missing value after '--port'";
-    QTest::newRow("stray argument") << QStringList{"COM3"} << int(A::Error) << 0 << false << -1
-                                    << "unexpected argument \"COM3\"";
+                                     << false << asRemembered << "is not COM1 to COM20";
+    QTest::newRow("unknown language")
+        << QStringList{"--language", "fr"} << int(A::Error) << 0 << false << asRemembered
+        << "--language \"fr\" is not en or zh";
+    QTest::newRow("missing value") << QStringList{"--port"} << int(A::Error) << 0 << false
+                                   << asRemembered << "Missing value after '--port'";
+    QTest::newRow("stray argument") << QStringList{"COM3"} << int(A::Error) << 0 << false
+                                    << asRemembered << "unexpected argument \"COM3\"";
 }
 
 void TestLaunch::commandLine()
@@ -115,7 +119,7 @@ void TestLaunch::commandLine()
     QTEST(int(line.action), "action");
     QTEST(line.options.port, "port");
     QTEST(line.options.connect, "connect");
-    QTEST(line.options.language.value_or(-1), "language");
+    QTEST(line.options.language, "language");
     QFETCH(QString, text);
     QVERIFY2(line.text.contains(text), qPrintable(line.text));
     if (line.action == CommandLine::Action::Error)

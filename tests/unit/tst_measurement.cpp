@@ -19,9 +19,9 @@ private slots:
 
 void TestMeasurement::interpretsMeasurements_data()
 {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("unit");
-    QTest::addColumn<int>("language");
+    QTest::addColumn<WorkMode>("mode");
+    QTest::addColumn<TempUnit>("unit");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<int>("value");
     QTest::addColumn<float>("readingC");
     QTest::addColumn<float>("readingF");
@@ -32,39 +32,46 @@ void TestMeasurement::interpretsMeasurements_data()
 
     const int normal = int(Verdict::Normal), abnormal = int(Verdict::Abnormal),
               none = int(Verdict::None);
-    QTest::newRow("body, normal") << 1 << 0 << 1 << 365 << 36.5f << 97.7f << "36.5C" << normal
-                                  << "Normal Temperature"
+    QTest::newRow("body, normal") << WorkMode::Body << TempUnit::Celsius << Language::English << 365
+                                  << 36.5f << 97.7f << "36.5C" << normal << "Normal Temperature"
                                   << "language=409";
     QTest::newRow("body, at the limit is abnormal")
-        << 1 << 0 << 1 << 375 << 37.5f << 99.5f << "37.5C" << abnormal << "Abnormal Temperature"
+        << WorkMode::Body << TempUnit::Celsius << Language::English << 375 << 37.5f << 99.5f
+        << "37.5C" << abnormal << "Abnormal Temperature"
         << "language=409";
-    QTest::newRow("body, Chinese")
-        << 1 << 0 << 0 << 375 << 37.5f << 99.5f << "37.5C" << abnormal << "温度异常"
-        << "language=804";
+    QTest::newRow("body, Chinese") << WorkMode::Body << TempUnit::Celsius << Language::Chinese
+                                   << 375 << 37.5f << 99.5f << "37.5C" << abnormal << "温度异常"
+                                   << "language=804";
     QTest::newRow("body, Fahrenheit judged in Celsius")
-        << 1 << 1 << 1 << 977 << 36.5f << 97.7f << "97.7F" << normal << "Normal Temperature"
+        << WorkMode::Body << TempUnit::Fahrenheit << Language::English << 977 << 36.5f << 97.7f
+        << "97.7F" << normal << "Normal Temperature"
         << "language=409";
-    QTest::newRow("count") << 2 << 0 << 0 << 12 << 0.0f << 0.0f << "12" << none << "12"
+    QTest::newRow("count") << WorkMode::Count << TempUnit::Celsius << Language::Chinese << 12
+                           << 0.0f << 0.0f << "12" << none << "12"
                            << "language=804";
     QTest::newRow("surface, Celsius")
-        << 0 << 0 << 1 << 365 << 36.5f << 97.7f << "36.5C" << none << "36.5degrees celsius"
+        << WorkMode::Surface << TempUnit::Celsius << Language::English << 365 << 36.5f << 97.7f
+        << "36.5C" << none << "36.5degrees celsius"
         << "language=409";
     QTest::newRow("surface is announced in English, also in Chinese")
-        << 0 << 0 << 0 << 365 << 36.5f << 97.7f << "36.5C" << none << "36.5degrees celsius"
+        << WorkMode::Surface << TempUnit::Celsius << Language::Chinese << 365 << 36.5f << 97.7f
+        << "36.5C" << none << "36.5degrees celsius"
         << "language=409";
     QTest::newRow("surface, Fahrenheit")
-        << 0 << 1 << 1 << 977 << 36.5f << 97.7f << "97.7F" << none << "97.7degrees Fahrenheit"
+        << WorkMode::Surface << TempUnit::Fahrenheit << Language::English << 977 << 36.5f << 97.7f
+        << "97.7F" << none << "97.7degrees Fahrenheit"
         << "language=409";
-    QTest::newRow("largest value") << 0 << 0 << 1 << 65535 << 6553.5f << 11828.3f << "6553.5C"
-                                   << none << "6553.5degrees celsius"
-                                   << "language=409";
+    QTest::newRow("largest value")
+        << WorkMode::Surface << TempUnit::Celsius << Language::English << 65535 << 6553.5f
+        << 11828.3f << "6553.5C" << none << "6553.5degrees celsius"
+        << "language=409";
 }
 
 void TestMeasurement::interpretsMeasurements()
 {
-    QFETCH(int, mode);
-    QFETCH(int, unit);
-    QFETCH(int, language);
+    QFETCH(WorkMode, mode);
+    QFETCH(TempUnit, unit);
+    QFETCH(Language, language);
     QFETCH(int, value);
     MeasurementSettings settings;
     settings.workMode = mode;
@@ -80,13 +87,14 @@ void TestMeasurement::interpretsMeasurements()
     QTEST(int(m.verdict), "verdict");
     QTEST(m.sentence, "sentence");
     QTEST(m.speechLanguage, "speechLanguage");
-    QCOMPARE(m.envTemp, unit == 0 ? QStringLiteral("24.5C") : QStringLiteral("76.1F"));
+    QCOMPARE(m.envTemp,
+             unit == TempUnit::Celsius ? QStringLiteral("24.5C") : QStringLiteral("76.1F"));
 }
 
 void TestMeasurement::unknownModeKeepsTheReading()
 {
     MeasurementSettings settings;
-    settings.workMode = 7;
+    settings.workMode = WorkMode(7);
     settings.readingC = 36.6f;
     settings.readingF = 97.9f;
     const Measurement m = InterpretMeasurement(settings, 400);
@@ -100,15 +108,15 @@ void TestMeasurement::unknownModeKeepsTheReading()
 void TestMeasurement::readsSettingsReports()
 {
     const SettingsReport pro = ParseSettingsReport(QByteArray::fromHex("0101E3030401010D"));
-    QCOMPARE(pro.tempUnit, 1);
-    QCOMPARE(pro.workMode, 1);
+    QCOMPARE(pro.tempUnit, TempUnit::Fahrenheit);
+    QCOMPARE(pro.workMode, WorkMode::Body);
     QCOMPARE(pro.alarmLimit, quint16(995));
     QCOMPARE(pro.volume, 4);
     QCOMPARE(pro.backlight, 1);
     QCOMPARE(pro.output, 1);
 
     const SettingsReport truncated = ParseSettingsReport(QByteArray::fromHex("0102"));
-    QCOMPARE(truncated.workMode, 2);
+    QCOMPARE(truncated.workMode, WorkMode::Count);
     QCOMPARE(truncated.alarmLimit, quint16(0));
     QCOMPARE(truncated.volume, 0);
 }
@@ -116,45 +124,53 @@ void TestMeasurement::readsSettingsReports()
 // The list after a report, or (rows "unit button") after the operator changes the unit.
 void TestMeasurement::alarmChoicesAfterAReport_data()
 {
-    QTest::addColumn<int>("machine");
-    QTest::addColumn<int>("unit");
+    QTest::addColumn<MachineType>("machine");
+    QTest::addColumn<TempUnit>("unit");
     QTest::addColumn<float>("limitC");
     QTest::addColumn<float>("limitF");
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("last");
     QTest::addColumn<QString>("selected");
-    QTest::newRow("R9, Celsius") << 0 << 0 << 37.5f << 99.5f << 11 << "37.0"
+    QTest::newRow("R9, Celsius") << MachineType::R9 << TempUnit::Celsius << 37.5f << 99.5f << 11
+                                 << "37.0"
                                  << "38.0"
                                  << "37.5";
-    QTest::newRow("R9 Pro, Celsius") << 1 << 0 << 38.2f << 100.8f << 30 << "36.0"
-                                     << "38.9"
-                                     << "38.2";
-    QTest::newRow("R9 Pro, Fahrenheit") << 1 << 1 << 37.5f << 99.5f << 30 << "96.8"
-                                        << "102.0"
-                                        << "99.5";
-    QTest::newRow("R9, Fahrenheit") << 0 << 1 << 37.5f << 99.5f << 11 << "98.6"
-                                    << "100.4"
-                                    << "99.5";
-    QTest::newRow("limit not offered") << 1 << 0 << 0.0f << 32.0f << 30 << "36.0"
-                                       << "38.9"
-                                       << "";
+    QTest::newRow("R9 Pro, Celsius")
+        << MachineType::R9Pro << TempUnit::Celsius << 38.2f << 100.8f << 30 << "36.0"
+        << "38.9"
+        << "38.2";
+    QTest::newRow("R9 Pro, Fahrenheit")
+        << MachineType::R9Pro << TempUnit::Fahrenheit << 37.5f << 99.5f << 30 << "96.8"
+        << "102.0"
+        << "99.5";
+    QTest::newRow("R9, Fahrenheit")
+        << MachineType::R9 << TempUnit::Fahrenheit << 37.5f << 99.5f << 11 << "98.6"
+        << "100.4"
+        << "99.5";
+    QTest::newRow("limit not offered")
+        << MachineType::R9Pro << TempUnit::Celsius << 0.0f << 32.0f << 30 << "36.0"
+        << "38.9"
+        << "";
     // A Celsius entry is chosen by the Celsius limit alone, a Fahrenheit one by the Fahrenheit.
-    QTest::newRow("unit button, Celsius") << 1 << 0 << 37.5f << 38.2f << 30 << "36.0"
-                                          << "38.9"
-                                          << "37.5";
-    QTest::newRow("unit button, Fahrenheit") << 1 << 1 << 38.0f << 99.5f << 30 << "96.8"
-                                             << "102.0"
-                                             << "99.5";
-    QTest::newRow("unit button, R9, Celsius") << 0 << 0 << 38.0f << 100.4f << 11 << "37.0"
-                                              << "38.0"
-                                              << "38.0";
+    QTest::newRow("unit button, Celsius")
+        << MachineType::R9Pro << TempUnit::Celsius << 37.5f << 38.2f << 30 << "36.0"
+        << "38.9"
+        << "37.5";
+    QTest::newRow("unit button, Fahrenheit")
+        << MachineType::R9Pro << TempUnit::Fahrenheit << 38.0f << 99.5f << 30 << "96.8"
+        << "102.0"
+        << "99.5";
+    QTest::newRow("unit button, R9, Celsius")
+        << MachineType::R9 << TempUnit::Celsius << 38.0f << 100.4f << 11 << "37.0"
+        << "38.0"
+        << "38.0";
 }
 
 void TestMeasurement::alarmChoicesAfterAReport()
 {
-    QFETCH(int, machine);
-    QFETCH(int, unit);
+    QFETCH(MachineType, machine);
+    QFETCH(TempUnit, unit);
     QFETCH(float, limitC);
     QFETCH(float, limitF);
     const AlarmChoices choices = QByteArray(QTest::currentDataTag()).startsWith("unit button")

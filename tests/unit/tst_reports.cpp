@@ -36,19 +36,18 @@ void Write(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-ReportContext Context(int language)
+ReportContext Context(Language language)
 {
     ReportContext context;
     context.settings.language = language;
-    context.settings.tempUnit = 0;
+    context.settings.tempUnit = TempUnit::Celsius;
     context.settings.alarmLimit = 37.5f;
-    context.settings.desk =
-        language == 0 ? QStringLiteral("北门入口") : QStringLiteral("Entrance A");
+    context.settings.desk = Bilingual{u"北门入口", u"Entrance A"}.in(language);
     context.made = kMade;
     return context;
 }
 
-ExportResult ExportTheDay(const QString &target, int language)
+ExportResult ExportTheDay(const QString &target, Language language)
 {
     return ExportDayAs(kDayFile, {}, {}, Context(language), target);
 }
@@ -130,11 +129,13 @@ void TestReports::endingNamesTheFormat()
 void TestReports::unitOfTheDay_data()
 {
     QTest::addColumn<QStringList>("values");
-    QTest::addColumn<int>("unit");
-    QTest::newRow("Celsius, then one Fahrenheit") << QStringList{"36.5C", "36.6C", "97.9F"} << 0;
-    QTest::newRow("mostly Fahrenheit") << QStringList{"97.7F", "36.6C", "97.9F"} << 1;
-    QTest::newRow("as many of each") << QStringList{"97.7F", "36.6C"} << 0;
-    QTest::newRow("counts only") << QStringList{"12", "13"} << 0;
+    QTest::addColumn<TempUnit>("unit");
+    QTest::newRow("Celsius, then one Fahrenheit")
+        << QStringList{"36.5C", "36.6C", "97.9F"} << TempUnit::Celsius;
+    QTest::newRow("mostly Fahrenheit")
+        << QStringList{"97.7F", "36.6C", "97.9F"} << TempUnit::Fahrenheit;
+    QTest::newRow("as many of each") << QStringList{"97.7F", "36.6C"} << TempUnit::Celsius;
+    QTest::newRow("counts only") << QStringList{"12", "13"} << TempUnit::Celsius;
 }
 
 // Without a window the report takes the unit most of the day's temperatures were taken in.
@@ -149,13 +150,13 @@ void TestReports::unitOfTheDay()
 
 void TestReports::pdfReadsBack_data()
 {
-    QTest::addColumn<int>("language");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QStringList>("heading"); // texts of the first page, in order
     QTest::addColumn<QString>("abnormal");    // the marker of an abnormal row
     QTest::addColumn<QString>("pageOf");      // "Page %1 of %2"
     QTest::addColumn<QString>("made");
     QTest::newRow("English")
-        << 1
+        << Language::English
         << QStringList{"Day report 2026-12-08", "Port: COM3 Desk: Entrance A",
                        "Readings: 123 Abnormal: 2 Highest: 38.6°C Lowest: 36.2°C Mean: 36.6°C "
                        "First: 08:00:00 Last: 16:03:00 Counts: 1 Unreadable: 1",
@@ -165,7 +166,7 @@ void TestReports::pdfReadsBack_data()
         << "Page %1 of %2"
         << "Made: 2026-12-09 18:30:05";
     QTest::newRow("Chinese")
-        << 0
+        << Language::Chinese
         << QStringList{"测温日报 2026-12-08", "串口：COM3 工位：北门入口",
                        "读数：123 异常：2 最高：38.6°C 最低：36.2°C 平均：36.6°C "
                        "首次：08:00:00 末次：16:03:00 计数值：1 无法读取：1",
@@ -183,7 +184,7 @@ void TestReports::pdfReadsBack()
 {
     if (!HavePoppler())
         QSKIP("pdftotext, pdftoppm or pdffonts is missing (Debian: poppler-utils)");
-    QFETCH(int, language);
+    QFETCH(Language, language);
     QFETCH(QStringList, heading);
     QFETCH(QString, abnormal);
     QFETCH(QString, pageOf);
@@ -228,7 +229,8 @@ void TestReports::pdfPagesRender()
     if (!HavePoppler())
         QSKIP("pdftoppm is missing (Debian: poppler-utils)");
     ReportLayout layout;
-    const std::optional<DayReport> report = ReadDayReport(*HistoryDayOfFile(kDayFile), Context(1));
+    const std::optional<DayReport> report =
+        ReadDayReport(*HistoryDayOfFile(kDayFile), Context(Language::English));
     QVERIFY(report);
     Write("day.pdf", DayReportPdf(*report, &layout));
     QCOMPARE(layout.pages, 3);
@@ -267,22 +269,24 @@ void TestReports::dayWithoutFileWritesNothing()
 {
     QFETCH(QString, dayFile);
     QFETCH(QString, target);
-    QCOMPARE(ExportDayAs(dayFile, {}, {}, Context(1), target).outcome, Outcome::NothingRecorded);
+    QCOMPARE(ExportDayAs(dayFile, {}, {}, Context(Language::English), target).outcome,
+             Outcome::NothingRecorded);
     QVERIFY(!QFile::exists(target));
 }
 
 void TestReports::workbookReadsBack_data()
 {
-    QTest::addColumn<int>("language");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QStringList>("header");
     QTest::addColumn<QString>("countUnit");
-    QTest::newRow("English") << 1
+    QTest::newRow("English") << Language::English
                              << QStringList{"Quantity", "Test Time",         "Test Value",
                                             "Unit",     "Environment Temp.", "Environment Unit",
                                             "Abnormal"}
                              << "count";
-    QTest::newRow("Chinese") << 0 << QStringList{"数量",     "测试时间",     "测量数值", "单位",
-                                                 "环境温度", "环境温度单位", "异常"}
+    QTest::newRow("Chinese") << Language::Chinese
+                             << QStringList{"数量",     "测试时间",     "测量数值", "单位",
+                                            "环境温度", "环境温度单位", "异常"}
                              << "计数";
 }
 
@@ -294,7 +298,7 @@ void TestReports::workbookReadsBack()
     const QString python = PythonWithOpenpyxl();
     if (python.isEmpty())
         QSKIP("Python's openpyxl is missing (Debian: python3-openpyxl)");
-    QFETCH(int, language);
+    QFETCH(Language, language);
     QFETCH(QStringList, header);
     QFETCH(QString, countUnit);
     QCOMPARE(ExportTheDay("day.xlsx", language).outcome, Outcome::Written);
@@ -348,9 +352,9 @@ void TestReports::rangeWorkbookHasASheetPerDayFile()
     Write("TempData/2026/11/20261130-03.txt",
           "1,09:00:00,36.5C,21.0C\r\n2,09:01:00,36.7C,21.0C\r\n");
     Write("TempData/2026/12/20261209-03.txt", "1,09:00:00,36.5C,21.0C\r\n");
-    const QString header = HistoryTexts::kRangeCsvHeader.in(1);
+    const QString header = HistoryTexts::kRangeCsvHeader.in(Language::English);
     QCOMPARE(ExportRangeAs(FindHistoryDays(), QDate(2026, 11, 30), QDate(2026, 12, 8), header,
-                           Context(1), "range.xlsx")
+                           Context(Language::English), "range.xlsx")
                  .outcome,
              Outcome::Written);
     QStringList names;
@@ -363,12 +367,12 @@ void TestReports::rangeWorkbookHasASheetPerDayFile()
     QCOMPARE(rows, (QList<qsizetype>{3, 2, 124}));
 
     QCOMPARE(ExportRangeAs(FindHistoryDays(), QDate(2026, 12, 1), QDate(2026, 12, 7), header,
-                           Context(1), "empty.xlsx")
+                           Context(Language::English), "empty.xlsx")
                  .outcome,
              Outcome::NothingRecorded);
     QVERIFY(!QFile::exists("empty.xlsx"));
     QCOMPARE(ExportRangeAs(FindHistoryDays(), QDate(2026, 11, 30), QDate(2026, 12, 8), header,
-                           Context(1), "range.pdf")
+                           Context(Language::English), "range.pdf")
                  .outcome,
              Outcome::Unsupported);
 }

@@ -19,7 +19,7 @@ SettingsCommandRequest RequestOfRow()
     SettingsCommandRequest request;
     QFETCH(QString, report);
     request.report = report.remove(u' ');
-    QFETCH(int, machine);
+    QFETCH(MachineType, machine);
     request.machineType = machine;
     QFETCH(int, field);
     request.field = SettingField(field);
@@ -47,7 +47,7 @@ private slots:
 void TestSettingsCommand::composesCommands_data()
 {
     QTest::addColumn<QString>("report");
-    QTest::addColumn<int>("machine");
+    QTest::addColumn<MachineType>("machine");
     QTest::addColumn<int>("field");
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("alarmText");
@@ -57,30 +57,34 @@ void TestSettingsCommand::composesCommands_data()
     QTest::addColumn<float>("limitF");
 
     // The limit follows the unit: 99.5 °F = E3 03.
-    QTest::newRow("Fahrenheit") << kProReport << 1 << int(SettingUnit) << 1 << "" << -1
-                                << Hex("55AA0D020100E30302000001F8") << 37.5f << 99.5f;
-    QTest::newRow("Celsius") << kProReport << 1 << int(SettingUnit) << 0 << "" << -1
-                             << Hex("55AA0D02000077010200000189") << 37.5f << 99.5f;
-    QTest::newRow("Body Mode") << kProReport << 1 << int(SettingMode) << 1 << "" << -1
-                               << Hex("55AA0D0200017701020000018A") << 37.5f << 99.5f;
-    QTest::newRow("Count Mode") << kProReport << 1 << int(SettingMode) << 2 << "" << -1
-                                << Hex("55AA0D0200027701020000018B") << 37.5f << 99.5f;
+    QTest::newRow("Fahrenheit") << kProReport << MachineType::R9Pro << int(SettingUnit) << 1 << ""
+                                << -1 << Hex("55AA0D020100E30302000001F8") << 37.5f << 99.5f;
+    QTest::newRow("Celsius") << kProReport << MachineType::R9Pro << int(SettingUnit) << 0 << ""
+                             << -1 << Hex("55AA0D02000077010200000189") << 37.5f << 99.5f;
+    QTest::newRow("Body Mode") << kProReport << MachineType::R9Pro << int(SettingMode) << 1 << ""
+                               << -1 << Hex("55AA0D0200017701020000018A") << 37.5f << 99.5f;
+    QTest::newRow("Count Mode") << kProReport << MachineType::R9Pro << int(SettingMode) << 2 << ""
+                                << -1 << Hex("55AA0D0200027701020000018B") << 37.5f << 99.5f;
     // An R9 command fills the 13-byte buffer: its 9-byte frame and four bytes 00.
-    QTest::newRow("R9, alarm 38.0") << kR9Report << 0 << int(SettingAlarmLimit) << 0 << "38.0" << 5
-                                    << Hex("55AA090200007C0187 00000000") << 38.0f << 100.4f;
-    QTest::newRow("R9, Fahrenheit") << kR9Report << 0 << int(SettingUnit) << 1 << "" << -1
-                                    << Hex("55AA09020100E303F1 00000000") << 37.5f << 99.5f;
+    QTest::newRow("R9, alarm 38.0")
+        << kR9Report << MachineType::R9 << int(SettingAlarmLimit) << 0 << "38.0" << 5
+        << Hex("55AA090200007C0187 00000000") << 38.0f << 100.4f;
+    QTest::newRow("R9, Fahrenheit") << kR9Report << MachineType::R9 << int(SettingUnit) << 1 << ""
+                                    << -1 << Hex("55AA09020100E303F1 00000000") << 37.5f << 99.5f;
     QTest::newRow("alarm in Fahrenheit")
-        << QStringLiteral("55AA0D010100E303020000 01F7") << 1 << int(SettingAlarmLimit) << 0
-        << "96.8" << -1 << Hex("55AA0D020100C80302000001DD") << 36.0f << 96.8f;
-    QTest::newRow("volume 100 %") << kProReport << 1 << int(SettingVolume) << 0 << "" << 4
-                                  << Hex("55AA0D0200007701040000018B") << 37.5f << 99.5f;
-    QTest::newRow("backlight on") << kProReport << 1 << int(SettingBacklight) << 1 << "" << -1
-                                  << Hex("55AA0D0200007701020100018A") << 37.5f << 99.5f;
-    QTest::newRow("pulse output") << kProReport << 1 << int(SettingOutput) << 1 << "" << -1
-                                  << Hex("55AA0D0200007701020001018A") << 37.5f << 99.5f;
+        << QStringLiteral("55AA0D010100E303020000 01F7") << MachineType::R9Pro
+        << int(SettingAlarmLimit) << 0 << "96.8" << -1 << Hex("55AA0D020100C80302000001DD") << 36.0f
+        << 96.8f;
+    QTest::newRow("volume 100 %") << kProReport << MachineType::R9Pro << int(SettingVolume) << 0
+                                  << "" << 4 << Hex("55AA0D0200007701040000018B") << 37.5f << 99.5f;
+    QTest::newRow("backlight on") << kProReport << MachineType::R9Pro << int(SettingBacklight) << 1
+                                  << "" << -1 << Hex("55AA0D0200007701020100018A") << 37.5f
+                                  << 99.5f;
+    QTest::newRow("pulse output") << kProReport << MachineType::R9Pro << int(SettingOutput) << 1
+                                  << "" << -1 << Hex("55AA0D0200007701020001018A") << 37.5f
+                                  << 99.5f;
     QTest::newRow("device language Chinese")
-        << kProReport << 1 << int(SettingLanguage) << 0 << "" << -1
+        << kProReport << MachineType::R9Pro << int(SettingLanguage) << 0 << "" << -1
         << Hex("55AA0D02000077010200000088") << 37.5f << 99.5f;
 }
 
@@ -95,7 +99,7 @@ void TestSettingsCommand::composesCommands()
     QCOMPARE(command.refusal, CommandRefusal::None);
     QCOMPARE(command.frame.toHex(' '), frame.toHex(' '));
     // The stored text is exactly the frame sent, without the R9's padding.
-    const int length = request.machineType == 0 ? 9 : 13;
+    const int length = request.machineType == MachineType::R9 ? 9 : 13;
     QCOMPARE(command.report, QString::fromLatin1(frame.first(length).toHex().toUpper()));
     QTEST(command.alarmLimitC, "limitC");
     QTEST(command.alarmLimitF, "limitF");
@@ -120,43 +124,47 @@ void TestSettingsCommand::secondCommandStartsFromTheFirst()
 void TestSettingsCommand::refusals_data()
 {
     QTest::addColumn<QString>("report");
-    QTest::addColumn<int>("machine");
+    QTest::addColumn<MachineType>("machine");
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("alarmText");
     QTest::addColumn<int>("volumeIndex");
     QTest::addColumn<CommandRefusal>("refusal");
-    QTest::newRow("no report") << "" << 1 << int(SettingUnit) << "" << 0
+    QTest::newRow("no report") << "" << MachineType::R9Pro << int(SettingUnit) << "" << 0
                                << CommandRefusal::NoReport;
-    QTest::newRow("not hex") << "55AA0D01000077010200000G88" << 1 << int(SettingUnit) << "" << 0
-                             << CommandRefusal::UnrecognizedHex;
-    QTest::newRow("lower case") << "55aa0d0100007701020000 0188" << 1 << int(SettingMode) << "" << 0
-                                << CommandRefusal::UnrecognizedHex;
-    QTest::newRow("half a byte") << "55AA0D010000770102000001880" << 1 << int(SettingMode) << ""
-                                 << 0 << CommandRefusal::UnrecognizedHex;
+    QTest::newRow("not hex") << "55AA0D01000077010200000G88" << MachineType::R9Pro
+                             << int(SettingUnit) << "" << 0 << CommandRefusal::UnrecognizedHex;
+    QTest::newRow("lower case") << "55aa0d0100007701020000 0188" << MachineType::R9Pro
+                                << int(SettingMode) << "" << 0 << CommandRefusal::UnrecognizedHex;
+    QTest::newRow("half a byte") << "55AA0D010000770102000001880" << MachineType::R9Pro
+                                 << int(SettingMode) << "" << 0 << CommandRefusal::UnrecognizedHex;
     QTest::newRow("R9 report, R9 Pro selected")
-        << kR9Report << 1 << int(SettingUnit) << "" << 0 << CommandRefusal::ReportNotOfModel;
-    QTest::newRow("R9 Pro report, R9 selected")
-        << kProReport << 0 << int(SettingMode) << "" << 0 << CommandRefusal::ReportNotOfModel;
-    // Found by fuzz_settingscommand: the command was sent with 55 AA and a checksum over 54 AA.
-    QTest::newRow("not starting with 55 AA") << "54AA0901000077018 0" << 0 << int(SettingMode) << ""
-                                             << 0 << CommandRefusal::ReportNotOfModel;
-    QTest::newRow("R9 length byte in an R9 Pro's text")
-        << "55AA090100007701020000 0184" << 1 << int(SettingUnit) << "" << 0
+        << kR9Report << MachineType::R9Pro << int(SettingUnit) << "" << 0
         << CommandRefusal::ReportNotOfModel;
-    QTest::newRow("language on an R9")
-        << kR9Report << 0 << int(SettingLanguage) << "" << 0 << CommandRefusal::NotOnThisModel;
-    QTest::newRow("volume on an R9")
-        << kR9Report << 0 << int(SettingVolume) << "" << 0 << CommandRefusal::NotOnThisModel;
-    QTest::newRow("no volume chosen")
-        << kProReport << 1 << int(SettingVolume) << "" << -1 << CommandRefusal::BadValue;
+    QTest::newRow("R9 Pro report, R9 selected") << kProReport << MachineType::R9 << int(SettingMode)
+                                                << "" << 0 << CommandRefusal::ReportNotOfModel;
+    // Found by fuzz_settingscommand: the command was sent with 55 AA and a checksum over 54 AA.
+    QTest::newRow("not starting with 55 AA")
+        << "54AA0901000077018 0" << MachineType::R9 << int(SettingMode) << "" << 0
+        << CommandRefusal::ReportNotOfModel;
+    QTest::newRow("R9 length byte in an R9 Pro's text")
+        << "55AA090100007701020000 0184" << MachineType::R9Pro << int(SettingUnit) << "" << 0
+        << CommandRefusal::ReportNotOfModel;
+    QTest::newRow("language on an R9") << kR9Report << MachineType::R9 << int(SettingLanguage) << ""
+                                       << 0 << CommandRefusal::NotOnThisModel;
+    QTest::newRow("volume on an R9") << kR9Report << MachineType::R9 << int(SettingVolume) << ""
+                                     << 0 << CommandRefusal::NotOnThisModel;
+    QTest::newRow("no volume chosen") << kProReport << MachineType::R9Pro << int(SettingVolume)
+                                      << "" << -1 << CommandRefusal::BadValue;
     QTest::newRow("no alarm limit chosen")
-        << kProReport << 1 << int(SettingAlarmLimit) << "" << 0 << CommandRefusal::BadValue;
+        << kProReport << MachineType::R9Pro << int(SettingAlarmLimit) << "" << 0
+        << CommandRefusal::BadValue;
     // Found while writing fuzz_settingscommand: "nan" passed the range check and was turned
     // into an integer (undefined behaviour).
-    QTest::newRow("alarm entry nan")
-        << kR9Report << 0 << int(SettingAlarmLimit) << "nan" << 0 << CommandRefusal::BadValue;
+    QTest::newRow("alarm entry nan") << kR9Report << MachineType::R9 << int(SettingAlarmLimit)
+                                     << "nan" << 0 << CommandRefusal::BadValue;
     QTest::newRow("alarm entry above 6553.5")
-        << kProReport << 1 << int(SettingAlarmLimit) << "6553.6" << 0 << CommandRefusal::BadValue;
+        << kProReport << MachineType::R9Pro << int(SettingAlarmLimit) << "6553.6" << 0
+        << CommandRefusal::BadValue;
 }
 
 // A refused command leaves nothing to send and no text to keep.

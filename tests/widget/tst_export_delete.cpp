@@ -279,7 +279,7 @@ void TestExportDelete::saveAs()
     QFETCH(int, language);
     connect();
     record(1, 2);
-    m_window->m_language = language;
+    m_window->m_language = Language(language);
     if (language == 0)
         m_window->m_csvHeader = kChineseHeader;
     if (!target.isEmpty())
@@ -309,7 +309,7 @@ void TestExportDelete::saveAsWithoutDayFile()
     connect();
     record(1, 2);
     chooseFromRecordMenu(ID_DELETE_ALL);
-    m_window->m_language = language;
+    m_window->m_language = Language(language);
     m_prompts->saveTargets = {m_dir->filePath("day.txt")};
     m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->click();
     QTEST(m_prompts->messages.value(0), "message");

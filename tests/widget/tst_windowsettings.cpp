@@ -216,10 +216,10 @@ void TestWindowSettings::captionsInBothLanguages()
     QVERIFY(widget);
     QTEST(Caption(widget), "atStart");
     control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->m_language, Language::Chinese);
     QTEST(Caption(widget), "chinese");
     control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
-    QCOMPARE(m_window->m_language, 1);
+    QCOMPARE(m_window->m_language, Language::English);
     QTEST(Caption(widget), "english");
 }
 
@@ -406,7 +406,7 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
     QCOMPARE(alarm->count(), 30);
     QCOMPARE(alarm->itemText(0), QStringLiteral("96.8"));
     QCOMPARE(alarm->currentText(), QStringLiteral("99.5"));
-    QCOMPARE(m_window->thermometer().unit(), 1);
+    QCOMPARE(m_window->thermometer().unit(), TempUnit::Fahrenheit);
     QCOMPARE(m_window->thermometer().report(), QStringLiteral("55AA0D020101E30302000001F9"));
 
     m_window->OnBnClickedCelsius();
@@ -439,7 +439,7 @@ void TestWindowSettings::modeButtons()
     auto *button = control<QAbstractButton>(id);
     button->setEnabled(true);
     button->click();
-    QCOMPARE(m_window->thermometer().mode(), mode);
+    QCOMPARE(m_window->thermometer().mode(), WorkMode(mode));
     QTEST(control<QLabel>(IDC_STATIC_VERDICT)->isVisible(), "verdictShown");
     QCOMPARE(control<QLineEdit>(IDC_EDIT_ACK)->text(), QString());
     QCOMPARE(m_window->thermometer().report().mid(10, 2), QString::asprintf("%02d", mode));
@@ -459,7 +459,7 @@ void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
     control<QAbstractButton>(IDC_BUTTON_CONNECT)->setEnabled(false);
 
     control<QAbstractButton>(IDC_RADIO_R9)->click();
-    QCOMPARE(m_window->thermometer().model(), 0);
+    QCOMPARE(m_window->thermometer().model(), MachineType::R9);
     QVERIFY(control<QAbstractButton>(IDC_BUTTON_CONNECT)->isEnabled());
     QCOMPARE(alarm->count(), 11);
     QCOMPARE(alarm->itemText(0), QStringLiteral("37.0"));
@@ -471,7 +471,7 @@ void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
     QCOMPARE(bar->geometry().bottom(), m_window->rect().bottom());
 
     control<QAbstractButton>(IDC_RADIO_R9_PRO)->click();
-    QCOMPARE(m_window->thermometer().model(), 1);
+    QCOMPARE(m_window->thermometer().model(), MachineType::R9Pro);
     QCOMPARE(alarm->count(), 31);
     QCOMPARE(alarm->itemText(30), QStringLiteral("39.0"));
     QCOMPARE(m_window->size(), full);
@@ -498,7 +498,7 @@ void TestWindowSettings::refusedCommandsSendNothing()
     if (!report.isEmpty())
         m_window->OnComm(report);
     const QString stored = m_window->thermometer().report();
-    m_window->m_language = language;
+    m_window->m_language = Language(language);
     m_window->OnBnClickedCountMode();
     QTEST(m_prompts->messages.value(0), "message");
     QCOMPARE(m_prompts->messages.size(), 1);
@@ -567,16 +567,16 @@ void TestWindowSettings::operatorsLanguageHolds()
     // nothing else.
     m_window->OnComm(FrameOf(4, "6D01"));
     QVERIFY(spoken(QStringLiteral("36.5degrees celsius"), QStringLiteral("language=409")));
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->m_language, Language::Chinese);
     m_window->OnBnClickedBodyMode();
     m_window->OnComm(FrameOf(4, "6D01"));
     QVERIFY(spoken(QStringLiteral("温度正常"), QStringLiteral("language=804")));
     QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("正常"));
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->m_language, Language::Chinese);
 
     m_window->CloseConnection();
     QCOMPARE(connect->text(), QStringLiteral("连接设备"));
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->m_language, Language::Chinese);
     QCOMPARE(control<QAbstractButton>(IDC_RADIO_BODY_MODE)->text(), QStringLiteral("人体模式"));
 }
 
@@ -591,14 +591,14 @@ void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->m_language, Language::Chinese);
     QCOMPARE(control<QAbstractButton>(IDC_BUTTON_SAVE_AS)->text(), QStringLiteral("另存为"));
     QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
-    QCOMPARE(m_window->m_language, 1);
+    QCOMPARE(m_window->m_language, Language::English);
     m_window->m_actionChinese->trigger();
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->m_language, Language::Chinese);
     m_window->m_actionEnglish->trigger();
-    QCOMPARE(m_window->m_language, 1);
+    QCOMPARE(m_window->m_language, Language::English);
 
     m_window->OnComm(FrameOf(1, "00017701020000 01"));
     QTRY_COMPARE(m_spoken->sentences().size(), 1);
@@ -639,7 +639,7 @@ void TestWindowSettings::restartKeepsTheOperatorsChoices()
 
     m_window = makeWindow();
     QCOMPARE(control<QComboBox>(IDC_COMBO_COM)->currentText(), QStringLiteral("COM3"));
-    QCOMPARE(m_window->thermometer().model(), 0);
+    QCOMPARE(m_window->thermometer().model(), MachineType::R9);
     QVERIFY(control<QRadioButton>(IDC_RADIO_R9)->isChecked());
     QCOMPARE(m_window->size(), shortened);
     QCOMPARE(control<QComboBox>(IDC_COMBO_ALARM)->count(), 11);
@@ -647,7 +647,7 @@ void TestWindowSettings::restartKeepsTheOperatorsChoices()
     speed = control<QSlider>(IDC_SLIDER_SPEECH_SPEED);
     QCOMPARE(speed->value(), rate);
     QCOMPARE(control<QLabel>(IDC_STATIC_SPEECH_SPEED)->text(), QString::number(rate));
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->m_language, Language::Chinese);
     QCOMPARE(control<QAbstractButton>(IDC_BUTTON_CONNECT)->text(), QStringLiteral("连接设备"));
 }
 
@@ -661,7 +661,7 @@ void TestWindowSettings::commandLineStartsConnectedInChinese()
     LaunchOptions options;
     options.port = 3;
     options.connect = true;
-    options.language = 0;
+    options.language = Language::Chinese;
     m_window = makeWindow(options);
     QCOMPARE(control<QComboBox>(IDC_COMBO_COM)->currentText(), QStringLiteral("COM3"));
     QTRY_VERIFY(m_window->thermometer().isPortOpen());
@@ -692,8 +692,8 @@ void TestWindowSettings::refusedCommandLeavesTheWindowAsTheThermometer()
     control<QAbstractButton>(IDC_RADIO_COUNT_MODE)->click();
     QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
     QCOMPARE(m_prompts->messages.size(), 2);
-    QCOMPARE(m_window->thermometer().unit(), 0);
-    QCOMPARE(m_window->thermometer().mode(), 1);
+    QCOMPARE(m_window->thermometer().unit(), TempUnit::Celsius);
+    QCOMPARE(m_window->thermometer().mode(), WorkMode::Body);
     QVERIFY(commandsSent(terminal).isEmpty());
     Screenshot(m_window.get(), QStringLiteral("r9-behind-r9-pro"));
 
@@ -725,7 +725,7 @@ void TestWindowSettings::failedCommandPutsControlsBackAndAsksAgain()
     QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("C"));
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QCOMPARE(control<QComboBox>(IDC_COMBO_ALARM)->currentText(), QStringLiteral("37.5"));
-    QCOMPARE(m_window->thermometer().unit(), 0);
+    QCOMPARE(m_window->thermometer().unit(), TempUnit::Celsius);
     QByteArray sent;
     QTRY_VERIFY((sent += terminal.readAvailable()).contains(QByteArray::fromHex("55AA050105")));
 }
@@ -800,7 +800,7 @@ void TestWindowSettings::radiosActThroughAccessibilityNotOnTheProgramsOwnChecks(
     QVERIFY(fahrenheit->actionInterface()->actionNames().contains(
         QAccessibleActionInterface::toggleAction()));
     fahrenheit->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    QCOMPARE(m_window->thermometer().unit(), 1);
+    QCOMPARE(m_window->thermometer().unit(), TempUnit::Fahrenheit);
     QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("F"));
     QCOMPARE(commandsSent(terminal),
              QList<QByteArray>{QByteArray::fromHex("55AA0D020101E30302000001F9")});

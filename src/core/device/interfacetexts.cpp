@@ -1,43 +1,45 @@
 #include "interfacetexts.h"
 
-QString TitleLineText(const QString &monthAbbreviation, int year, int month, int day, int language)
+QString TitleLineText(const QString &monthAbbreviation, int year, int month, int day,
+                      Language language)
 {
-    if (language == 0)
+    if (language == Language::Chinese)
         return QString::asprintf("%d", year) + u'年' + QString::asprintf("%02d", month) + u'月' +
                QString::asprintf("%02d", day) + QStringLiteral("日温度采集信息表");
     return QString::asprintf("%s %d,%d Temp. Statistics", qPrintable(monthAbbreviation), day, year);
 }
 
-QString CommandRefusalText(CommandRefusal refusal, int machineType, int language)
+QString CommandRefusalText(CommandRefusal refusal, MachineType machineType, Language language)
 {
-    const bool chinese = language == 0;
-    const QString model = machineType == 0 ? QStringLiteral("R9") : QStringLiteral("R9  Pro");
     switch (refusal) {
     case CommandRefusal::None:
         break;
     case CommandRefusal::NoReport:
-        return chinese ? QStringLiteral("指令为空，请重新连接设备!")
-                       : QStringLiteral("The instruction is empty, please reconnect the device!");
+        return Bilingual{u"指令为空，请重新连接设备!",
+                         u"The instruction is empty, please reconnect the device!"}
+            .in(language);
     case CommandRefusal::UnrecognizedHex:
-        return chinese ? QStringLiteral("无法识别的十六进制!")
-                       : QStringLiteral("Unrecognized hex!");
+        return Bilingual{u"无法识别的十六进制!", u"Unrecognized hex!"}.in(language);
     case CommandRefusal::ReportNotOfModel:
-        return chinese ? QStringLiteral("温度计的设置与所选型号 %1 不符，设置未发送。\n"
-                                        "请选择温度计的型号并重新连接设备。")
-                             .arg(model)
-                       : QStringLiteral("The thermometer's settings do not match the model "
-                                        "selected (%1); nothing was sent.\nSelect the "
-                                        "thermometer's model and connect again.")
-                             .arg(model);
+        return Bilingual{u"温度计的设置与所选型号 %1 不符，设置未发送。\n"
+                         u"请选择温度计的型号并重新连接设备。",
+                         u"The thermometer's settings do not match the model "
+                         u"selected (%1); nothing was sent.\nSelect the "
+                         u"thermometer's model and connect again."}
+            .in(language)
+            .arg(MachineTypeName(machineType));
     case CommandRefusal::NotOnThisModel:
-        return chinese ? QStringLiteral("R9 没有这项设置，设置未发送。")
-                       : QStringLiteral("The R9 has no such setting; nothing was sent.");
+        return Bilingual{u"R9 没有这项设置，设置未发送。",
+                         u"The R9 has no such setting; nothing was sent."}
+            .in(language);
     case CommandRefusal::BadValue:
-        return chinese ? QStringLiteral("所选的值无法发送给温度计。")
-                       : QStringLiteral("The value chosen cannot be sent to the thermometer.");
+        return Bilingual{u"所选的值无法发送给温度计。",
+                         u"The value chosen cannot be sent to the thermometer."}
+            .in(language);
     case CommandRefusal::NotConnected:
-        return chinese ? QStringLiteral("温度计未连接，设置未发送。")
-                       : QStringLiteral("The thermometer is not connected; nothing was sent.");
+        return Bilingual{u"温度计未连接，设置未发送。",
+                         u"The thermometer is not connected; nothing was sent."}
+            .in(language);
     }
     return QString();
 }

@@ -1,5 +1,4 @@
-// The window's texts in both interface languages, in one place. Language 0 is Chinese,
-// anything else English.
+// The window's texts in both interface languages, in one place.
 //
 // The start texts of the window (its layout and initialisation) are English and differ from
 // the English column here in small ways: the panes and the alarm label start with a full-width
@@ -8,36 +7,9 @@
 
 #include "bilingual.h"
 #include "device/settingscommand.h"
+#include "thermometerkinds.h"
 
 #include <array>
-
-// A control whose caption the language switch rewrites.
-struct SwitchedCaption {
-    int id;
-    Bilingual caption;
-};
-
-// The captions the switch rewrites, in the order it sets them.
-inline constexpr std::array<SwitchedCaption, 18> kSwitchedCaptions{{
-    {1011, {u"另存为", u"Save As"}},
-    {1017, {u"串口操作", u"Serial Port Operation"}},
-    {1018, {u"温度格式", u"Temp. Format"}},
-    {1019, {u"工作模式", u"Work Mode"}},
-    {1003, {u"人体模式", u"Body Mode"}},
-    {1002, {u"表面模式", u"Surface Mode"}},
-    {1004, {u"计数模式", u"Count Mode"}},
-    {1000, {u"摄氏度", u"Celsius"}},
-    {1001, {u"华氏度", u"Fahrenheit"}},
-    {1021, {u"报警上限：", u"Alarm Upper Limit:"}},
-    {1036, {u"关", u"OFF"}},
-    {1037, {u"开", u"ON"}},
-    {1039, {u"脉冲模式", u"Pulse Mode"}},
-    {1038, {u"开关模式", u"Switch Mode"}},
-    {1044, {u"输出信号模式", u"Output Signal Type"}},
-    {1034, {u"音量:", u"Volume:"}},
-    {1043, {u"背光", u"BlackLight"}},
-    {1031, {u"电量：", u"Power:"}},
-}};
 
 // The record list's columns after a switch: caption and width in pixels in each language.
 struct ListColumnText {
@@ -45,7 +17,10 @@ struct ListColumnText {
     int chineseWidth;
     int englishWidth;
 
-    int width(int language) const { return language == 0 ? chineseWidth : englishWidth; }
+    int width(Language language) const
+    {
+        return language == Language::Chinese ? chineseWidth : englishWidth;
+    }
 };
 
 inline constexpr std::array<ListColumnText, 4> kListColumns{{
@@ -81,7 +56,8 @@ inline constexpr Bilingual kCloseWhileConnected{
 } // namespace Texts
 
 // "Dec 9,2024 Temp. Statistics" or "2024年12月09日温度采集信息表".
-QString TitleLineText(const QString &monthAbbreviation, int year, int month, int day, int language);
+QString TitleLineText(const QString &monthAbbreviation, int year, int month, int day,
+                      Language language);
 
 // Why a settings command was not sent, for the operator.
-QString CommandRefusalText(CommandRefusal refusal, int machineType, int language);
+QString CommandRefusalText(CommandRefusal refusal, MachineType machineType, Language language);

@@ -1,6 +1,8 @@
 // What the operator is told when a serial port cannot be opened or goes away.
 #pragma once
 
+#include "bilingual.h"
+
 #include <QSerialPort>
 #include <QString>
 
@@ -8,8 +10,8 @@
 // something about it, how.
 QString PortOpenFailureText(const QString &portName, const QString &device,
                             QSerialPort::SerialPortError error, const QString &reason,
-                            int language);
+                            Language language);
 
 // The port went away while connected (device unplugged, simulator ended).
 QString PortLostText(const QString &portName, const QString &device, const QString &reason,
-                     int language);
+                     Language language);

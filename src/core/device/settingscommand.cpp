@@ -41,13 +41,13 @@ QString TwoDigits(int value)
 // The command being built: its bytes and the pieces of the stored text, changed together.
 class CommandDraft {
 public:
-    CommandDraft(const QString &report, int machineType)
+    CommandDraft(const QString &report, MachineType machineType)
         : m_pieces(SplitHexPairs(report))
     {
         m_frame.fill(0);
         m_frame[0] = 0x55;
         m_frame[1] = 0xAA;
-        m_frame[2] = machineType != 0 ? kProFrameLength : kR9FrameLength;
+        m_frame[2] = machineType != MachineType::R9 ? kProFrameLength : kR9FrameLength;
         m_frame[3] = 0x02; // settings command
         m_pieces[3] = QStringLiteral("02");
     }
@@ -75,14 +75,14 @@ public:
 
     // The new stored text: the pieces without the old checksum, and the new checksum, which
     // also closes the frame (byte 8 on the R9, byte 12 on the R9 Pro).
-    void finish(SettingsCommand &command, int machineType) const
+    void finish(SettingsCommand &command, MachineType machineType) const
     {
         QString text = m_pieces.join(QString());
         text.chop(2);
         const QString checksum = HexTextChecksum(text).value_or(QString());
         command.report = text + checksum;
         std::array<quint8, kBufferSize> frame = m_frame;
-        frame[machineType == 0 ? 8 : 12] = quint8(HexPairValue(checksum));
+        frame[machineType == MachineType::R9 ? 8 : 12] = quint8(HexPairValue(checksum));
         command.frame = QByteArray(reinterpret_cast<const char *>(frame.data()), kBufferSize);
     }
 
@@ -97,7 +97,7 @@ CommandRefusal CheckRequest(const SettingsCommandRequest &request)
         return CommandRefusal::NoReport;
     if (!IsByteText(request.report))
         return CommandRefusal::UnrecognizedHex;
-    const bool pro = request.machineType != 0;
+    const bool pro = request.machineType != MachineType::R9;
     const int length = pro ? kProFrameLength : kR9FrameLength;
     if (request.report.size() != 2 * length)
         return CommandRefusal::ReportNotOfModel;
@@ -164,7 +164,7 @@ SettingsCommand ComposeSettingsCommand(const SettingsCommandRequest &request)
 
     command.alarmLimitC = request.alarmLimitC;
     command.alarmLimitF = request.alarmLimitF;
-    const bool pro = request.machineType != 0;
+    const bool pro = request.machineType != MachineType::R9;
     CommandDraft draft(request.report, request.machineType);
     switch (request.field) {
     case SettingUnit: {

@@ -18,6 +18,8 @@
 // The command buffer is always 13 bytes: an R9 command is its 9-byte frame and four bytes 00.
 #pragma once
 
+#include "thermometerkinds.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -39,7 +41,7 @@ struct SettingsCommandRequest {
     QString report; // the stored report text
     SettingField field = SettingUnit;
     int value = 0;
-    int machineType = 1;  // 0 R9, 1 R9 Pro
+    MachineType machineType = MachineType::R9Pro;
     QString alarmText;    // the alarm list's chosen entry ("38.0")
     int volumeIndex = -1; // the volume list's chosen entry
     float alarmLimitC = 37.5f;

@@ -62,7 +62,7 @@ Thermometer::Thermometer(ThermometerLink link, QObject *parent)
 
 Thermometer::~Thermometer() = default;
 
-MeasurementSettings Thermometer::measurementSettings(int language) const
+MeasurementSettings Thermometer::measurementSettings(Language language) const
 {
     MeasurementSettings settings;
     settings.workMode = m_settings.mode;
@@ -179,8 +179,8 @@ void Thermometer::handleFrame(const FrameView &frame)
         break;
     case FrameCode::Environment: {
         const float t = DecodeTenths(PayloadReader(frame.payload).word());
-        m_envTempC = m_settings.unit == 0 ? t : ToCelsius(t);
-        m_envTempF = m_settings.unit == 0 ? ToFahrenheit(t) : t;
+        m_envTempC = m_settings.unit == TempUnit::Celsius ? t : ToCelsius(t);
+        m_envTempF = m_settings.unit == TempUnit::Celsius ? ToFahrenheit(t) : t;
         emit environment(t);
         break;
     }
@@ -197,8 +197,8 @@ void Thermometer::applyReport(QByteArrayView payload, QByteArrayView frame)
     m_settings.unit = report.tempUnit;
     m_settings.mode = report.workMode;
     const float limit = DecodeTenths(report.alarmLimit);
-    m_settings.alarmLimitC = m_settings.unit == 0 ? limit : ToCelsius(limit);
-    m_settings.alarmLimitF = m_settings.unit == 0 ? ToFahrenheit(limit) : limit;
+    m_settings.alarmLimitC = m_settings.unit == TempUnit::Celsius ? limit : ToCelsius(limit);
+    m_settings.alarmLimitF = m_settings.unit == TempUnit::Celsius ? ToFahrenheit(limit) : limit;
     m_confirmed = m_settings;
     m_query.requestNow();
     m_requestRetry.stop();
@@ -206,7 +206,7 @@ void Thermometer::applyReport(QByteArrayView payload, QByteArrayView frame)
     const bool answersConnect = m_state != ConnectionState::Connected;
     if (m_state == ConnectionState::Opening)
         setState(ConnectionState::Connected);
-    const bool hasPro = m_model == 1 && payload.size() >= kProReportPayload;
+    const bool hasPro = m_model == MachineType::R9Pro && payload.size() >= kProReportPayload;
     emit reportApplied(hasPro, ProSettings{report.volume, report.backlight, report.output},
                        answersConnect);
 }
@@ -250,9 +250,9 @@ bool Thermometer::sendCommand(SettingField field, int value, const QString &alar
     m_settings.alarmLimitC = command.alarmLimitC;
     m_settings.alarmLimitF = command.alarmLimitF;
     if (field == SettingUnit)
-        m_settings.unit = value;
+        m_settings.unit = TempUnit(value);
     else if (field == SettingMode)
-        m_settings.mode = value;
+        m_settings.mode = WorkMode(value);
     emit commandSent(field);
     return true;
 }

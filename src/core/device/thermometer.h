@@ -36,8 +36,8 @@ enum class ConnectionState { Closed, Opening, Connected, Reconnecting };
 
 // The thermometer's settings as the program believes them.
 struct ThermometerSettings {
-    int unit = 0; // 0 Celsius, 1 Fahrenheit
-    int mode = 0; // 0 surface, 1 body, 2 count; anything else: unknown
+    TempUnit unit = TempUnit::Celsius;
+    WorkMode mode = WorkMode::Surface;
     float alarmLimitC = 37.5f;
     float alarmLimitF = 99.5f;
     // The last settings report or command sent, as upper-case hexadecimal text of its frame.
@@ -82,11 +82,11 @@ public:
     // The port was opened by the operator's Connect, not by the reconnector.
     bool openedByOperator() const { return m_byOperator; }
 
-    int model() const { return m_model; } // 0 R9, 1 R9 Pro
-    void setModel(int model) { m_model = model; }
+    MachineType model() const { return m_model; }
+    void setModel(MachineType model) { m_model = model; }
     const ThermometerSettings &settings() const { return m_settings; }
-    int unit() const { return m_settings.unit; }
-    int mode() const { return m_settings.mode; }
+    TempUnit unit() const { return m_settings.unit; }
+    WorkMode mode() const { return m_settings.mode; }
     float alarmLimitC() const { return m_settings.alarmLimitC; }
     float alarmLimitF() const { return m_settings.alarmLimitF; }
     QString report() const { return m_settings.report; }
@@ -95,7 +95,7 @@ public:
     float envTempC() const { return m_envTempC; }
     float envTempF() const { return m_envTempF; }
     // What a measurement is read with, in the interface language `language`.
-    MeasurementSettings measurementSettings(int language) const;
+    MeasurementSettings measurementSettings(Language language) const;
     // The reading just shown, kept for the unit buttons and the next reading.
     void setReading(float readingC, float readingF);
 
@@ -162,7 +162,7 @@ private:
     ConnectionState m_state = ConnectionState::Closed;
     int m_portNumber = 0;
     bool m_byOperator = false;
-    int m_model = 1;
+    MachineType m_model = MachineType::R9Pro;
     ThermometerSettings m_settings;
     // The settings before the commands not yet acknowledged.
     ThermometerSettings m_confirmed;

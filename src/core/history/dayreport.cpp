@@ -9,7 +9,7 @@
 
 QString DayReport::summaryText() const
 {
-    const int unit = context.settings.tempUnit;
+    const TempUnit unit = context.settings.tempUnit;
     return SummaryText(SummariseDay(readings, unreadable, unit), unit, context.settings.language);
 }
 
@@ -60,12 +60,12 @@ std::optional<FieldNumber> ParseFieldNumber(const QString &field)
     return parsed;
 }
 
-int DayTempUnit(const QList<HistoryReading> &readings)
+TempUnit DayTempUnit(const QList<HistoryReading> &readings)
 {
     qsizetype fahrenheit = 0, celsius = 0;
     for (const HistoryReading &reading : readings) {
         fahrenheit += reading.unit == HistoryReading::Unit::Fahrenheit ? 1 : 0;
         celsius += reading.unit == HistoryReading::Unit::Celsius ? 1 : 0;
     }
-    return fahrenheit > celsius ? 1 : 0;
+    return fahrenheit > celsius ? TempUnit::Fahrenheit : TempUnit::Celsius;
 }

@@ -47,6 +47,6 @@ struct FieldNumber {
 };
 std::optional<FieldNumber> ParseFieldNumber(const QString &field);
 
-// The unit most of the day's temperatures were taken in (0 Celsius, 1 Fahrenheit; Celsius when
-// as many or none). A report made without a window, which has no thermometer to ask, takes it.
-int DayTempUnit(const QList<HistoryReading> &readings);
+// The unit most of the day's temperatures were taken in (Celsius when as many or none). A
+// report made without a window, which has no thermometer to ask, takes it.
+TempUnit DayTempUnit(const QList<HistoryReading> &readings);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-DaySummary SummariseDay(const QList<HistoryReading> &readings, int unreadable, int tempUnit)
+DaySummary SummariseDay(const QList<HistoryReading> &readings, int unreadable, TempUnit tempUnit)
 {
     DaySummary summary;
     summary.readings = int(readings.size());

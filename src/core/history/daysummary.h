@@ -21,5 +21,4 @@ struct DaySummary {
     int unreadable = 0; // lines that are no record line
 };
 
-// `tempUnit`: 0 Celsius, 1 Fahrenheit.
-DaySummary SummariseDay(const QList<HistoryReading> &readings, int unreadable, int tempUnit);
+DaySummary SummariseDay(const QList<HistoryReading> &readings, int unreadable, TempUnit tempUnit);

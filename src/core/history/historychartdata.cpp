@@ -55,7 +55,8 @@ void ChooseTimeAxis(HistoryChartData &data)
 
 } // namespace
 
-HistoryChartData BuildChartData(const QList<HistoryReading> &readings, int tempUnit, int maxPoints)
+HistoryChartData BuildChartData(const QList<HistoryReading> &readings, TempUnit tempUnit,
+                                int maxPoints)
 {
     HistoryChartData data;
     QList<QPointF> all, abnormal;

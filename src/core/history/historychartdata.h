@@ -26,6 +26,6 @@ struct HistoryChartData {
     bool isEmpty() const { return readings.isEmpty(); }
 };
 
-// `tempUnit`: 0 Celsius, 1 Fahrenheit. At most about `maxPoints` points of each kind.
-HistoryChartData BuildChartData(const QList<HistoryReading> &readings, int tempUnit,
+// At most about `maxPoints` points of each kind.
+HistoryChartData BuildChartData(const QList<HistoryReading> &readings, TempUnit tempUnit,
                                 int maxPoints = 4000);

@@ -50,11 +50,11 @@ QTime ParseTime(QStringView text)
 
 } // namespace
 
-float HistoryReading::degreesIn(int tempUnit) const
+float HistoryReading::degreesIn(TempUnit tempUnit) const
 {
-    if (unit == Unit::Celsius && tempUnit == 1)
+    if (unit == Unit::Celsius && tempUnit == TempUnit::Fahrenheit)
         return ToFahrenheit(value);
-    if (unit == Unit::Fahrenheit && tempUnit == 0)
+    if (unit == Unit::Fahrenheit && tempUnit == TempUnit::Celsius)
         return ToCelsius(value);
     return value;
 }

@@ -4,6 +4,8 @@
 // edited, extra fields) is no reading at all.
 #pragma once
 
+#include "thermometerkinds.h"
+
 #include <QStringList>
 #include <QTime>
 
@@ -18,9 +20,9 @@ struct HistoryReading {
     bool abnormal = false; // the day's warning file holds it
 
     bool isTemperature() const { return unit != Unit::Count; }
-    // The temperature in the window's unit (0 Celsius, 1 Fahrenheit), converted with the
-    // program's own rounding when it was stored in the other one.
-    float degreesIn(int tempUnit) const;
+    // The temperature in the window's unit, converted with the program's own rounding when it
+    // was stored in the other one.
+    float degreesIn(TempUnit tempUnit) const;
 };
 
 // The reading of a record line's fields: quantity, HH:MM:SS, value, environment temperature.

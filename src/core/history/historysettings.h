@@ -2,11 +2,14 @@
 // temperatures are shown in, today's alarm limit in that unit, and the desk's name for reports.
 #pragma once
 
+#include "bilingual.h"
+#include "thermometerkinds.h"
+
 #include <QString>
 
 struct HistorySettings {
-    int language = 1; // 0 Chinese, 1 English
-    int tempUnit = 0; // 0 Celsius, 1 Fahrenheit
+    Language language = Language::English;
+    TempUnit tempUnit = TempUnit::Celsius;
     float alarmLimit = 37.5f;
     QString desk; // the central records' name of this desk, or the computer's name
 

@@ -16,16 +16,16 @@ struct SummaryLabels {
 
 } // namespace
 
-QString DegreesText(float degrees, int tempUnit)
+QString DegreesText(float degrees, TempUnit tempUnit)
 {
     return QString::asprintf("%.1f", double(degrees)) +
-           (tempUnit == 1 ? QStringLiteral("°F") : QStringLiteral("°C"));
+           (tempUnit == TempUnit::Fahrenheit ? QStringLiteral("°F") : QStringLiteral("°C"));
 }
 
-QString SummaryText(const DaySummary &summary, int tempUnit, int language)
+QString SummaryText(const DaySummary &summary, TempUnit tempUnit, Language language)
 {
     const SummaryLabels labels;
-    const QString colon = language == 0 ? QStringLiteral("：") : QStringLiteral(": ");
+    const QString colon = CaptionColon(language);
     const QString none = QStringLiteral("-");
     const bool temperatures = summary.temperatures > 0;
     const auto time = [&](QTime t) {

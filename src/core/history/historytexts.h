@@ -1,5 +1,4 @@
-// The history window's texts in both interface languages (0 Chinese, otherwise English), and
-// its summary line.
+// The history window's texts in both interface languages, and its summary line.
 #pragma once
 
 #include "bilingual.h"
@@ -42,9 +41,9 @@ inline constexpr Bilingual kNothingCentral{u"中心库中还没有任何测量�
 } // namespace HistoryTexts
 
 // "36.5°C" or "97.7°F".
-QString DegreesText(float degrees, int tempUnit);
+QString DegreesText(float degrees, TempUnit tempUnit);
 
 // "Readings: 5   Abnormal: 1   Highest: 37.9°C   Lowest: 36.5°C   Mean: 36.9°C   First: 09:00:01
 // Last: 09:15:00", then "Counts: K" when count-mode values were left out of the temperatures
 // and "Unreadable: K" when lines were skipped. A figure with nothing to take it from is "-".
-QString SummaryText(const DaySummary &summary, int tempUnit, int language);
+QString SummaryText(const DaySummary &summary, TempUnit tempUnit, Language language);

@@ -5,10 +5,6 @@
 
 namespace {
 
-constexpr int kSurfaceMode = 0;
-constexpr int kBodyMode = 1;
-constexpr int kCountMode = 2;
-
 QString CelsiusText(float celsius)
 {
     return QString::asprintf("%.1fC", double(celsius));
@@ -21,44 +17,43 @@ QString FahrenheitText(float fahrenheit)
 
 } // namespace
 
-QString SpeechLanguage(int language)
+QString SpeechLanguage(Language language)
 {
-    return language == 0 ? QString(SpeechEngine::kLanguageChinese)
-                         : QString(SpeechEngine::kLanguageEnglish);
+    return language == Language::Chinese ? QString(SpeechEngine::kLanguageChinese)
+                                         : QString(SpeechEngine::kLanguageEnglish);
 }
 
-QString VerdictText(Verdict verdict, int language)
+QString VerdictText(Verdict verdict, Language language)
 {
-    const bool chinese = language == 0;
     switch (verdict) {
     case Verdict::Normal:
-        return chinese ? QStringLiteral("正常") : QStringLiteral("Normal");
+        return Bilingual{u"正常", u"Normal"}.in(language);
     case Verdict::Abnormal:
-        return chinese ? QStringLiteral("异常") : QStringLiteral("Abnormal");
+        return Bilingual{u"异常", u"Abnormal"}.in(language);
     case Verdict::None:
         break;
     }
     return QString();
 }
 
-QString VerdictSentence(Verdict verdict, int language)
+QString VerdictSentence(Verdict verdict, Language language)
 {
-    const bool chinese = language == 0;
     switch (verdict) {
     case Verdict::Normal:
-        return chinese ? QStringLiteral("温度正常") : QStringLiteral("Normal Temperature");
+        return Bilingual{u"温度正常", u"Normal Temperature"}.in(language);
     case Verdict::Abnormal:
-        return chinese ? QStringLiteral("温度异常") : QStringLiteral("Abnormal Temperature");
+        return Bilingual{u"温度异常", u"Abnormal Temperature"}.in(language);
     case Verdict::None:
         break;
     }
     return QString();
 }
 
-QString ConnectedSentence(int language)
+QString ConnectedSentence(Language language)
 {
-    return language == 0 ? QStringLiteral("连接成功，请测量体温")
-                         : QStringLiteral("connect successfully, please measure the temperature");
+    return Bilingual{u"连接成功，请测量体温",
+                     u"connect successfully, please measure the temperature"}
+        .in(language);
 }
 
 Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 value)
@@ -66,16 +61,16 @@ Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 va
     Measurement m;
     m.readingC = settings.readingC;
     m.readingF = settings.readingF;
-    const bool celsius = settings.tempUnit == 0;
+    const bool celsius = settings.tempUnit == TempUnit::Celsius;
     m.envTemp = celsius ? CelsiusText(settings.envTempC) : FahrenheitText(settings.envTempF);
 
-    if (settings.workMode == kCountMode) {
+    if (settings.workMode == WorkMode::Count) {
         m.testValue = QString::number(value);
         m.sentence = m.testValue;
         m.speechLanguage = SpeechLanguage(settings.language);
         return m;
     }
-    if (settings.workMode != kSurfaceMode && settings.workMode != kBodyMode)
+    if (settings.workMode != WorkMode::Surface && settings.workMode != WorkMode::Body)
         return m;
 
     const float degrees = DecodeTenths(value);
@@ -85,7 +80,7 @@ Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 va
     const QString fahrenheitText = FahrenheitText(m.readingF);
     m.testValue = celsius ? celsiusText : fahrenheitText;
 
-    if (settings.workMode == kBodyMode) {
+    if (settings.workMode == WorkMode::Body) {
         m.verdict = m.readingC < settings.alarmLimitC ? Verdict::Normal : Verdict::Abnormal;
         m.sentence = VerdictSentence(m.verdict, settings.language);
         m.speechLanguage = SpeechLanguage(settings.language);
@@ -95,6 +90,6 @@ Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 va
     // A surface temperature is always announced in English; the operator's language holds.
     m.sentence = celsius ? celsiusText.chopped(1) + QStringLiteral("degrees celsius")
                          : fahrenheitText.chopped(1) + QStringLiteral("degrees Fahrenheit");
-    m.speechLanguage = SpeechLanguage(1);
+    m.speechLanguage = SpeechLanguage(Language::English);
     return m;
 }

@@ -3,6 +3,9 @@
 // settings at the moment the measurement arrives.
 #pragma once
 
+#include "bilingual.h"
+#include "thermometerkinds.h"
+
 #include <QString>
 
 enum class Verdict {
@@ -13,9 +16,9 @@ enum class Verdict {
 
 // The settings a measurement is read with.
 struct MeasurementSettings {
-    int workMode = 0; // 0 surface, 1 body, 2 count; anything else: the mode is unknown
-    int tempUnit = 0; // 0 Celsius, else Fahrenheit
-    int language = 1; // 0 Chinese, 1 English
+    WorkMode workMode = WorkMode::Surface;
+    TempUnit tempUnit = TempUnit::Celsius;
+    Language language = Language::English;
     float alarmLimitC = 37.5f;
     float readingC = 0.0f; // the previous reading, kept when this one carries no temperature
     float readingF = 0.0f;
@@ -36,10 +39,10 @@ struct Measurement {
 Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 value);
 
 // "Normal" / "Abnormal" or "正常" / "异常".
-QString VerdictText(Verdict verdict, int language);
+QString VerdictText(Verdict verdict, Language language);
 // The sentence announcing the verdict.
-QString VerdictSentence(Verdict verdict, int language);
+QString VerdictSentence(Verdict verdict, Language language);
 // The sentence announcing that the thermometer answered the connection.
-QString ConnectedSentence(int language);
+QString ConnectedSentence(Language language);
 // The speech language attribute for an interface language.
-QString SpeechLanguage(int language);
+QString SpeechLanguage(Language language);

@@ -9,8 +9,8 @@ SettingsReport ParseSettingsReport(QByteArrayView payload)
 {
     PayloadReader fields(payload);
     SettingsReport report;
-    report.tempUnit = fields.byte();   // 0 Celsius, 1 Fahrenheit
-    report.workMode = fields.byte();   // 0 surface, 1 body, 2 count
+    report.tempUnit = TempUnit(fields.byte());
+    report.workMode = WorkMode(fields.byte());
     report.alarmLimit = fields.word(); // tenths, little-endian
     report.volume = fields.byte();     // R9 Pro: buzzer volume entry
     report.backlight = fields.byte();  // R9 Pro: backlight
@@ -23,14 +23,14 @@ namespace {
 // 36.0 … 38.9 °C on the R9 Pro, 37.0 … 38.0 on the R9, each in the unit given; `selects` is
 // asked with the entry's Celsius tenths and its value in the unit.
 template <typename Selects>
-AlarmChoices AlarmEntries(int machineType, int tempUnit, Selects selects)
+AlarmChoices AlarmEntries(MachineType machineType, TempUnit tempUnit, Selects selects)
 {
     AlarmChoices choices;
     for (int tenths = 360; tenths <= 389; ++tenths) {
-        if (machineType == 0 && (tenths < 370 || tenths > 380))
+        if (machineType == MachineType::R9 && (tenths < 370 || tenths > 380))
             continue;
         float value = static_cast<float>(tenths / 10.0);
-        if (tempUnit != 0)
+        if (tempUnit != TempUnit::Celsius)
             value = ToFahrenheit(value);
         if (selects(tenths, value))
             choices.selected = int(choices.entries.size());
@@ -41,28 +41,30 @@ AlarmChoices AlarmEntries(int machineType, int tempUnit, Selects selects)
 
 } // namespace
 
-AlarmChoices ReportAlarmChoices(int machineType, int tempUnit, float alarmLimitC, float alarmLimitF)
+AlarmChoices ReportAlarmChoices(MachineType machineType, TempUnit tempUnit, float alarmLimitC,
+                                float alarmLimitF)
 {
     return AlarmEntries(machineType, tempUnit, [&](int, float value) {
         return std::fabs(value - alarmLimitC) < 0.001f || std::fabs(value - alarmLimitF) < 0.001f;
     });
 }
 
-AlarmChoices UnitAlarmChoices(int machineType, int tempUnit, float alarmLimitC, float alarmLimitF)
+AlarmChoices UnitAlarmChoices(MachineType machineType, TempUnit tempUnit, float alarmLimitC,
+                              float alarmLimitF)
 {
     return AlarmEntries(machineType, tempUnit, [&](int tenths, float value) {
-        if (tempUnit == 0)
+        if (tempUnit == TempUnit::Celsius)
             return float(tenths) == alarmLimitC * 10.0f;
         return std::fabs(value - alarmLimitF) < 0.001f;
     });
 }
 
-QStringList SteppedAlarmEntries(float first, float last, int tempUnit)
+QStringList SteppedAlarmEntries(float first, float last, TempUnit tempUnit)
 {
     QStringList entries;
     for (float value = first; value <= last;
          value = static_cast<float>(static_cast<double>(value) + 0.1))
-        entries.append(
-            QString::asprintf("%0.1f", double(tempUnit == 0 ? value : ToFahrenheit(value))));
+        entries.append(QString::asprintf(
+            "%0.1f", double(tempUnit == TempUnit::Celsius ? value : ToFahrenheit(value))));
     return entries;
 }

@@ -30,7 +30,7 @@ constexpr std::array<Bilingual, 9> kTexts{{
 
 } // namespace
 
-QString RecordMessageText(RecordMessage message, int language, const QString &path,
+QString RecordMessageText(RecordMessage message, Language language, const QString &path,
                           const QString &reason)
 {
     QString text = kTexts.at(size_t(message)).in(language);
@@ -39,7 +39,7 @@ QString RecordMessageText(RecordMessage message, int language, const QString &pa
     return text;
 }
 
-QString DamagedIndexText(int language, const QString &indexPath)
+QString DamagedIndexText(Language language, const QString &indexPath)
 {
     static constexpr Bilingual kText{
         u"当天的索引文件 %1 已损坏（PATH 指向其他位置），已忽略该路径；编号将接续当天的记录文件。",

@@ -1,7 +1,9 @@
 // What the operator is told when the day's records, their index or an export cannot be written,
-// in the interface language (0 Chinese, otherwise English). Each text says what happened to
-// the reading or the file, and names the file and the system's reason where there is one.
+// in the interface language. Each text says what happened to the reading or the file, and
+// names the file and the system's reason where there is one.
 #pragma once
+
+#include "bilingual.h"
 
 #include <QString>
 
@@ -17,9 +19,9 @@ enum class RecordMessage {
     ExportNotWritten,      // the chosen file could not be written
 };
 
-QString RecordMessageText(RecordMessage message, int language, const QString &path = {},
+QString RecordMessageText(RecordMessage message, Language language, const QString &path = {},
                           const QString &reason = {});
 
 // The day's index named a day file other than the day's own (%1 is the index): it is not
 // followed; the count carries on from the day file itself.
-QString DamagedIndexText(int language, const QString &indexPath);
+QString DamagedIndexText(Language language, const QString &indexPath);

@@ -62,7 +62,7 @@ HistoryChartView::HistoryChartView(QWidget *parent)
 void HistoryChartView::showDay(QDate day, const HistoryChartData &data,
                                const HistorySettings &settings)
 {
-    const int language = settings.language;
+    const Language language = settings.language;
     QChart *chart = this->chart();
     chart->setTitleFont(font());
     chart->legend()->setFont(font());
@@ -84,7 +84,8 @@ void HistoryChartView::showDay(QDate day, const HistoryChartData &data,
     m_time->setTitleText(HistoryTexts::kTimeAxis.in(language));
     m_time->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
     m_time->setTickCount(data.axisTicks);
-    m_degrees->setTitleText(settings.tempUnit == 1 ? QStringLiteral("°F") : QStringLiteral("°C"));
+    m_degrees->setTitleText(settings.tempUnit == TempUnit::Fahrenheit ? QStringLiteral("°F")
+                                                                      : QStringLiteral("°C"));
     const float low = std::min(data.lowest, settings.alarmLimit);
     const float high = std::max(data.highest, settings.alarmLimit);
     m_degrees->setRange(std::floor(low - 0.5f), std::ceil(high + 0.5f));

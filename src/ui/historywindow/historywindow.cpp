@@ -164,7 +164,7 @@ void HistoryWindow::setSettings(const HistorySettings &settings)
 
 void HistoryWindow::applyLanguage()
 {
-    const int language = m_settings.language;
+    const Language language = m_settings.language;
     setWindowTitle(HistoryTexts::kTitle.in(language));
     m_daysCaption->setText(HistoryTexts::kDays.in(language));
     m_exportDay->setText(HistoryTexts::kExportDay.in(language));
@@ -295,7 +295,7 @@ void HistoryWindow::showFigures()
         showCentralFigures();
         return;
     }
-    const int language = m_settings.language;
+    const Language language = m_settings.language;
     if (!m_shown) {
         m_summary->setText(HistoryTexts::kNothingRecorded.in(language));
         m_chart->showDay({}, {}, m_settings);
@@ -313,7 +313,7 @@ int HistoryWindow::sizeRecordColumns()
 {
     int sum = 0;
     for (int column = 0; column < int(kListColumns.size()); ++column) {
-        const int width = kListColumns[size_t(column)].width(1) + 24;
+        const int width = kListColumns[size_t(column)].width(Language::English) + 24;
         m_table->horizontalHeader()->resizeSection(column, width);
         sum += width;
     }

@@ -29,13 +29,12 @@ namespace {
 // scrolls sideways rather than squeeze the chart.
 constexpr int kCentralColumnWidths[] = {110, 56, 64, 76, 76, 96};
 
-QString DayLabel(const CentralDay &day, int language)
+QString DayLabel(const CentralDay &day, Language language)
 {
     return day.date.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("  ") +
-           (language == 0
-                ? QString::number(day.desks) + QStringLiteral(" 个工位")
-                : QString::number(day.desks) +
-                      (day.desks == 1 ? QStringLiteral(" desk") : QStringLiteral(" desks")));
+           QString::number(day.desks) +
+           (day.desks == 1 ? Bilingual{u" 个工位", u" desk"} : Bilingual{u" 个工位", u" desks"})
+               .in(language);
 }
 
 } // namespace
@@ -150,7 +149,7 @@ void HistoryWindow::centralDayRead(QDate day, const QList<CentralRow> &rows, con
 
 void HistoryWindow::showCentralFigures()
 {
-    const int language = m_settings.language;
+    const Language language = m_settings.language;
     const QList<CentralRow> &rows = m_centralModel->rows();
     if (!m_centralNote.isEmpty() || !m_centralShown) {
         m_summary->setText(m_centralNote);
@@ -164,7 +163,7 @@ void HistoryWindow::showCentralFigures()
         readings.append(row.reading);
         desks.insert(row.desk);
     }
-    const QString colon = language == 0 ? QStringLiteral("：") : QStringLiteral(": ");
+    const QString colon = CaptionColon(language);
     m_summary->setText(
         HistoryTexts::kDesks.in(language) + colon + QString::number(desks.size()) +
         QStringLiteral("   ") +
@@ -176,7 +175,7 @@ void HistoryWindow::applyCentralLanguage()
 {
     if (!m_reader)
         return;
-    const int language = m_settings.language;
+    const Language language = m_settings.language;
     m_allDesks->setText(HistoryTexts::kAllDesks.in(language));
     m_centralModel->setHeaderData(0, Qt::Horizontal, HistoryTexts::kDesk.in(language));
     m_centralModel->setHeaderData(1, Qt::Horizontal, HistoryTexts::kPort.in(language));

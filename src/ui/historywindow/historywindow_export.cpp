@@ -62,7 +62,7 @@ void HistoryWindow::exportRange()
 
 void HistoryWindow::tellExportOutcome(const ExportResult &result, const QString &nothingText)
 {
-    const int language = m_settings.language;
+    const Language language = m_settings.language;
     switch (result.outcome) {
     case ExportResult::Outcome::Written:
         return;

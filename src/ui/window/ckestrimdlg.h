@@ -181,9 +181,9 @@ private:
     bool SendFrame(const QByteArray &bytes);
     // Settings commands; false when nothing was sent (the operator has been told why).
     bool SendSettingsCommand(SettingField field, int value);
-    void SelectUnit(int unit);
-    void SelectMode(int mode);
-    void SelectModel(int machineType);
+    void SelectUnit(TempUnit unit);
+    void SelectMode(WorkMode mode);
+    void SelectModel(MachineType machineType);
     void OnBnClickedEnvironmentQuery();
     void OnBnClickedCelsius();
     void OnBnClickedFahrenheit();
@@ -201,7 +201,7 @@ private:
     // Interface language
     void OnBnClickedChinese();
     void OnBnClickedEnglish();
-    void SwitchLanguage(int language);
+    void SwitchLanguage(Language language);
     void ToggleLanguage();
     // Preferences
     void RestorePreferences(const Preferences &remembered);
@@ -251,7 +251,7 @@ private:
     qint32 m_windowHeight = 0;
     qint32 m_baudRate = 115200;
     QString m_statusText = QStringLiteral("fail");
-    qint32 m_language = 1; // 0 Chinese, 1 English
+    Language m_language = Language::English;
     // The day's files and index: data and index folders, day file, index file, record count,
     // index date and whether PATH is still to be written.
     DayRecords m_records;

@@ -44,7 +44,7 @@ void CKestrimDlg::StartCentral()
     // The last pane has what the other panes leave; with a server it must hold the longest
     // state, so the window grows by what that needs beyond the pane's own width.
     int needed = 0;
-    for (int language : {0, 1}) {
+    for (Language language : kLanguages) {
         CentralStatus longest;
         longest.link = CentralStatus::Link::Unreachable;
         longest.waiting = 99999;

@@ -142,7 +142,7 @@ void CKestrimDlg::EnableSettingsControls(bool enable)
         control<QAbstractButton>(id)->setEnabled(enable);
     m_comboAlarm->setEnabled(enable);
     // Volume, backlight and output signal exist on the R9 Pro only.
-    const bool pro = enable && m_thermometer->model() != 0;
+    const bool pro = enable && m_thermometer->model() != MachineType::R9;
     for (int id : {IDC_RADIO_BACKLIGHT_OFF, IDC_RADIO_BACKLIGHT_ON, IDC_RADIO_PULSE_MODE,
                    IDC_RADIO_SWITCH_MODE})
         control<QAbstractButton>(id)->setEnabled(pro);

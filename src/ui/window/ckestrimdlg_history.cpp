@@ -25,8 +25,9 @@ HistorySettings CKestrimDlg::CurrentHistorySettings() const
     HistorySettings settings;
     settings.language = m_language;
     settings.tempUnit = m_thermometer->unit();
-    settings.alarmLimit =
-        m_thermometer->unit() == 1 ? m_thermometer->alarmLimitF() : m_thermometer->alarmLimitC();
+    settings.alarmLimit = m_thermometer->unit() == TempUnit::Fahrenheit
+                              ? m_thermometer->alarmLimitF()
+                              : m_thermometer->alarmLimitC();
     settings.desk = m_central ? m_central->desk : QSysInfo::machineHostName();
     return settings;
 }

@@ -7,6 +7,7 @@
 #include "panestatusbar.h"
 #include "records/recordline.h"
 #include "records/recordlistmodel.h"
+#include "switchedcaptions.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -16,15 +17,15 @@
 
 void CKestrimDlg::OnBnClickedChinese()
 {
-    SwitchLanguage(0);
+    SwitchLanguage(Language::Chinese);
 }
 
 void CKestrimDlg::OnBnClickedEnglish()
 {
-    SwitchLanguage(1);
+    SwitchLanguage(Language::English);
 }
 
-void CKestrimDlg::SwitchLanguage(int language)
+void CKestrimDlg::SwitchLanguage(Language language)
 {
     m_language = language;
     m_statusBar->setPaneText(0, Texts::kPaneDate.in(language));
@@ -48,14 +49,15 @@ void CKestrimDlg::SwitchLanguage(int language)
 
     // The verdict is judged in Celsius whatever the unit shown.
     if (m_fontVerdict) {
-        m_fontVerdict = language == 0 ? PointFont(kFaceHeiti, 30) : PointFont(kFaceArial, 20);
+        m_fontVerdict =
+            language == Language::Chinese ? PointFont(kFaceHeiti, 30) : PointFont(kFaceArial, 20);
         m_staticVerdict->setText(VerdictText(
             m_thermometer->readingC() < m_thermometer->alarmLimitC() ? Verdict::Normal
                                                                      : Verdict::Abnormal,
             language));
     }
     if (m_fontTitle)
-        m_fontTitle = PointFont(language == 0 ? kFaceKaiti : kFaceArial, 14);
+        m_fontTitle = PointFont(language == Language::Chinese ? kFaceKaiti : kFaceArial, 14);
     ShowTitleLine();
     ApplyControlColours();
 
@@ -70,11 +72,11 @@ void CKestrimDlg::SwitchLanguage(int language)
     ShowCentralStatus(m_centralStatus);
     StorePreferences();
     // The R9 has no device language; its interface language changes all the same.
-    if (m_thermometer->isPortOpen() && m_thermometer->model() != 0)
-        SendSettingsCommand(SettingLanguage, language);
+    if (m_thermometer->isPortOpen() && m_thermometer->model() != MachineType::R9)
+        SendSettingsCommand(SettingLanguage, int(language));
 }
 
 void CKestrimDlg::ToggleLanguage()
 {
-    SwitchLanguage(m_language == 0 ? 1 : 0);
+    SwitchLanguage(m_language == Language::Chinese ? Language::English : Language::Chinese);
 }

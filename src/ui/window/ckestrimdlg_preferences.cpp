@@ -21,12 +21,12 @@ void CKestrimDlg::RestorePreferences(const Preferences &remembered)
         m_comboCom->setCurrentIndex(m_launchOptions.port - 1);
     else if (remembered.port > 0 && CMscomm::CanOpen(m_serial->portMap().device(remembered.port)))
         m_comboCom->setCurrentIndex(remembered.port - 1);
-    if (remembered.machineType == 0) {
+    if (remembered.machineType == MachineType::R9) {
         const QScopedValueRollback showing(m_showingSettings, true);
         control<QAbstractButton>(IDC_RADIO_R9)->setChecked(true);
-        SelectModel(0);
+        SelectModel(MachineType::R9);
     }
-    const int language = m_launchOptions.language.value_or(remembered.language);
+    const Language language = m_launchOptions.language.value_or(remembered.language);
     if (language != m_language)
         SwitchLanguage(language);
     m_preferencesRestored = true;

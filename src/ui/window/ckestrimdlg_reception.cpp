@@ -35,6 +35,20 @@ void CheckRadio(QWidget *window, QList<int> group, int checkedId)
     window->findChild<QRadioButton *>(QString::number(checkedId))->setChecked(true);
 }
 
+// The mode's radio button; -1 for a mode the window does not know.
+int ModeRadio(WorkMode mode)
+{
+    switch (mode) {
+    case WorkMode::Surface:
+        return IDC_RADIO_SURFACE_MODE;
+    case WorkMode::Body:
+        return IDC_RADIO_BODY_MODE;
+    case WorkMode::Count:
+        return IDC_RADIO_COUNT_MODE;
+    }
+    return -1;
+}
+
 } // namespace
 
 void CKestrimDlg::OnComm(const QByteArray &bytes)
@@ -55,17 +69,17 @@ void CKestrimDlg::ShowThermometerSettings()
         return;
     }
     CheckRadio(this, {IDC_RADIO_CELSIUS, IDC_RADIO_FAHRENHEIT},
-               settings.unit != 0 ? IDC_RADIO_FAHRENHEIT : IDC_RADIO_CELSIUS);
+               settings.unit != TempUnit::Celsius ? IDC_RADIO_FAHRENHEIT : IDC_RADIO_CELSIUS);
     CheckRadio(this, {IDC_RADIO_SURFACE_MODE, IDC_RADIO_BODY_MODE, IDC_RADIO_COUNT_MODE},
-               settings.mode >= 0 && settings.mode <= 2 ? IDC_RADIO_SURFACE_MODE + settings.mode
-                                                        : -1);
+               ModeRadio(settings.mode));
     const AlarmChoices choices = ReportAlarmChoices(m_thermometer->model(), settings.unit,
                                                     settings.alarmLimitC, settings.alarmLimitF);
     m_comboAlarm->clear();
     m_comboAlarm->addItems(choices.entries);
     m_comboAlarm->setCurrentIndex(choices.selected);
-    m_staticUnit->setText(settings.unit != 0 ? QStringLiteral("F") : QStringLiteral("C"));
-    if (m_thermometer->model() == 1) {
+    m_staticUnit->setText(settings.unit != TempUnit::Celsius ? QStringLiteral("F")
+                                                             : QStringLiteral("C"));
+    if (m_thermometer->model() == MachineType::R9Pro) {
         if (const std::optional<device::ProSettings> pro = m_thermometer->proSettings())
             ShowPro(*pro);
     }
@@ -112,7 +126,7 @@ void CKestrimDlg::OnCommandAcknowledged(bool success)
     m_commandResult = QStringLiteral("fail");
     ShowThermometerSettings();
     ShowInUnit();
-    if (m_thermometer->mode() != 1)
+    if (m_thermometer->mode() != WorkMode::Body)
         m_staticVerdict->hide();
     m_seams.prompts->message(this, m_commandResult);
 }
@@ -128,7 +142,8 @@ void CKestrimDlg::OnCommandRefused(CommandRefusal reason)
 void CKestrimDlg::OnEnvironmentTemperature(float t)
 {
     m_statusBar->setPaneText(
-        5, QString::asprintf(m_thermometer->unit() == 0 ? "%0.1fC" : "%0.1fF", double(t)));
+        5, QString::asprintf(m_thermometer->unit() == TempUnit::Celsius ? "%0.1fC" : "%0.1fF",
+                             double(t)));
 }
 
 void CKestrimDlg::OnMeasurement(quint16 count)
@@ -171,7 +186,7 @@ void CKestrimDlg::OnMeasurement(quint16 count)
 // The verdict's face and size depend on the language and the verdict's length.
 QFont CKestrimDlg::VerdictFont(Verdict verdict) const
 {
-    if (m_language == 0)
+    if (m_language == Language::Chinese)
         return PointFont(kFaceHeiti, 30);
     return PointFont(kFaceArial, verdict == Verdict::Abnormal ? 20 : 25);
 }

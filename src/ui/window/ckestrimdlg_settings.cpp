@@ -22,28 +22,28 @@ bool CKestrimDlg::SendSettingsCommand(SettingField field, int value)
 
 void CKestrimDlg::OnBnClickedCelsius()
 {
-    SelectUnit(0);
+    SelectUnit(TempUnit::Celsius);
 }
 
 void CKestrimDlg::OnBnClickedFahrenheit()
 {
-    SelectUnit(1);
+    SelectUnit(TempUnit::Fahrenheit);
 }
 
 // Once the command is sent, the reading, the environment temperature and the alarm list show
 // the new unit.
-void CKestrimDlg::SelectUnit(int unit)
+void CKestrimDlg::SelectUnit(TempUnit unit)
 {
     m_editAck->clear();
-    if (!SendSettingsCommand(SettingUnit, unit))
+    if (!SendSettingsCommand(SettingUnit, int(unit)))
         return;
     ShowInUnit();
 }
 
 void CKestrimDlg::ShowInUnit()
 {
-    const int unit = m_thermometer->unit();
-    const bool celsius = unit == 0;
+    const TempUnit unit = m_thermometer->unit();
+    const bool celsius = unit == TempUnit::Celsius;
     const float readingC = m_thermometer->readingC(), readingF = m_thermometer->readingF();
     const float envTempC = m_thermometer->envTempC(), envTempF = m_thermometer->envTempF();
     m_staticReading->setText(celsius ? QString::asprintf("%0.1fC", double(readingC))
@@ -62,27 +62,27 @@ void CKestrimDlg::ShowInUnit()
 
 void CKestrimDlg::OnBnClickedSurfaceMode()
 {
-    SelectMode(0);
+    SelectMode(WorkMode::Surface);
 }
 
 void CKestrimDlg::OnBnClickedBodyMode()
 {
-    SelectMode(1);
+    SelectMode(WorkMode::Body);
 }
 
 void CKestrimDlg::OnBnClickedCountMode()
 {
-    SelectMode(2);
+    SelectMode(WorkMode::Count);
 }
 
 // Body mode shows the verdict, green until the next reading judges it; surface and count mode
 // judge nothing, so the verdict goes away. Only a command sent changes the mode.
-void CKestrimDlg::SelectMode(int mode)
+void CKestrimDlg::SelectMode(WorkMode mode)
 {
     m_editAck->clear();
-    if (!SendSettingsCommand(SettingMode, mode))
+    if (!SendSettingsCommand(SettingMode, int(mode)))
         return;
-    if (mode == 1) {
+    if (mode == WorkMode::Body) {
         m_staticVerdict->show();
         m_colourVerdict = kNormalColour;
         m_fontVerdict = VerdictFont(Verdict::Normal);
@@ -125,28 +125,28 @@ void CKestrimDlg::OnBnClickedPulseMode()
 
 void CKestrimDlg::OnBnClickedModelR9()
 {
-    SelectModel(0);
+    SelectModel(MachineType::R9);
 }
 
 void CKestrimDlg::OnBnClickedModelR9Pro()
 {
-    SelectModel(1);
+    SelectModel(MachineType::R9Pro);
 }
 
 // The model decides which settings exist and the alarm range. The R9 has no bottom band of
 // controls (volume, backlight, output), so the window ends above it. The alarm list is in the
 // unit the thermometer is in, so that the limit chosen from it means what it says.
-void CKestrimDlg::SelectModel(int machineType)
+void CKestrimDlg::SelectModel(MachineType machineType)
 {
     m_thermometer->setModel(machineType);
     m_buttonConnect->setEnabled(true);
     if (m_thermometer->isPortOpen())
         EnableSettingsControls(true);
     m_comboAlarm->clear();
-    m_comboAlarm->addItems(machineType == 0
+    m_comboAlarm->addItems(machineType == MachineType::R9
                                ? SteppedAlarmEntries(37.0f, 38.0f, m_thermometer->unit())
                                : SteppedAlarmEntries(36.0f, 39.0f, m_thermometer->unit()));
     m_comboAlarm->setCurrentIndex(-1);
-    resize(m_windowWidth, m_windowHeight - (machineType == 0 ? kR9HeightCut : 0));
+    resize(m_windowWidth, m_windowHeight - (machineType == MachineType::R9 ? kR9HeightCut : 0));
     StorePreferences();
 }
