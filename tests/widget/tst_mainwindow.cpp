@@ -315,17 +315,20 @@ void TestMainWindow::framesFromTheThermometer_data()
     QTest::addColumn<QString>("ack");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QString>("environmentPane");
-    QTest::newRow("acknowledged") << QByteArray("0200") << "success" << QStringList{} << "-----";
-    QTest::newRow("rejected") << QByteArray("0201") << "" << QStringList{"fail"} << "-----";
+    QTest::addColumn<float>("environmentC"); // what the thermometer holds, in °C
+    QTest::newRow("acknowledged") << QByteArray("0200") << "success" << QStringList{} << "-----"
+                                  << 0.0f;
+    QTest::newRow("rejected") << QByteArray("0201") << "" << QStringList{"fail"} << "-----" << 0.0f;
     QTest::newRow("no result byte: too short, dropped")
-        << QByteArray("02") << "" << QStringList{} << "-----";
+        << QByteArray("02") << "" << QStringList{} << "-----" << 0.0f;
     QTest::newRow("0x0A is a failure too")
-        << QByteArray("020A") << "" << QStringList{"fail"} << "-----";
+        << QByteArray("020A") << "" << QStringList{"fail"} << "-----" << 0.0f;
     QTest::newRow("environment in Fahrenheit")
-        << QByteArray("01010175030200000001|03FD00") << "" << QStringList{} << "25.3F";
+        << QByteArray("01010175030200000001|03FD00") << "" << QStringList{} << "25.3F" << -3.6f;
     QTest::newRow("environment in Celsius")
-        << QByteArray("03F500") << "" << QStringList{} << "24.5C";
-    QTest::newRow("unknown code ignored") << QByteArray("0E0102") << "" << QStringList{} << "-----";
+        << QByteArray("03F500") << "" << QStringList{} << "24.5C" << 24.5f;
+    QTest::newRow("unknown code ignored")
+        << QByteArray("0E0102") << "" << QStringList{} << "-----" << 0.0f;
 }
 
 // Frames handed straight to the receive path, as the port would deliver them.
@@ -344,8 +347,7 @@ void TestMainWindow::framesFromTheThermometer()
     QTEST(control<QLineEdit>(window, IDC_EDIT_ACK)->text(), "ack");
     QTEST(prompts->messages, "messages");
     QTEST(window.findChild<PaneStatusBar *>()->paneText(5), "environmentPane");
-    if (QTest::currentDataTag() == QByteArrayLiteral("environment in Fahrenheit"))
-        QCOMPARE(window.thermometer().envTempC(), -3.6f);
+    QTEST(window.thermometer().envTempC(), "environmentC");
 }
 
 void TestMainWindow::portThatCannotBeOpened()
