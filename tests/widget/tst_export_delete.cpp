@@ -11,6 +11,7 @@
 #include "speech/speechengine.h"
 #include "window/ckestrimdlg.h"
 #include "window/panestatusbar.h"
+#include "windowtesting.h"
 #include "workingfolder.h"
 
 #include <QAbstractButton>
@@ -75,13 +76,6 @@ QByteArray ReportFrame()
     return BuildFrame(FrameCode::Settings, QByteArray::fromHex("00017701020000"));
 }
 
-void Screenshot(QWidget *widget, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("KESTRIM_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
 // Opens a list's context menu at `row` (at the top of the list when -1) the way a right click
 // does, and returns the menu that popped up.
 QMenu *RightClick(QTableView *list, int row, QWidget *menuOwner, int menuId)
@@ -137,6 +131,8 @@ private:
     void record(int first, int last);
     void reading(int n);
     void chooseFromRecordMenu(int command);
+    // The operator's language button: 0 Chinese, 1 English.
+    void switchLanguage(int language);
     // Chooses Select Delete; `drive` runs on the open dialog, which it must close.
     void selectDelete(const std::function<void(CDeleteDataDlg &)> &drive);
     void clickRow(CDeleteDataDlg &dialog, int row);
@@ -188,13 +184,13 @@ void TestExportDelete::cleanup()
 void TestExportDelete::connect()
 {
     m_window->OnTimer(CKestrimDlg::kClockTimer);
-    m_window->OnComm(ReportFrame());
+    Receive(*m_window, ReportFrame());
 }
 
 void TestExportDelete::reading(int n)
 {
     m_clock->set(QDateTime(kDay, QTime(9, 0, n)));
-    m_window->OnComm(ReadingFrame(360 + n));
+    Receive(*m_window, ReadingFrame(360 + n));
 }
 
 void TestExportDelete::record(int first, int last)
@@ -216,6 +212,15 @@ void TestExportDelete::chooseFromRecordMenu(int command)
     QMenu *menu = RightClick(list(), 0, m_window.get(), IDR_MENU_RECORD_LIST);
     QVERIFY(menu);
     Choose(menu, command);
+}
+
+void TestExportDelete::switchLanguage(int language)
+{
+    m_window
+        ->findChild<QAbstractButton *>(
+            QString::number(language == 0 ? IDC_BUTTON_CHINESE : IDC_BUTTON_ENGLISH))
+        ->click();
+    QCOMPARE(m_window->language(), language);
 }
 
 void TestExportDelete::selectDelete(const std::function<void(CDeleteDataDlg &)> &drive)
@@ -279,9 +284,7 @@ void TestExportDelete::saveAs()
     QFETCH(int, language);
     connect();
     record(1, 2);
-    m_window->m_language = language;
-    if (language == 0)
-        m_window->m_csvHeader = kChineseHeader;
+    switchLanguage(language);
     if (!target.isEmpty())
         m_prompts->saveTargets = {m_dir->filePath(target)};
 
@@ -309,7 +312,7 @@ void TestExportDelete::saveAsWithoutDayFile()
     connect();
     record(1, 2);
     chooseFromRecordMenu(ID_DELETE_ALL);
-    m_window->m_language = language;
+    switchLanguage(language);
     m_prompts->saveTargets = {m_dir->filePath("day.txt")};
     m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->click();
     QTEST(m_prompts->messages.value(0), "message");
@@ -393,7 +396,7 @@ void TestExportDelete::selectDeleteRange()
                               .arg(endLine)}));
     QCOMPARE(Read(kDayFile), Lines(kept));
     QCOMPARE(Read(kIndex), Index(int(kept.size())));
-    QCOMPARE(m_window->m_records.recordCount(), quint64(kept.size()));
+    QCOMPARE(m_window->dayRecords().recordCount(), quint64(kept.size()));
     QCOMPARE(listColumn(0).size(), kept.size());
     QCOMPARE(listColumn(0).last(), QString::number(kept.size()));
     QCOMPARE(listColumn(1).last(), QStringLiteral("09:00:10"));
@@ -500,7 +503,7 @@ void TestExportDelete::readingWhileDeleteDataIsOpen()
     QCOMPARE(listColumn(0), quantities);
     QCOMPARE(listColumn(1).last(), QStringLiteral("09:00:12"));
     QCOMPARE(Read(kIndex), Index(int(quantities.size())));
-    QCOMPARE(m_window->m_records.recordCount(), quint64(quantities.size()));
+    QCOMPARE(m_window->dayRecords().recordCount(), quint64(quantities.size()));
 }
 
 void TestExportDelete::deleteAllThenAReading()
@@ -524,7 +527,7 @@ void TestExportDelete::deleteAllThenAReading()
 void TestExportDelete::readingBeforeTheFirstTick()
 {
     m_clock->set(QDateTime(kDay, QTime(9, 0, 3)));
-    m_window->OnComm(ReportFrame() + ReadingFrame(363));
+    Receive(*m_window, ReportFrame() + ReadingFrame(363));
     QCOMPARE(Read(kDayFile), Line(1, 3));
     QCOMPARE(listColumn(1), QStringList{"09:00:03"});
 }
@@ -538,9 +541,9 @@ void TestExportDelete::readingBetweenMidnightAndTheTick()
     m_clock->set(QDateTime(before, QTime(23, 59, 58)));
     openWindow();
     connect();
-    m_window->OnComm(ReadingFrame(365) + ReadingFrame(366));
+    Receive(*m_window, ReadingFrame(365) + ReadingFrame(366));
     m_clock->set(QDateTime(kDay, QTime(0, 0, 0)));
-    m_window->OnComm(ReadingFrame(367));
+    Receive(*m_window, ReadingFrame(367));
 
     QCOMPARE(Read("TempData/2024/05/20240520-01.txt"),
              QByteArray("1,23:59:58,36.5C,0.0C\r\n2,23:59:58,36.6C,0.0C\r\n"));
@@ -587,11 +590,11 @@ void TestExportDelete::recordFailuresToldTruly()
     connect();
     QFile::remove(blocked);
     QVERIFY(QDir().mkpath(blocked));
-    m_window->OnComm(ReadingFrame(tenths));
+    Receive(*m_window, ReadingFrame(tenths));
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY2(m_prompts->messages[0].contains(message), qPrintable(m_prompts->messages[0]));
     QCOMPARE(list()->model()->rowCount(), listed);
-    QCOMPARE(m_window->m_records.recordCount(), quint64(listed));
+    QCOMPARE(m_window->dayRecords().recordCount(), quint64(listed));
 }
 
 // Another program keeps the day file open (on Windows the replace is then refused; injected

@@ -195,14 +195,12 @@ void TestMainWindow::clockTicksIntoThePaneAndDate()
     auto *bar = window->findChild<PaneStatusBar *>();
     window->OnTimer(CKestrimDlg::kClockTimer);
     QCOMPARE(bar->paneText(3), QStringLiteral("23:59:59"));
-    QCOMPARE(window->m_day, 20);
+    QCOMPARE(window->shownDay(), QDate(2024, 5, 20));
 
     m_clock->set(QDateTime(QDate(2024, 5, 21), QTime(0, 0, 0)));
     window->OnTimer(CKestrimDlg::kClockTimer);
     QCOMPARE(bar->paneText(3), QStringLiteral("00:00:00"));
-    QCOMPARE(window->m_year, 2024);
-    QCOMPARE(window->m_month, 5);
-    QCOMPARE(window->m_day, 21);
+    QCOMPARE(window->shownDay(), QDate(2024, 5, 21));
     // Past midnight the date pane and the title line follow the new day.
     QCOMPARE(bar->paneText(1), QStringLiteral("2024-05-21"));
     QCOMPARE(window->findChild<QLabel *>(QString::number(IDC_STATIC_TITLE))->text(),
@@ -210,8 +208,7 @@ void TestMainWindow::clockTicksIntoThePaneAndDate()
 
     m_clock->set(QDateTime());
     window->OnTimer(CKestrimDlg::kClockTimer);
-    QCOMPARE(window->m_year, 0);
-    QCOMPARE(window->m_day, 0);
+    QCOMPARE(window->shownDay(), QDate());
 
     // The real timer drives the same handler.
     m_clock->set(QDateTime(QDate(2024, 5, 21), QTime(8, 1, 2)));
@@ -283,8 +280,8 @@ void TestMainWindow::enterAndEscapeNeverEndTheWindow()
     auto window = makeWindow();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    window->OnComm(BuildFrame(FrameCode::Settings, QByteArray::fromHex("0001770102000001")) +
-                   BuildFrame(FrameCode::Measurement, QByteArray::fromHex("6D01")));
+    Receive(*window, BuildFrame(FrameCode::Settings, QByteArray::fromHex("0001770102000001")) +
+                         BuildFrame(FrameCode::Measurement, QByteArray::fromHex("6D01")));
     if (focus != IDC_LIST_RECORDS) {
         control(*window, focus)->setEnabled(true);
         control(*window, focus)->setFocus();
@@ -343,7 +340,7 @@ void TestMainWindow::framesFromTheThermometer()
         const QByteArray bytes = QByteArray::fromHex(hex);
         stream += BuildFrame(quint8(bytes[0]), bytes.sliced(1));
     }
-    window.OnComm(stream);
+    Receive(window, stream);
     QTEST(control<QLineEdit>(window, IDC_EDIT_ACK)->text(), "ack");
     QTEST(prompts->messages, "messages");
     QTEST(window.findChild<PaneStatusBar *>()->paneText(5), "environmentPane");
@@ -385,7 +382,7 @@ void TestMainWindow::speechSlidersTakeTheirValueOnRelease()
     // Letting go of the mouse takes the value.
     QTest::mouseRelease(speed, Qt::LeftButton, {}, speed->rect().center());
     QTRY_COMPARE(label->text(), QStringLiteral("-10"));
-    QCOMPARE(window->m_speechRate, -10);
+    QCOMPARE(window->speechRate(), -10);
 }
 
 QTEST_MAIN(TestMainWindow)

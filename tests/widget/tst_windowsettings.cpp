@@ -216,10 +216,10 @@ void TestWindowSettings::captionsInBothLanguages()
     QVERIFY(widget);
     QTEST(Caption(widget), "atStart");
     control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->language(), 0);
     QTEST(Caption(widget), "chinese");
     control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
-    QCOMPARE(m_window->m_language, 1);
+    QCOMPARE(m_window->language(), 1);
     QTEST(Caption(widget), "english");
 }
 
@@ -240,14 +240,14 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
                                      "Envrionment Temp. 123"}));
     QCOMPARE(title->text(), QStringLiteral("Dec 9,2024 Temp. Statistics"));
     // The reading equals the limit: the verdict reads abnormal.
-    m_window->m_thermometer->setReading(37.5f, 99.5f);
+    ThermometerOf(*m_window).setReading(37.5f, 99.5f);
 
     control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     QCOMPARE(pane(0), QStringLiteral("当前日期："));
     QCOMPARE(pane(2), QStringLiteral("当前时间："));
     QCOMPARE(pane(4), QStringLiteral("环境温度："));
     QCOMPARE(columns(), (QStringList{"数量 60", "测试时间 80", "测量数值 80", "环境温度 80"}));
-    QCOMPARE(m_window->m_csvHeader, QStringLiteral("数量,测试时间,测量数值,环境温度"));
+    QCOMPARE(m_window->csvHeader(), QStringLiteral("数量,测试时间,测量数值,环境温度"));
     QCOMPARE(title->text(), QStringLiteral("2024年12月09日温度采集信息表"));
     QCOMPARE(QFontInfo(title->font()).family(), QStringLiteral("AR PL UKai CN"));
     QCOMPARE(title->font().pointSize(), 14);
@@ -256,14 +256,14 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     QCOMPARE(verdict->font().pointSize(), 30);
     Screenshot(m_window.get(), QStringLiteral("language-chinese"));
 
-    m_window->m_thermometer->setReading(36.5f, 97.7f);
+    ThermometerOf(*m_window).setReading(36.5f, 97.7f);
     control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
     QCOMPARE(pane(0), QStringLiteral("Current Date:"));
     QCOMPARE(pane(2), QStringLiteral("Current Time:"));
     QCOMPARE(pane(4), QStringLiteral("Environment Temp.:"));
     QCOMPARE(columns(), (QStringList{"Quantity 60", "Test Time 80", "Test Value 80",
                                      "Envrionment Temp. 140"}));
-    QCOMPARE(m_window->m_csvHeader,
+    QCOMPARE(m_window->csvHeader(),
              QStringLiteral("Quantity,Test Time,Test Value,Envrionment Temp."));
     QCOMPARE(title->text(), QStringLiteral("Dec 9,2024 Temp. Statistics"));
     QCOMPARE(QFontInfo(title->font()).family(), QStringLiteral("Liberation Sans"));
@@ -274,13 +274,14 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     // Not closed (here: waiting for a lost port), the button names the other action in each
     // language; the caption follows the connection's state, never its own text.
     auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
-    m_window->ShowReconnecting();
+    ThermometerOf(*m_window).portLost();
     QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
     control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     QCOMPARE(connect->text(), QStringLiteral("断开设备"));
     control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
     QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
-    m_window->ShowDisconnected();
+    connect->click(); // gives up waiting
+    QCOMPARE(m_window->thermometer().state(), device::ConnectionState::Closed);
     // Not connected, nothing is sent and nothing is said.
     QVERIFY(m_prompts->messages.isEmpty());
 }
@@ -315,12 +316,12 @@ void TestWindowSettings::everyCaptionFitsItsControl()
 {
     QFETCH(int, switchTo);
     // The widest texts the window shows: a three-digit reading, connected, a verdict.
-    m_window->OnComm(kProReport + FrameOf(3, "F500") + FrameOf(4, "D403"));
+    Receive(*m_window, kProReport + FrameOf(3, "F500") + FrameOf(4, "D403"));
     m_window->OnTimer(CKestrimDlg::kClockTimer);
     if (switchTo >= 0)
         control<QAbstractButton>(switchTo == 0 ? IDC_BUTTON_CHINESE : IDC_BUTTON_ENGLISH)->click();
     // The longest status: waiting for a lost thermometer.
-    m_window->ShowReconnecting();
+    ThermometerOf(*m_window).portLost();
     Screenshot(m_window.get(), QStringLiteral("fit-") + QTest::currentDataTag());
 
     QStringList clipped;
@@ -371,10 +372,10 @@ void TestWindowSettings::everyCaptionFitsItsControl()
 // scroll bar.
 void TestWindowSettings::newReadingRowIsWhollyVisible()
 {
-    m_window->OnComm(kProReport);
+    Receive(*m_window, kProReport);
     auto *list = control<QTableView>(IDC_LIST_RECORDS);
     for (int reading = 0; reading < 30; ++reading) {
-        m_window->OnComm(FrameOf(4, "6D01"));
+        Receive(*m_window, FrameOf(4, "6D01"));
         QApplication::processEvents();
         const QModelIndex last = list->model()->index(list->model()->rowCount() - 1, 0);
         const QRect row = list->visualRect(last);
@@ -391,14 +392,14 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
 {
     PseudoTerminal terminal;
     connectCom3(terminal);
-    m_window->OnComm(kProReport + FrameOf(3, "F500") + FrameOf(4, "6D01"));
+    Receive(*m_window, kProReport + FrameOf(3, "F500") + FrameOf(4, "6D01"));
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QCOMPARE(pane(5), QStringLiteral("24.5C"));
     auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
     auto *ack = control<QLineEdit>(IDC_EDIT_ACK);
     ack->setText(QStringLiteral("success"));
 
-    m_window->OnBnClickedFahrenheit();
+    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
     QCOMPARE(ack->text(), QString());
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("97.7F"));
     QCOMPARE(pane(5), QStringLiteral("76.1F"));
@@ -409,7 +410,7 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
     QCOMPARE(m_window->thermometer().unit(), 1);
     QCOMPARE(m_window->thermometer().report(), QStringLiteral("55AA0D020101E30302000001F9"));
 
-    m_window->OnBnClickedCelsius();
+    control<QAbstractButton>(IDC_RADIO_CELSIUS)->click();
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QCOMPARE(pane(5), QStringLiteral("24.5C"));
     QCOMPARE(alarm->currentText(), QStringLiteral("37.5"));
@@ -432,9 +433,12 @@ void TestWindowSettings::modeButtons()
     QFETCH(int, mode);
     PseudoTerminal terminal;
     connectCom3(terminal);
-    // Start from count mode after an abnormal reading, so every button has something to change.
-    m_window->OnComm(FrameOf(1, "00027701020000 01") + FrameOf(4, "0C00"));
-    m_window->m_colourVerdict = QColor(245, 3, 3);
+    // Start from count mode after an abnormal reading in body mode, so every button has
+    // something to change.
+    Receive(*m_window,
+            FrameOf(1, "00017701020000 01") + FrameOf(4, "8601") + FrameOf(1, "00027701020000 01"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->palette().color(QPalette::Window),
+             CKestrimDlg::kAbnormalColour);
     control<QLineEdit>(IDC_EDIT_ACK)->setText(QStringLiteral("success"));
     auto *button = control<QAbstractButton>(id);
     button->setEnabled(true);
@@ -496,10 +500,13 @@ void TestWindowSettings::refusedCommandsSendNothing()
     QFETCH(QByteArray, report);
     QFETCH(int, language);
     if (!report.isEmpty())
-        m_window->OnComm(report);
+        Receive(*m_window, report);
     const QString stored = m_window->thermometer().report();
-    m_window->m_language = language;
-    m_window->OnBnClickedCountMode();
+    control<QAbstractButton>(language == 0 ? IDC_BUTTON_CHINESE : IDC_BUTTON_ENGLISH)->click();
+    // The button is disabled without a report; its click reaches the window all the same.
+    auto *countMode = control<QAbstractButton>(IDC_RADIO_COUNT_MODE);
+    countMode->setEnabled(true);
+    countMode->click();
     QTEST(m_prompts->messages.value(0), "message");
     QCOMPARE(m_prompts->messages.size(), 1);
     QCOMPARE(m_window->thermometer().report(), stored);
@@ -514,10 +521,11 @@ void TestWindowSettings::reconnectWithinThePauseKeepsConnectDisabled()
     auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     connect->click();
     QVERIFY(!connect->isEnabled());
-    m_window->OnComm(kProReport);
+    Receive(*m_window, kProReport);
     QVERIFY(!connect->isEnabled());
 
-    m_window->CloseConnection();
+    // Disconnect within the pause: the button is disabled, its click reaches the window.
+    emit connect->clicked();
     QVERIFY(connect->isEnabled());
     connect->click();
     QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
@@ -536,7 +544,7 @@ void TestWindowSettings::readingInTheSameChunkAsTheReportIsStoredAtOnce()
     auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     connect->click();
 
-    m_window->OnComm(kProReport + FrameOf(4, "6D01"));
+    Receive(*m_window, kProReport + FrameOf(4, "6D01"));
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QFile day(QStringLiteral("TempData/2024/12/20241209-03.txt"));
     QVERIFY(day.open(QIODevice::ReadOnly));
@@ -551,7 +559,7 @@ void TestWindowSettings::operatorsLanguageHolds()
 {
     PseudoTerminal terminal;
     linkCom3(terminal);
-    m_window->m_actionChinese->trigger();
+    ActionNamed(*m_window, QStringLiteral("中文"))->trigger();
     auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     connect->click();
     QCOMPARE(connect->text(), QStringLiteral("断开设备"));
@@ -561,29 +569,31 @@ void TestWindowSettings::operatorsLanguageHolds()
             return at >= 0 && m_spoken->languages().value(at) == language;
         });
     };
-    m_window->OnComm(FrameOf(1, "00007701020000 01")); // surface mode
+    Receive(*m_window, FrameOf(1, "00007701020000 01")); // surface mode
     QVERIFY(spoken(QStringLiteral("连接成功，请测量体温"), QStringLiteral("language=804")));
     // A surface reading has no Chinese sentence; it is read out in English, and that changes
     // nothing else.
-    m_window->OnComm(FrameOf(4, "6D01"));
+    Receive(*m_window, FrameOf(4, "6D01"));
     QVERIFY(spoken(QStringLiteral("36.5degrees celsius"), QStringLiteral("language=409")));
-    QCOMPARE(m_window->m_language, 0);
-    m_window->OnBnClickedBodyMode();
-    m_window->OnComm(FrameOf(4, "6D01"));
+    QCOMPARE(m_window->language(), 0);
+    control<QAbstractButton>(IDC_RADIO_BODY_MODE)->click();
+    Receive(*m_window, FrameOf(4, "6D01"));
     QVERIFY(spoken(QStringLiteral("温度正常"), QStringLiteral("language=804")));
     QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("正常"));
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->language(), 0);
 
-    m_window->CloseConnection();
+    QTRY_VERIFY(connect->isEnabled()); // after the pause that follows the report
+    connect->click();
     QCOMPARE(connect->text(), QStringLiteral("连接设备"));
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->language(), 0);
     QCOMPARE(control<QAbstractButton>(IDC_RADIO_BODY_MODE)->text(), QStringLiteral("人体模式"));
 }
 
 void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
 {
     QStringList captions;
-    for (QAction *action : m_window->m_recordMenu->actions())
+    for (QAction *action :
+         m_window->findChild<QMenu *>(QString::number(IDR_MENU_RECORD_LIST))->actions())
         captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     QCOMPARE(captions, (QStringList{"Select Delete", "Delete All", "-", "History…", "Language",
                                     "Repeat Announcement"}));
@@ -591,22 +601,22 @@ void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->language(), 0);
     QCOMPARE(control<QAbstractButton>(IDC_BUTTON_SAVE_AS)->text(), QStringLiteral("另存为"));
     QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
-    QCOMPARE(m_window->m_language, 1);
-    m_window->m_actionChinese->trigger();
-    QCOMPARE(m_window->m_language, 0);
-    m_window->m_actionEnglish->trigger();
-    QCOMPARE(m_window->m_language, 1);
+    QCOMPARE(m_window->language(), 1);
+    ActionNamed(*m_window, QStringLiteral("中文"))->trigger();
+    QCOMPARE(m_window->language(), 0);
+    ActionNamed(*m_window, QStringLiteral("English"))->trigger();
+    QCOMPARE(m_window->language(), 1);
 
-    m_window->OnComm(FrameOf(1, "00017701020000 01"));
+    Receive(*m_window, FrameOf(1, "00017701020000 01"));
     QTRY_COMPARE(m_spoken->sentences().size(), 1);
-    m_window->OnComm(FrameOf(4, "7701"));
+    Receive(*m_window, FrameOf(4, "7701"));
     QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 1);
     QTest::keyClick(m_window.get(), Qt::Key_F5);
     QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 2);
-    m_window->m_actionRepeat->trigger();
+    ActionNamed(*m_window, QStringLiteral("Repeat Announcement"))->trigger();
     QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 3);
 }
 
@@ -628,9 +638,9 @@ void TestWindowSettings::restartKeepsTheOperatorsChoices()
     auto *speed = control<QSlider>(IDC_SLIDER_SPEECH_SPEED);
     speed->setValue(-3);
     QTest::mouseRelease(speed, Qt::LeftButton, {}, speed->rect().center());
-    QTRY_COMPARE(m_window->m_speechRate, speed->value());
-    const int rate = m_window->m_speechRate;
-    m_window->OnBnClickedChinese();
+    QTRY_COMPARE(m_window->speechRate(), speed->value());
+    const int rate = m_window->speechRate();
+    control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     const QSize shortened = m_window->size();
     m_window->close();
     m_window.reset();
@@ -643,11 +653,11 @@ void TestWindowSettings::restartKeepsTheOperatorsChoices()
     QVERIFY(control<QRadioButton>(IDC_RADIO_R9)->isChecked());
     QCOMPARE(m_window->size(), shortened);
     QCOMPARE(control<QComboBox>(IDC_COMBO_ALARM)->count(), 11);
-    QCOMPARE(m_window->m_speechRate, rate);
+    QCOMPARE(m_window->speechRate(), rate);
     speed = control<QSlider>(IDC_SLIDER_SPEECH_SPEED);
     QCOMPARE(speed->value(), rate);
     QCOMPARE(control<QLabel>(IDC_STATIC_SPEECH_SPEED)->text(), QString::number(rate));
-    QCOMPARE(m_window->m_language, 0);
+    QCOMPARE(m_window->language(), 0);
     QCOMPARE(control<QAbstractButton>(IDC_BUTTON_CONNECT)->text(), QStringLiteral("连接设备"));
 }
 
@@ -679,7 +689,7 @@ void TestWindowSettings::refusedCommandLeavesTheWindowAsTheThermometer()
 {
     PseudoTerminal terminal;
     connectCom3(terminal);
-    m_window->OnComm(kR9Report);
+    Receive(*m_window, kR9Report);
     QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
     QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
 
@@ -697,7 +707,7 @@ void TestWindowSettings::refusedCommandLeavesTheWindowAsTheThermometer()
     QVERIFY(commandsSent(terminal).isEmpty());
     Screenshot(m_window.get(), QStringLiteral("r9-behind-r9-pro"));
 
-    m_window->OnComm(FrameOf(4, "8601")); // 39.0
+    Receive(*m_window, FrameOf(4, "8601")); // 39.0
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("39.0C"));
     QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("Abnormal"));
     QFile day(QStringLiteral("TempData/2024/12/20241209-03.txt"));
@@ -714,12 +724,12 @@ void TestWindowSettings::failedCommandPutsControlsBackAndAsksAgain()
 {
     PseudoTerminal terminal;
     connectCom3(terminal);
-    m_window->OnComm(kProReport + FrameOf(4, "6D01"));
+    Receive(*m_window, kProReport + FrameOf(4, "6D01"));
     control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
     QCOMPARE(commandsSent(terminal).size(), 1);
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("97.7F"));
 
-    m_window->OnComm(FrameOf(2, "01"));
+    Receive(*m_window, FrameOf(2, "01"));
     QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("fail")});
     QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
     QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("C"));
@@ -756,7 +766,7 @@ void TestWindowSettings::connectWithoutAnswerEndsInFail()
 
 void TestWindowSettings::modelButtonsFillTheListInTheThermometersUnit()
 {
-    m_window->OnComm(FrameOf(1, "0101E303 02000001")); // Fahrenheit, limit 99.5
+    Receive(*m_window, FrameOf(1, "0101E303 02000001")); // Fahrenheit, limit 99.5
     control<QAbstractButton>(IDC_RADIO_R9)->click();
     auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
     QCOMPARE(alarm->count(), 11);
@@ -780,7 +790,7 @@ void TestWindowSettings::readingsWhileOpeningAreFiledUnderTheOpenedPort()
     auto *combo = control<QComboBox>(IDC_COMBO_COM);
     QVERIFY(!combo->isEnabled());
     combo->setCurrentIndex(4); // COM5, as a stale choice would read
-    m_window->OnComm(FrameOf(4, "6D01"));
+    Receive(*m_window, FrameOf(4, "6D01"));
     QVERIFY(QFile::exists(QStringLiteral("TempData/2024/12/20241209-03.txt")));
     QVERIFY(!QFile::exists(QStringLiteral("TempData/2024/12/20241209-05.txt")));
 }
@@ -791,7 +801,7 @@ void TestWindowSettings::radiosActThroughAccessibilityNotOnTheProgramsOwnChecks(
 {
     PseudoTerminal terminal;
     connectCom3(terminal);
-    m_window->OnComm(kProReport);
+    Receive(*m_window, kProReport);
     QVERIFY(commandsSent(terminal).isEmpty());
 
     QAccessibleInterface *fahrenheit =
@@ -811,7 +821,7 @@ void TestWindowSettings::radiosActThroughAccessibilityNotOnTheProgramsOwnChecks(
     QCOMPARE(commandsSent(terminal).size(), 1);
 
     // A report with everything changed checks other buttons: nothing goes out.
-    m_window->OnComm(FrameOf(1, "0002E303 04000001"));
+    Receive(*m_window, FrameOf(1, "0002E303 04000001"));
     QVERIFY(control<QRadioButton>(IDC_RADIO_COUNT_MODE)->isChecked());
     QVERIFY(control<QRadioButton>(IDC_RADIO_SWITCH_MODE)->isChecked());
     QVERIFY(commandsSent(terminal).isEmpty());
