@@ -368,7 +368,10 @@ void TestMainWindow::portThatCannotBeOpened()
 
 void TestMainWindow::speechSlidersTakeTheirValueOnRelease()
 {
-    auto window = makeWindow();
+    auto spoken = std::make_shared<SpokenLog>();
+    auto window = std::make_unique<CKestrimDlg>(
+        TestSeams(m_clock, std::make_shared<RecordingPrompts>(), spoken));
+    window->show();
     auto *speed = control<QSlider>(*window, IDC_SLIDER_SPEECH_SPEED);
     auto *label = control<QLabel>(*window, IDC_STATIC_SPEECH_SPEED);
     QCOMPARE(speed->minimum(), -10);
@@ -382,7 +385,9 @@ void TestMainWindow::speechSlidersTakeTheirValueOnRelease()
     // Letting go of the mouse takes the value.
     QTest::mouseRelease(speed, Qt::LeftButton, {}, speed->rect().center());
     QTRY_COMPARE(label->text(), QStringLiteral("-10"));
-    QCOMPARE(window->speechRate(), -10);
+    // What is said next is spoken at that rate.
+    Receive(*window, BuildFrame(FrameCode::Settings, QByteArray::fromHex("0001770102000001")));
+    QTRY_COMPARE(spoken->rates(), QList<int>{-10});
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -86,8 +86,6 @@ public:
     QDate shownDay() const { return QDate(m_year, m_month, m_day); }
     // The header line of a CSV export, in the interface language.
     const QString &csvHeader() const { return m_csvHeader; }
-    // The speech rate the announcements are made at, -10 … 10.
-    qint32 speechRate() const { return m_speechRate; }
 
     // Timer 1 keeps the clock; timer 2 sends the environment query.
     static constexpr int kClockTimer = 1;
