@@ -2,7 +2,6 @@
 // PostgreSQL server: off without [central]; readings reaching the server with the status pane
 // saying so, in both languages; the window storing and listing readings while the server hangs;
 // Delete All mirrored; the history's "All desks" showing two desks' readings.
-#include "centralsender.h"
 #include "centralsync.h"
 #include "controls/fonts.h"
 #include "fakecentralstore.h"
@@ -13,12 +12,12 @@
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "records/dayrecords.h"
-#include "records/recordlistmodel.h"
 #include "window/ckestrimdlg.h"
 #include "window/panestatusbar.h"
 #include "windowtesting.h"
 #include "workingfolder.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -74,6 +73,8 @@ private:
     bool m_serverUp = false;
     QString m_database;
     int m_databases = 0;
+    // Central stores the window made: one for each sender it started.
+    int m_storesMade = 0;
     std::unique_ptr<WorkingFolder> m_dir;
     std::shared_ptr<ManualClock> m_clock;
     std::shared_ptr<RecordingPrompts> m_prompts;
@@ -95,6 +96,7 @@ void TestCentralWindow::init()
     QVERIFY(m_dir->isValid());
     m_clock = std::make_shared<ManualClock>(QDateTime(kToday, QTime(8, 30)));
     m_prompts = std::make_shared<RecordingPrompts>();
+    m_storesMade = 0;
     if (m_serverUp) {
         m_database = QStringLiteral("records_%1").arg(++m_databases);
         m_server.query(QStringLiteral("CREATE DATABASE ") + m_database);
@@ -131,20 +133,21 @@ void TestCentralWindow::writeIni(const QString &desk)
 void TestCentralWindow::openWindow()
 {
     KestrimSeams seams = TestSeams(m_clock, m_prompts);
-    seams.centralStore = [](CentralSettings settings) {
+    seams.centralStore = [this](CentralSettings settings) {
+        ++m_storesMade;
         settings.answerLimitMs = 1000;
         return std::make_unique<PgCentralStore>(settings);
     };
     m_window = std::make_unique<CKestrimDlg>(seams);
     m_window->show();
     m_window->OnTimer(CKestrimDlg::kClockTimer);
-    m_window->OnComm(ReportFrame());
+    Receive(*m_window, ReportFrame());
 }
 
 void TestCentralWindow::reading(int second, int tenths)
 {
     m_clock->set(QDateTime(kToday, QTime(8, 31).addSecs(second)));
-    m_window->OnComm(ReadingFrame(tenths));
+    Receive(*m_window, ReadingFrame(tenths));
 }
 
 QVariant TestCentralWindow::count(const QString &where)
@@ -161,11 +164,12 @@ void TestCentralWindow::offWithoutAServer()
     ini.close();
     openWindow();
     reading(1, 365);
-    QVERIFY(!m_window->m_centralSender);
+    QCOMPARE(m_storesMade, 0);
     QCOMPARE(pane(), QString());
     QVERIFY(!QFile::exists(kCentralCursorFile));
     m_window->findChild<QAction *>(QStringLiteral("history"))->trigger();
-    QVERIFY(!m_window->m_history->findChild<QCheckBox *>(QStringLiteral("historyAllDesks"))
+    QVERIFY(!m_window->findChild<HistoryWindow *>()
+                 ->findChild<QCheckBox *>(QStringLiteral("historyAllDesks"))
                  ->isVisible());
 }
 
@@ -174,6 +178,7 @@ void TestCentralWindow::readingsReachTheServerAndThePaneSaysSo()
     needServer();
     writeIni();
     openWindow();
+    QCOMPARE(m_storesMade, 1);
     QTRY_COMPARE(pane(), QStringLiteral("central: up to date"));
     reading(1, 365);
     reading(2, 381); // abnormal
@@ -186,7 +191,7 @@ void TestCentralWindow::readingsReachTheServerAndThePaneSaysSo()
              QVariant(QStringLiteral("Entrance A COM1 2026-12-09 08:31:03")));
     QCOMPARE(pane(), QStringLiteral("central: up to date"));
 
-    m_window->SwitchLanguage(Language::Chinese);
+    m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_CHINESE))->click();
     QCOMPARE(pane(), QStringLiteral("中心库：已是最新"));
     Screenshot(m_window.get(), QStringLiteral("central-pane"));
 }
@@ -203,8 +208,10 @@ void TestCentralWindow::windowGoesOnWhileTheServerHangs()
     for (int second = 2; second <= 6; ++second)
         reading(second, 360 + second);
     // Every reading is stored and listed at once, whatever the server does.
-    QCOMPARE(m_window->m_recordModel->rowCount(), 6);
-    QCOMPARE(LoadRecordRows(m_window->m_records.dayFilePath()).size(), 6);
+    QCOMPARE(
+        m_window->findChild<QTableView *>(QString::number(IDC_LIST_RECORDS))->model()->rowCount(),
+        6);
+    QCOMPARE(LoadRecordRows(m_window->dayRecords().dayFilePath()).size(), 6);
     const QString why = QStringLiteral(" (the server did not answer within 1 s)");
     QTRY_COMPARE_WITH_TIMEOUT(pane(), QStringLiteral("central: unreachable%1, 5 waiting").arg(why),
                               15000);
@@ -240,7 +247,7 @@ void TestCentralWindow::closingWithASilentServerIsImmediate()
     m_window = std::make_unique<CKestrimDlg>(TestSeams(m_clock, m_prompts));
     m_window->show();
     m_window->OnTimer(CKestrimDlg::kClockTimer);
-    m_window->OnComm(ReportFrame());
+    Receive(*m_window, ReportFrame());
     reading(1, 365);
     const auto accept = [&silent] {
         if (!silent.hasPendingConnections() && !silent.waitForNewConnection(10000))
@@ -249,7 +256,8 @@ void TestCentralWindow::closingWithASilentServerIsImmediate()
     };
     QVERIFY(accept());
     m_window->findChild<QAction *>(QStringLiteral("history"))->trigger();
-    m_window->m_history->findChild<QCheckBox *>(QStringLiteral("historyAllDesks"))
+    m_window->findChild<HistoryWindow *>()
+        ->findChild<QCheckBox *>(QStringLiteral("historyAllDesks"))
         ->setChecked(true);
     QVERIFY(accept());
     QTest::qWait(300);
@@ -269,7 +277,7 @@ void TestCentralWindow::refusedUrlIsShownInThePane()
     ini.close();
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("sslmod")));
     openWindow();
-    QVERIFY(!m_window->m_centralSender);
+    QCOMPARE(m_storesMade, 0);
     QCOMPARE(pane(), QStringLiteral("central: the url's option \"sslmod\" is not one Kestrim "
                                     "passes on (host, port, sslmode, sslrootcert, sslcert, "
                                     "sslkey, sslcrl, require_auth)"));
@@ -284,7 +292,7 @@ void TestCentralWindow::deleteAllIsMirrored()
     reading(1, 365);
     reading(2, 366);
     QTRY_COMPARE(count(), QVariant(2));
-    m_window->OnDeleteAll();
+    m_window->findChild<QAction *>(QString::number(ID_DELETE_ALL))->trigger();
     QTRY_COMPARE(count(QStringLiteral("deleted")), QVariant(2));
     reading(3, 367);
     QTRY_COMPARE(count(), QVariant(1));
@@ -326,7 +334,7 @@ void TestCentralWindow::allDesksShowsEveryDesk()
     QTRY_COMPARE(count(), QVariant(5));
 
     m_window->findChild<QAction *>(QStringLiteral("history"))->trigger();
-    HistoryWindow *history = m_window->m_history;
+    HistoryWindow *history = m_window->findChild<HistoryWindow *>();
     auto *allDesks = history->findChild<QCheckBox *>(QStringLiteral("historyAllDesks"));
     QVERIFY(allDesks->isVisible());
     QCOMPARE(allDesks->text(), QStringLiteral("All desks"));
@@ -358,7 +366,7 @@ void TestCentralWindow::allDesksShowsEveryDesk()
     Screenshot(history, QStringLiteral("history-all-desks"));
 
     // In Chinese, and back to this desk's own days.
-    m_window->SwitchLanguage(Language::Chinese);
+    m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_CHINESE))->click();
     QCOMPARE(days->item(0)->text(), QStringLiteral("2026-12-09  2 个工位"));
     QVERIFY(summary->text().startsWith(QStringLiteral("工位数：2   读数：5")));
     allDesks->setChecked(false);

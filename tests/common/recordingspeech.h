@@ -11,11 +11,12 @@
 // What was spoken, shared between the speech worker and the test.
 class SpokenLog {
 public:
-    void add(const QString &sentence, const QString &language)
+    void add(const QString &sentence, const QString &language, int rate = 0)
     {
         const std::lock_guard lock(m_mutex);
         m_sentences.append(sentence);
         m_languages.append(language);
+        m_rates.append(rate);
     }
     QStringList sentences() const
     {
@@ -27,11 +28,18 @@ public:
         const std::lock_guard lock(m_mutex);
         return m_languages;
     }
+    // The rate each sentence was spoken at.
+    QList<int> rates() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_rates;
+    }
 
 private:
     mutable std::mutex m_mutex;
     QStringList m_sentences;
     QStringList m_languages;
+    QList<int> m_rates;
 };
 
 class RecordingSpeechEngine : public SpeechEngine {
@@ -44,12 +52,13 @@ public:
         m_language = languageAttribute;
         return true;
     }
-    void setRate(int) override {}
+    void setRate(int rate) override { m_rate = rate; }
     void setVolume(int) override {}
-    void speak(const QString &text) override { m_log->add(text, m_language); }
+    void speak(const QString &text) override { m_log->add(text, m_language, m_rate); }
     void interrupt() override {}
 
 private:
     std::shared_ptr<SpokenLog> m_log;
     QString m_language;
+    int m_rate = 0;
 };

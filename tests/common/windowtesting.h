@@ -2,9 +2,12 @@
 // the window as the operator sees it.
 #pragma once
 
+#include "dialogs/resource.h"
 #include "recordingspeech.h"
 #include "window/ckestrimdlg.h"
 
+#include <QAction>
+#include <QTest>
 #include <QWidget>
 
 // The test's clock and prompts; speech goes to `spoken`, or nowhere when there is no log.
@@ -28,4 +31,35 @@ inline void Screenshot(QWidget *window, const QString &name)
     const QString folder = qEnvironmentVariable("KESTRIM_SCREENSHOT_DIR");
     if (!folder.isEmpty())
         window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+// Bytes arriving on the window's port, handed on as the serial port hands on every chunk.
+inline void Receive(CKestrimDlg &window, const QByteArray &bytes)
+{
+    auto *port = window.findChild<CMscomm *>(QString::number(IDC_SERIAL));
+    QVERIFY(port);
+    emit port->received(bytes);
+}
+
+// The thermometer behind the window, for what the device or its port does (a reading taken, the
+// port lost) where a test has no real device.
+inline device::Thermometer &ThermometerOf(CKestrimDlg &window)
+{
+    auto *thermometer = window.findChild<device::Thermometer *>();
+    Q_ASSERT(thermometer);
+    return *thermometer;
+}
+
+// The one menu or shortcut action of the window with this caption.
+inline QAction *ActionNamed(CKestrimDlg &window, const QString &caption)
+{
+    QAction *found = nullptr;
+    for (QAction *action : window.findChildren<QAction *>()) {
+        if (action->text() == caption) {
+            if (found)
+                return nullptr;
+            found = action;
+        }
+    }
+    return found;
 }

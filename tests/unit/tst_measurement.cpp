@@ -121,9 +121,10 @@ void TestMeasurement::readsSettingsReports()
     QCOMPARE(truncated.volume, 0);
 }
 
-// The list after a report, or (rows "unit button") after the operator changes the unit.
+// The list after a report, or after the operator changes the unit.
 void TestMeasurement::alarmChoicesAfterAReport_data()
 {
+    QTest::addColumn<bool>("unitButton"); // false: after a settings report
     QTest::addColumn<MachineType>("machine");
     QTest::addColumn<TempUnit>("unit");
     QTest::addColumn<float>("limitC");
@@ -132,50 +133,50 @@ void TestMeasurement::alarmChoicesAfterAReport_data()
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("last");
     QTest::addColumn<QString>("selected");
-    QTest::newRow("R9, Celsius") << MachineType::R9 << TempUnit::Celsius << 37.5f << 99.5f << 11
-                                 << "37.0"
+    QTest::newRow("R9, Celsius") << false << MachineType::R9 << TempUnit::Celsius << 37.5f << 99.5f
+                                 << 11 << "37.0"
                                  << "38.0"
                                  << "37.5";
     QTest::newRow("R9 Pro, Celsius")
-        << MachineType::R9Pro << TempUnit::Celsius << 38.2f << 100.8f << 30 << "36.0"
+        << false << MachineType::R9Pro << TempUnit::Celsius << 38.2f << 100.8f << 30 << "36.0"
         << "38.9"
         << "38.2";
     QTest::newRow("R9 Pro, Fahrenheit")
-        << MachineType::R9Pro << TempUnit::Fahrenheit << 37.5f << 99.5f << 30 << "96.8"
+        << false << MachineType::R9Pro << TempUnit::Fahrenheit << 37.5f << 99.5f << 30 << "96.8"
         << "102.0"
         << "99.5";
     QTest::newRow("R9, Fahrenheit")
-        << MachineType::R9 << TempUnit::Fahrenheit << 37.5f << 99.5f << 11 << "98.6"
+        << false << MachineType::R9 << TempUnit::Fahrenheit << 37.5f << 99.5f << 11 << "98.6"
         << "100.4"
         << "99.5";
     QTest::newRow("limit not offered")
-        << MachineType::R9Pro << TempUnit::Celsius << 0.0f << 32.0f << 30 << "36.0"
+        << false << MachineType::R9Pro << TempUnit::Celsius << 0.0f << 32.0f << 30 << "36.0"
         << "38.9"
         << "";
     // A Celsius entry is chosen by the Celsius limit alone, a Fahrenheit one by the Fahrenheit.
     QTest::newRow("unit button, Celsius")
-        << MachineType::R9Pro << TempUnit::Celsius << 37.5f << 38.2f << 30 << "36.0"
+        << true << MachineType::R9Pro << TempUnit::Celsius << 37.5f << 38.2f << 30 << "36.0"
         << "38.9"
         << "37.5";
     QTest::newRow("unit button, Fahrenheit")
-        << MachineType::R9Pro << TempUnit::Fahrenheit << 38.0f << 99.5f << 30 << "96.8"
+        << true << MachineType::R9Pro << TempUnit::Fahrenheit << 38.0f << 99.5f << 30 << "96.8"
         << "102.0"
         << "99.5";
     QTest::newRow("unit button, R9, Celsius")
-        << MachineType::R9 << TempUnit::Celsius << 38.0f << 100.4f << 11 << "37.0"
+        << true << MachineType::R9 << TempUnit::Celsius << 38.0f << 100.4f << 11 << "37.0"
         << "38.0"
         << "38.0";
 }
 
 void TestMeasurement::alarmChoicesAfterAReport()
 {
+    QFETCH(bool, unitButton);
     QFETCH(MachineType, machine);
     QFETCH(TempUnit, unit);
     QFETCH(float, limitC);
     QFETCH(float, limitF);
-    const AlarmChoices choices = QByteArray(QTest::currentDataTag()).startsWith("unit button")
-                                     ? UnitAlarmChoices(machine, unit, limitC, limitF)
-                                     : ReportAlarmChoices(machine, unit, limitC, limitF);
+    const AlarmChoices choices = unitButton ? UnitAlarmChoices(machine, unit, limitC, limitF)
+                                            : ReportAlarmChoices(machine, unit, limitC, limitF);
     QTEST(int(choices.entries.size()), "count");
     QTEST(choices.entries.first(), "first");
     QTEST(choices.entries.last(), "last");

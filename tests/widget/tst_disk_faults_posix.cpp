@@ -77,7 +77,7 @@ void TestDiskFaults::init()
     m_window = std::make_unique<CKestrimDlg>(TestSeams(m_clock, m_prompts));
     m_window->show();
     // The thermometer's report opens the day's index; body mode, Celsius, limit 37.5.
-    m_window->OnComm(BuildFrame(1, QByteArray::fromHex("00017701020000 01")));
+    Receive(*m_window, BuildFrame(1, QByteArray::fromHex("00017701020000 01")));
 }
 
 void TestDiskFaults::cleanup()
@@ -91,12 +91,12 @@ void TestDiskFaults::cleanup()
 
 void TestDiskFaults::reading(const char *tenthsHex)
 {
-    m_window->OnComm(BuildFrame(4, QByteArray::fromHex(tenthsHex)));
+    Receive(*m_window, BuildFrame(4, QByteArray::fromHex(tenthsHex)));
 }
 
 void TestDiskFaults::checkAgreement(int expected)
 {
-    QCOMPARE(int(m_window->m_records.recordCount()), expected);
+    QCOMPARE(int(m_window->dayRecords().recordCount()), expected);
     QCOMPARE(
         m_window->findChild<QTableView *>(QString::number(IDC_LIST_RECORDS))->model()->rowCount(),
         expected);
@@ -182,14 +182,14 @@ void TestDiskFaults::aRepeatedFailureIsOneBox()
     auto prompts = std::make_shared<Prompts>();
     CKestrimDlg window(TestSeams(m_clock, prompts));
     window.show();
-    window.OnComm(BuildFrame(1, QByteArray::fromHex("00017701020000 01")));
+    Receive(window, BuildFrame(1, QByteArray::fromHex("00017701020000 01")));
     QVERIFY(QDir().mkpath(kDayFile));
     for (int i = 0; i < 5; ++i)
-        window.OnComm(BuildFrame(4, QByteArray::fromHex("6D01")));
+        Receive(window, BuildFrame(4, QByteArray::fromHex("6D01")));
     QCOMPARE(window.findChildren<QMessageBox *>().size(), 1);
     window.findChild<QMessageBox *>()->accept();
     QTRY_COMPARE(window.findChildren<QMessageBox *>().size(), 0);
-    window.OnComm(BuildFrame(4, QByteArray::fromHex("6D01")));
+    Receive(window, BuildFrame(4, QByteArray::fromHex("6D01")));
     QCOMPARE(window.findChildren<QMessageBox *>().size(), 1);
 }
 

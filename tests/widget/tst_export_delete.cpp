@@ -11,6 +11,7 @@
 #include "speech/speechengine.h"
 #include "window/ckestrimdlg.h"
 #include "window/panestatusbar.h"
+#include "windowtesting.h"
 #include "workingfolder.h"
 
 #include <QAbstractButton>
@@ -75,13 +76,6 @@ QByteArray ReportFrame()
     return BuildFrame(FrameCode::Settings, QByteArray::fromHex("00017701020000"));
 }
 
-void Screenshot(QWidget *widget, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("KESTRIM_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
 // Opens a list's context menu at `row` (at the top of the list when -1) the way a right click
 // does, and returns the menu that popped up.
 QMenu *RightClick(QTableView *list, int row, QWidget *menuOwner, int menuId)
@@ -137,6 +131,8 @@ private:
     void record(int first, int last);
     void reading(int n);
     void chooseFromRecordMenu(int command);
+    // The operator's language button: 0 Chinese, 1 English.
+    void switchLanguage(Language language);
     // Chooses Select Delete; `drive` runs on the open dialog, which it must close.
     void selectDelete(const std::function<void(CDeleteDataDlg &)> &drive);
     void clickRow(CDeleteDataDlg &dialog, int row);
@@ -188,13 +184,13 @@ void TestExportDelete::cleanup()
 void TestExportDelete::connect()
 {
     m_window->OnTimer(CKestrimDlg::kClockTimer);
-    m_window->OnComm(ReportFrame());
+    Receive(*m_window, ReportFrame());
 }
 
 void TestExportDelete::reading(int n)
 {
     m_clock->set(QDateTime(kDay, QTime(9, 0, n)));
-    m_window->OnComm(ReadingFrame(360 + n));
+    Receive(*m_window, ReadingFrame(360 + n));
 }
 
 void TestExportDelete::record(int first, int last)
@@ -216,6 +212,15 @@ void TestExportDelete::chooseFromRecordMenu(int command)
     QMenu *menu = RightClick(list(), 0, m_window.get(), IDR_MENU_RECORD_LIST);
     QVERIFY(menu);
     Choose(menu, command);
+}
+
+void TestExportDelete::switchLanguage(Language language)
+{
+    m_window
+        ->findChild<QAbstractButton *>(QString::number(
+            language == Language::Chinese ? IDC_BUTTON_CHINESE : IDC_BUTTON_ENGLISH))
+        ->click();
+    QCOMPARE(m_window->language(), language);
 }
 
 void TestExportDelete::selectDelete(const std::function<void(CDeleteDataDlg &)> &drive)
@@ -254,34 +259,33 @@ void TestExportDelete::chooseLine(CDeleteDataDlg &dialog, int line, int command)
 void TestExportDelete::saveAs_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::addColumn<int>("language");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("messages");
     const QByteArray day = Line(1, 1) + Line(2, 2);
     const QByteArray rows = "1,09:00:01,36.1C,0.0C\r2,09:00:02,36.2C,0.0C\r";
-    QTest::newRow(".txt") << "day.txt" << 1 << day << QStringList{};
-    QTest::newRow(".TXT") << "day.TXT" << 1 << day << QStringList{};
-    QTest::newRow(".csv") << "day.csv" << 1
+    QTest::newRow(".txt") << "day.txt" << Language::English << day << QStringList{};
+    QTest::newRow(".TXT") << "day.TXT" << Language::English << day << QStringList{};
+    QTest::newRow(".csv") << "day.csv" << Language::English
                           << "Quantity,Test Time,Test Value,Envrionment Temp.\r" + rows
                           << QStringList{};
     QTest::newRow(".CSV, Chinese header")
-        << "day.CSV" << 0 << kChineseHeader.toUtf8() + '\r' + rows << QStringList{};
-    QTest::newRow(".dat") << "day.dat" << 1 << QByteArray("<missing>")
+        << "day.CSV" << Language::Chinese << kChineseHeader.toUtf8() + '\r' + rows << QStringList{};
+    QTest::newRow(".dat") << "day.dat" << Language::English << QByteArray("<missing>")
                           << QStringList{"Unsupported text"};
     QTest::newRow(".dat, Chinese")
-        << "day.dat" << 0 << QByteArray("<missing>") << QStringList{"不支持的文本"};
-    QTest::newRow("cancelled") << "" << 1 << QByteArray("<missing>") << QStringList{};
+        << "day.dat" << Language::Chinese << QByteArray("<missing>") << QStringList{"不支持的文本"};
+    QTest::newRow("cancelled") << "" << Language::English << QByteArray("<missing>")
+                               << QStringList{};
 }
 
 void TestExportDelete::saveAs()
 {
     QFETCH(QString, target);
-    QFETCH(int, language);
+    QFETCH(Language, language);
     connect();
     record(1, 2);
-    m_window->m_language = Language(language);
-    if (language == 0)
-        m_window->m_csvHeader = kChineseHeader;
+    switchLanguage(language);
     if (!target.isEmpty())
         m_prompts->saveTargets = {m_dir->filePath(target)};
 
@@ -295,21 +299,22 @@ void TestExportDelete::saveAs()
 
 void TestExportDelete::saveAsWithoutDayFile_data()
 {
-    QTest::addColumn<int>("language");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("message");
     QTest::newRow("English")
-        << 1 << "Nothing has been recorded today on this port, so there is no day file to export.";
-    QTest::newRow("Chinese") << 0 << "今天此端口还没有测量记录，没有可导出的文件。";
+        << Language::English
+        << "Nothing has been recorded today on this port, so there is no day file to export.";
+    QTest::newRow("Chinese") << Language::Chinese << "今天此端口还没有测量记录，没有可导出的文件。";
 }
 
 // After Delete All the button is still enabled; a .txt export finds no day file to copy.
 void TestExportDelete::saveAsWithoutDayFile()
 {
-    QFETCH(int, language);
+    QFETCH(Language, language);
     connect();
     record(1, 2);
     chooseFromRecordMenu(ID_DELETE_ALL);
-    m_window->m_language = Language(language);
+    switchLanguage(language);
     m_prompts->saveTargets = {m_dir->filePath("day.txt")};
     m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->click();
     QTEST(m_prompts->messages.value(0), "message");
@@ -393,7 +398,7 @@ void TestExportDelete::selectDeleteRange()
                               .arg(endLine)}));
     QCOMPARE(Read(kDayFile), Lines(kept));
     QCOMPARE(Read(kIndex), Index(int(kept.size())));
-    QCOMPARE(m_window->m_records.recordCount(), quint64(kept.size()));
+    QCOMPARE(m_window->dayRecords().recordCount(), quint64(kept.size()));
     QCOMPARE(listColumn(0).size(), kept.size());
     QCOMPARE(listColumn(0).last(), QString::number(kept.size()));
     QCOMPARE(listColumn(1).last(), QStringLiteral("09:00:10"));
@@ -500,7 +505,7 @@ void TestExportDelete::readingWhileDeleteDataIsOpen()
     QCOMPARE(listColumn(0), quantities);
     QCOMPARE(listColumn(1).last(), QStringLiteral("09:00:12"));
     QCOMPARE(Read(kIndex), Index(int(quantities.size())));
-    QCOMPARE(m_window->m_records.recordCount(), quint64(quantities.size()));
+    QCOMPARE(m_window->dayRecords().recordCount(), quint64(quantities.size()));
 }
 
 void TestExportDelete::deleteAllThenAReading()
@@ -524,7 +529,7 @@ void TestExportDelete::deleteAllThenAReading()
 void TestExportDelete::readingBeforeTheFirstTick()
 {
     m_clock->set(QDateTime(kDay, QTime(9, 0, 3)));
-    m_window->OnComm(ReportFrame() + ReadingFrame(363));
+    Receive(*m_window, ReportFrame() + ReadingFrame(363));
     QCOMPARE(Read(kDayFile), Line(1, 3));
     QCOMPARE(listColumn(1), QStringList{"09:00:03"});
 }
@@ -538,9 +543,9 @@ void TestExportDelete::readingBetweenMidnightAndTheTick()
     m_clock->set(QDateTime(before, QTime(23, 59, 58)));
     openWindow();
     connect();
-    m_window->OnComm(ReadingFrame(365) + ReadingFrame(366));
+    Receive(*m_window, ReadingFrame(365) + ReadingFrame(366));
     m_clock->set(QDateTime(kDay, QTime(0, 0, 0)));
-    m_window->OnComm(ReadingFrame(367));
+    Receive(*m_window, ReadingFrame(367));
 
     QCOMPARE(Read("TempData/2024/05/20240520-01.txt"),
              QByteArray("1,23:59:58,36.5C,0.0C\r\n2,23:59:58,36.6C,0.0C\r\n"));
@@ -587,11 +592,11 @@ void TestExportDelete::recordFailuresToldTruly()
     connect();
     QFile::remove(blocked);
     QVERIFY(QDir().mkpath(blocked));
-    m_window->OnComm(ReadingFrame(tenths));
+    Receive(*m_window, ReadingFrame(tenths));
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY2(m_prompts->messages[0].contains(message), qPrintable(m_prompts->messages[0]));
     QCOMPARE(list()->model()->rowCount(), listed);
-    QCOMPARE(m_window->m_records.recordCount(), quint64(listed));
+    QCOMPARE(m_window->dayRecords().recordCount(), quint64(listed));
 }
 
 // Another program keeps the day file open (on Windows the replace is then refused; injected

@@ -134,9 +134,11 @@ private:
     void connect(bool fahrenheit = false);
     void reading(const QTime &time, int tenths);
     HistoryWindow *openHistory();
+    // The main window's history window, while it is open.
+    HistoryWindow *historyWindow() const { return m_window->findChild<HistoryWindow *>(); }
     template <typename T> T *part(const char *name) const
     {
-        return m_window->m_history->findChild<T *>(QLatin1String(name));
+        return historyWindow()->findChild<T *>(QLatin1String(name));
     }
     QStringList dayLabels() const;
     QString summary() const { return part<QLabel>("historySummary")->text(); }
@@ -174,19 +176,19 @@ void TestHistoryWindow::cleanup()
 void TestHistoryWindow::connect(bool fahrenheit)
 {
     m_window->OnTimer(CKestrimDlg::kClockTimer);
-    m_window->OnComm(ReportFrame(fahrenheit));
+    Receive(*m_window, ReportFrame(fahrenheit));
 }
 
 void TestHistoryWindow::reading(const QTime &time, int tenths)
 {
     m_clock->set(QDateTime(m_clock->now().date(), time));
-    m_window->OnComm(ReadingFrame(tenths));
+    Receive(*m_window, ReadingFrame(tenths));
 }
 
 HistoryWindow *TestHistoryWindow::openHistory()
 {
     m_window->findChild<QAction *>(QStringLiteral("history"))->trigger();
-    return m_window->m_history;
+    return historyWindow();
 }
 
 QStringList TestHistoryWindow::dayLabels() const
@@ -226,7 +228,7 @@ void TestHistoryWindow::opensOnTheNewestDayThroughTheContextMenu()
     QCOMPARE(history->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(history).center());
 
-    HistoryWindow *window = m_window->m_history;
+    HistoryWindow *window = historyWindow();
     QVERIFY(window && window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("History"));
     QVERIFY(!window->isModal());
@@ -261,7 +263,7 @@ void TestHistoryWindow::ctrlHOpensOneWindowThatIsGoneWhenClosed()
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTest::keyClick(m_window.get(), Qt::Key_H, Qt::ControlModifier);
-    QPointer<HistoryWindow> first = m_window->m_history;
+    QPointer<HistoryWindow> first = historyWindow();
     QVERIFY(first && first->isVisible());
     // A window of its own for screen readers, named by its title.
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(first.data());
@@ -273,7 +275,7 @@ void TestHistoryWindow::ctrlHOpensOneWindowThatIsGoneWhenClosed()
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTest::keyClick(m_window.get(), Qt::Key_H, Qt::ControlModifier);
-    QCOMPARE(m_window->m_history, first);
+    QCOMPARE(m_window->findChildren<HistoryWindow *>(), QList<HistoryWindow *>{first.data()});
 
     first->close();
     QTRY_VERIFY(!first);
@@ -305,7 +307,7 @@ void TestHistoryWindow::todaysEntryFollowsTheReadings()
     part<QListWidget>("historyDays")->setCurrentRow(3);
     reading(QTime(10, 0), 367);
     QCOMPARE(tableRows(), 1);
-    QCOMPARE(m_window->m_history->shownDay()->label(), QStringLiteral("2026-11-30  COM1"));
+    QCOMPARE(historyWindow()->shownDay()->label(), QStringLiteral("2026-11-30  COM1"));
 
     // Delete All empties today: its entry goes, and comes back with the next reading.
     part<QListWidget>("historyDays")->setCurrentRow(0);
@@ -329,7 +331,7 @@ void TestHistoryWindow::newDayAppearsWhileOpen()
     m_window->OnTimer(CKestrimDlg::kClockTimer);
     reading(QTime(0, 0, 6), 366);
     QCOMPARE(dayLabels().mid(0, 2), (QStringList{"2026-12-10  COM1", "2026-12-09  COM1"}));
-    QCOMPARE(m_window->m_history->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
+    QCOMPARE(historyWindow()->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
     QCOMPARE(part<QListWidget>("historyDays")->currentItem()->text(),
              QStringLiteral("2026-12-08  COM2"));
 }
@@ -366,7 +368,7 @@ void TestHistoryWindow::languageAndUnitFollowTheMainWindow()
     if (chinese)
         m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_CHINESE))->click();
     if (fahrenheit)
-        m_window->OnComm(ReportFrame(true));
+        Receive(*m_window, ReportFrame(true));
 
     QTEST(window->windowTitle(), "title");
     QTEST(summary(), "summary");
@@ -387,7 +389,7 @@ void TestHistoryWindow::shownDayVanishesOrIsRewritten()
 {
     openHistory();
     part<QListWidget>("historyDays")->setCurrentRow(1);
-    QCOMPARE(m_window->m_history->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
+    QCOMPARE(historyWindow()->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
 
     Write(QStringLiteral("TempData/2026/12/20261208-02.txt"),
           "1,10:00:00,36.6C,23.5C\r\n2,10:01:00,36.9C,23.5C\r\n3,10:0");
@@ -397,12 +399,12 @@ void TestHistoryWindow::shownDayVanishesOrIsRewritten()
     Write(QStringLiteral("TempData/2026/12/20261201-05.txt"), "1,10:00:00,36.6C,23.5C\r\n");
     QTRY_COMPARE(dayLabels().size(), 4);
     QCOMPARE(dayLabels().at(2), QStringLiteral("2026-12-01  COM5"));
-    QCOMPARE(m_window->m_history->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
+    QCOMPARE(historyWindow()->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
 
     QVERIFY(QFile::remove(QStringLiteral("TempData/2026/12/20261208-02.txt")));
     QTRY_COMPARE(dayLabels(),
                  (QStringList{"2026-12-08  COM1", "2026-12-01  COM5", "2026-11-30  COM1"}));
-    QCOMPARE(m_window->m_history->shownDay()->label(), QStringLiteral("2026-12-08  COM1"));
+    QCOMPARE(historyWindow()->shownDay()->label(), QStringLiteral("2026-12-08  COM1"));
     QCOMPARE(tableRows(), 81);
 }
 
@@ -464,7 +466,7 @@ void TestHistoryWindow::exportsReportAndWorkbook()
         QSKIP("poppler-utils or python3-openpyxl is missing");
     openHistory();
     m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_CHINESE))->click(); // 中文
-    QCOMPARE(m_window->m_history->shownDay()->label(), QStringLiteral("2026-12-08  COM1"));
+    QCOMPARE(historyWindow()->shownDay()->label(), QStringLiteral("2026-12-08  COM1"));
     m_prompts->saveTargets = {m_dir->filePath("day.pdf"), m_dir->filePath("range.xlsx")};
     part<QPushButton>("historyExportDay")->click();
     part<QPushButton>("historyExportRange")->click();

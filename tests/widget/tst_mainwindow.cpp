@@ -195,14 +195,12 @@ void TestMainWindow::clockTicksIntoThePaneAndDate()
     auto *bar = window->findChild<PaneStatusBar *>();
     window->OnTimer(CKestrimDlg::kClockTimer);
     QCOMPARE(bar->paneText(3), QStringLiteral("23:59:59"));
-    QCOMPARE(window->m_day, 20);
+    QCOMPARE(window->shownDay(), QDate(2024, 5, 20));
 
     m_clock->set(QDateTime(QDate(2024, 5, 21), QTime(0, 0, 0)));
     window->OnTimer(CKestrimDlg::kClockTimer);
     QCOMPARE(bar->paneText(3), QStringLiteral("00:00:00"));
-    QCOMPARE(window->m_year, 2024);
-    QCOMPARE(window->m_month, 5);
-    QCOMPARE(window->m_day, 21);
+    QCOMPARE(window->shownDay(), QDate(2024, 5, 21));
     // Past midnight the date pane and the title line follow the new day.
     QCOMPARE(bar->paneText(1), QStringLiteral("2024-05-21"));
     QCOMPARE(window->findChild<QLabel *>(QString::number(IDC_STATIC_TITLE))->text(),
@@ -210,8 +208,7 @@ void TestMainWindow::clockTicksIntoThePaneAndDate()
 
     m_clock->set(QDateTime());
     window->OnTimer(CKestrimDlg::kClockTimer);
-    QCOMPARE(window->m_year, 0);
-    QCOMPARE(window->m_day, 0);
+    QCOMPARE(window->shownDay(), QDate());
 
     // The real timer drives the same handler.
     m_clock->set(QDateTime(QDate(2024, 5, 21), QTime(8, 1, 2)));
@@ -283,8 +280,8 @@ void TestMainWindow::enterAndEscapeNeverEndTheWindow()
     auto window = makeWindow();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    window->OnComm(BuildFrame(FrameCode::Settings, QByteArray::fromHex("0001770102000001")) +
-                   BuildFrame(FrameCode::Measurement, QByteArray::fromHex("6D01")));
+    Receive(*window, BuildFrame(FrameCode::Settings, QByteArray::fromHex("0001770102000001")) +
+                         BuildFrame(FrameCode::Measurement, QByteArray::fromHex("6D01")));
     if (focus != IDC_LIST_RECORDS) {
         control(*window, focus)->setEnabled(true);
         control(*window, focus)->setFocus();
@@ -315,17 +312,20 @@ void TestMainWindow::framesFromTheThermometer_data()
     QTest::addColumn<QString>("ack");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QString>("environmentPane");
-    QTest::newRow("acknowledged") << QByteArray("0200") << "success" << QStringList{} << "-----";
-    QTest::newRow("rejected") << QByteArray("0201") << "" << QStringList{"fail"} << "-----";
+    QTest::addColumn<float>("environmentC"); // what the thermometer holds, in °C
+    QTest::newRow("acknowledged") << QByteArray("0200") << "success" << QStringList{} << "-----"
+                                  << 0.0f;
+    QTest::newRow("rejected") << QByteArray("0201") << "" << QStringList{"fail"} << "-----" << 0.0f;
     QTest::newRow("no result byte: too short, dropped")
-        << QByteArray("02") << "" << QStringList{} << "-----";
+        << QByteArray("02") << "" << QStringList{} << "-----" << 0.0f;
     QTest::newRow("0x0A is a failure too")
-        << QByteArray("020A") << "" << QStringList{"fail"} << "-----";
+        << QByteArray("020A") << "" << QStringList{"fail"} << "-----" << 0.0f;
     QTest::newRow("environment in Fahrenheit")
-        << QByteArray("01010175030200000001|03FD00") << "" << QStringList{} << "25.3F";
+        << QByteArray("01010175030200000001|03FD00") << "" << QStringList{} << "25.3F" << -3.6f;
     QTest::newRow("environment in Celsius")
-        << QByteArray("03F500") << "" << QStringList{} << "24.5C";
-    QTest::newRow("unknown code ignored") << QByteArray("0E0102") << "" << QStringList{} << "-----";
+        << QByteArray("03F500") << "" << QStringList{} << "24.5C" << 24.5f;
+    QTest::newRow("unknown code ignored")
+        << QByteArray("0E0102") << "" << QStringList{} << "-----" << 0.0f;
 }
 
 // Frames handed straight to the receive path, as the port would deliver them.
@@ -340,12 +340,11 @@ void TestMainWindow::framesFromTheThermometer()
         const QByteArray bytes = QByteArray::fromHex(hex);
         stream += BuildFrame(quint8(bytes[0]), bytes.sliced(1));
     }
-    window.OnComm(stream);
+    Receive(window, stream);
     QTEST(control<QLineEdit>(window, IDC_EDIT_ACK)->text(), "ack");
     QTEST(prompts->messages, "messages");
     QTEST(window.findChild<PaneStatusBar *>()->paneText(5), "environmentPane");
-    if (QTest::currentDataTag() == QByteArrayLiteral("environment in Fahrenheit"))
-        QCOMPARE(window.thermometer().envTempC(), -3.6f);
+    QTEST(window.thermometer().envTempC(), "environmentC");
 }
 
 void TestMainWindow::portThatCannotBeOpened()
@@ -369,7 +368,10 @@ void TestMainWindow::portThatCannotBeOpened()
 
 void TestMainWindow::speechSlidersTakeTheirValueOnRelease()
 {
-    auto window = makeWindow();
+    auto spoken = std::make_shared<SpokenLog>();
+    auto window = std::make_unique<CKestrimDlg>(
+        TestSeams(m_clock, std::make_shared<RecordingPrompts>(), spoken));
+    window->show();
     auto *speed = control<QSlider>(*window, IDC_SLIDER_SPEECH_SPEED);
     auto *label = control<QLabel>(*window, IDC_STATIC_SPEECH_SPEED);
     QCOMPARE(speed->minimum(), -10);
@@ -383,7 +385,9 @@ void TestMainWindow::speechSlidersTakeTheirValueOnRelease()
     // Letting go of the mouse takes the value.
     QTest::mouseRelease(speed, Qt::LeftButton, {}, speed->rect().center());
     QTRY_COMPARE(label->text(), QStringLiteral("-10"));
-    QCOMPARE(window->m_speechRate, -10);
+    // What is said next is spoken at that rate.
+    Receive(*window, BuildFrame(FrameCode::Settings, QByteArray::fromHex("0001770102000001")));
+    QTRY_COMPARE(spoken->rates(), QList<int>{-10});
 }
 
 QTEST_MAIN(TestMainWindow)

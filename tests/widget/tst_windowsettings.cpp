@@ -178,6 +178,9 @@ QList<QByteArray> TestWindowSettings::commandsSent(PseudoTerminal &terminal)
     return frames;
 }
 
+// The caption each control shows at start and after each language button, written out as the
+// operator reads them (kept typos included): a caption on the wrong control, a changed text or a
+// control the switch leaves behind fails here.
 void TestWindowSettings::captionsInBothLanguages_data()
 {
     QTest::addColumn<int>("id");
@@ -185,8 +188,8 @@ void TestWindowSettings::captionsInBothLanguages_data()
     QTest::addColumn<QString>("english");
     QTest::addColumn<QString>("atStart");
     const auto row = [](int id, const char *chinese, const char *english, const char *atStart) {
-        QTest::addRow("%d", id) << id << QString::fromUtf8(chinese) << QString::fromUtf8(english)
-                                << QString::fromUtf8(atStart);
+        QTest::newRow(english) << id << QString::fromUtf8(chinese) << QString::fromUtf8(english)
+                               << QString::fromUtf8(atStart);
     };
     row(IDC_BUTTON_SAVE_AS, "另存为", "Save As", "Save As");
     row(IDC_GROUP_SERIAL_PORT, "串口操作", "Serial Port Operation", "Serial Port Operation");
@@ -216,10 +219,10 @@ void TestWindowSettings::captionsInBothLanguages()
     QVERIFY(widget);
     QTEST(Caption(widget), "atStart");
     control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
-    QCOMPARE(m_window->m_language, Language::Chinese);
+    QCOMPARE(m_window->language(), Language::Chinese);
     QTEST(Caption(widget), "chinese");
     control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
-    QCOMPARE(m_window->m_language, Language::English);
+    QCOMPARE(m_window->language(), Language::English);
     QTEST(Caption(widget), "english");
 }
 
@@ -240,14 +243,14 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
                                      "Envrionment Temp. 123"}));
     QCOMPARE(title->text(), QStringLiteral("Dec 9,2024 Temp. Statistics"));
     // The reading equals the limit: the verdict reads abnormal.
-    m_window->m_thermometer->setReading(37.5f, 99.5f);
+    ThermometerOf(*m_window).setReading(37.5f, 99.5f);
 
     control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     QCOMPARE(pane(0), QStringLiteral("当前日期："));
     QCOMPARE(pane(2), QStringLiteral("当前时间："));
     QCOMPARE(pane(4), QStringLiteral("环境温度："));
     QCOMPARE(columns(), (QStringList{"数量 60", "测试时间 80", "测量数值 80", "环境温度 80"}));
-    QCOMPARE(m_window->m_csvHeader, QStringLiteral("数量,测试时间,测量数值,环境温度"));
+    QCOMPARE(m_window->csvHeader(), QStringLiteral("数量,测试时间,测量数值,环境温度"));
     QCOMPARE(title->text(), QStringLiteral("2024年12月09日温度采集信息表"));
     QCOMPARE(QFontInfo(title->font()).family(), QStringLiteral("AR PL UKai CN"));
     QCOMPARE(title->font().pointSize(), 14);
@@ -256,14 +259,14 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     QCOMPARE(verdict->font().pointSize(), 30);
     Screenshot(m_window.get(), QStringLiteral("language-chinese"));
 
-    m_window->m_thermometer->setReading(36.5f, 97.7f);
+    ThermometerOf(*m_window).setReading(36.5f, 97.7f);
     control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
     QCOMPARE(pane(0), QStringLiteral("Current Date:"));
     QCOMPARE(pane(2), QStringLiteral("Current Time:"));
     QCOMPARE(pane(4), QStringLiteral("Environment Temp.:"));
     QCOMPARE(columns(), (QStringList{"Quantity 60", "Test Time 80", "Test Value 80",
                                      "Envrionment Temp. 140"}));
-    QCOMPARE(m_window->m_csvHeader,
+    QCOMPARE(m_window->csvHeader(),
              QStringLiteral("Quantity,Test Time,Test Value,Envrionment Temp."));
     QCOMPARE(title->text(), QStringLiteral("Dec 9,2024 Temp. Statistics"));
     QCOMPARE(QFontInfo(title->font()).family(), QStringLiteral("Liberation Sans"));
@@ -274,13 +277,14 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     // Not closed (here: waiting for a lost port), the button names the other action in each
     // language; the caption follows the connection's state, never its own text.
     auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
-    m_window->ShowReconnecting();
+    ThermometerOf(*m_window).portLost();
     QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
     control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     QCOMPARE(connect->text(), QStringLiteral("断开设备"));
     control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
     QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
-    m_window->ShowDisconnected();
+    connect->click(); // gives up waiting
+    QCOMPARE(m_window->thermometer().state(), device::ConnectionState::Closed);
     // Not connected, nothing is sent and nothing is said.
     QVERIFY(m_prompts->messages.isEmpty());
 }
@@ -315,12 +319,12 @@ void TestWindowSettings::everyCaptionFitsItsControl()
 {
     QFETCH(int, switchTo);
     // The widest texts the window shows: a three-digit reading, connected, a verdict.
-    m_window->OnComm(kProReport + FrameOf(3, "F500") + FrameOf(4, "D403"));
+    Receive(*m_window, kProReport + FrameOf(3, "F500") + FrameOf(4, "D403"));
     m_window->OnTimer(CKestrimDlg::kClockTimer);
     if (switchTo >= 0)
         control<QAbstractButton>(switchTo == 0 ? IDC_BUTTON_CHINESE : IDC_BUTTON_ENGLISH)->click();
     // The longest status: waiting for a lost thermometer.
-    m_window->ShowReconnecting();
+    ThermometerOf(*m_window).portLost();
     Screenshot(m_window.get(), QStringLiteral("fit-") + QTest::currentDataTag());
 
     QStringList clipped;
@@ -371,10 +375,10 @@ void TestWindowSettings::everyCaptionFitsItsControl()
 // scroll bar.
 void TestWindowSettings::newReadingRowIsWhollyVisible()
 {
-    m_window->OnComm(kProReport);
+    Receive(*m_window, kProReport);
     auto *list = control<QTableView>(IDC_LIST_RECORDS);
     for (int reading = 0; reading < 30; ++reading) {
-        m_window->OnComm(FrameOf(4, "6D01"));
+        Receive(*m_window, FrameOf(4, "6D01"));
         QApplication::processEvents();
         const QModelIndex last = list->model()->index(list->model()->rowCount() - 1, 0);
         const QRect row = list->visualRect(last);
@@ -391,14 +395,14 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
 {
     PseudoTerminal terminal;
     connectCom3(terminal);
-    m_window->OnComm(kProReport + FrameOf(3, "F500") + FrameOf(4, "6D01"));
+    Receive(*m_window, kProReport + FrameOf(3, "F500") + FrameOf(4, "6D01"));
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QCOMPARE(pane(5), QStringLiteral("24.5C"));
     auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
     auto *ack = control<QLineEdit>(IDC_EDIT_ACK);
     ack->setText(QStringLiteral("success"));
 
-    m_window->OnBnClickedFahrenheit();
+    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
     QCOMPARE(ack->text(), QString());
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("97.7F"));
     QCOMPARE(pane(5), QStringLiteral("76.1F"));
@@ -409,7 +413,7 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
     QCOMPARE(m_window->thermometer().unit(), TempUnit::Fahrenheit);
     QCOMPARE(m_window->thermometer().report(), QStringLiteral("55AA0D020101E30302000001F9"));
 
-    m_window->OnBnClickedCelsius();
+    control<QAbstractButton>(IDC_RADIO_CELSIUS)->click();
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QCOMPARE(pane(5), QStringLiteral("24.5C"));
     QCOMPARE(alarm->currentText(), QStringLiteral("37.5"));
@@ -432,9 +436,12 @@ void TestWindowSettings::modeButtons()
     QFETCH(int, mode);
     PseudoTerminal terminal;
     connectCom3(terminal);
-    // Start from count mode after an abnormal reading, so every button has something to change.
-    m_window->OnComm(FrameOf(1, "00027701020000 01") + FrameOf(4, "0C00"));
-    m_window->m_colourVerdict = QColor(245, 3, 3);
+    // Start from count mode after an abnormal reading in body mode, so every button has
+    // something to change.
+    Receive(*m_window,
+            FrameOf(1, "00017701020000 01") + FrameOf(4, "8601") + FrameOf(1, "00027701020000 01"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->palette().color(QPalette::Window),
+             CKestrimDlg::kAbnormalColour);
     control<QLineEdit>(IDC_EDIT_ACK)->setText(QStringLiteral("success"));
     auto *button = control<QAbstractButton>(id);
     button->setEnabled(true);
@@ -480,13 +487,14 @@ void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
 void TestWindowSettings::refusedCommandsSendNothing_data()
 {
     QTest::addColumn<QByteArray>("report");
-    QTest::addColumn<int>("language");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no report") << QByteArray() << 1
+    QTest::newRow("no report") << QByteArray() << Language::English
                                << "The instruction is empty, please reconnect the device!";
-    QTest::newRow("no report, Chinese") << QByteArray() << 0 << "指令为空，请重新连接设备!";
+    QTest::newRow("no report, Chinese")
+        << QByteArray() << Language::Chinese << "指令为空，请重新连接设备!";
     QTest::newRow("R9 report with R9 Pro selected")
-        << kR9Report << 1
+        << kR9Report << Language::English
         << "The thermometer's settings do not match the model selected (R9  Pro); nothing was "
            "sent.\nSelect the thermometer's model and connect again.";
 }
@@ -494,12 +502,17 @@ void TestWindowSettings::refusedCommandsSendNothing_data()
 void TestWindowSettings::refusedCommandsSendNothing()
 {
     QFETCH(QByteArray, report);
-    QFETCH(int, language);
+    QFETCH(Language, language);
     if (!report.isEmpty())
-        m_window->OnComm(report);
+        Receive(*m_window, report);
     const QString stored = m_window->thermometer().report();
-    m_window->m_language = Language(language);
-    m_window->OnBnClickedCountMode();
+    control<QAbstractButton>(language == Language::Chinese ? IDC_BUTTON_CHINESE
+                                                           : IDC_BUTTON_ENGLISH)
+        ->click();
+    // The button is disabled without a report; its click reaches the window all the same.
+    auto *countMode = control<QAbstractButton>(IDC_RADIO_COUNT_MODE);
+    countMode->setEnabled(true);
+    countMode->click();
     QTEST(m_prompts->messages.value(0), "message");
     QCOMPARE(m_prompts->messages.size(), 1);
     QCOMPARE(m_window->thermometer().report(), stored);
@@ -514,10 +527,11 @@ void TestWindowSettings::reconnectWithinThePauseKeepsConnectDisabled()
     auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     connect->click();
     QVERIFY(!connect->isEnabled());
-    m_window->OnComm(kProReport);
+    Receive(*m_window, kProReport);
     QVERIFY(!connect->isEnabled());
 
-    m_window->CloseConnection();
+    // Disconnect within the pause: the button is disabled, its click reaches the window.
+    emit connect->clicked();
     QVERIFY(connect->isEnabled());
     connect->click();
     QCOMPARE(connect->text(), QStringLiteral("Disconnect"));
@@ -536,7 +550,7 @@ void TestWindowSettings::readingInTheSameChunkAsTheReportIsStoredAtOnce()
     auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     connect->click();
 
-    m_window->OnComm(kProReport + FrameOf(4, "6D01"));
+    Receive(*m_window, kProReport + FrameOf(4, "6D01"));
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QFile day(QStringLiteral("TempData/2024/12/20241209-03.txt"));
     QVERIFY(day.open(QIODevice::ReadOnly));
@@ -551,7 +565,7 @@ void TestWindowSettings::operatorsLanguageHolds()
 {
     PseudoTerminal terminal;
     linkCom3(terminal);
-    m_window->m_actionChinese->trigger();
+    ActionNamed(*m_window, QStringLiteral("中文"))->trigger();
     auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     connect->click();
     QCOMPARE(connect->text(), QStringLiteral("断开设备"));
@@ -561,29 +575,31 @@ void TestWindowSettings::operatorsLanguageHolds()
             return at >= 0 && m_spoken->languages().value(at) == language;
         });
     };
-    m_window->OnComm(FrameOf(1, "00007701020000 01")); // surface mode
+    Receive(*m_window, FrameOf(1, "00007701020000 01")); // surface mode
     QVERIFY(spoken(QStringLiteral("连接成功，请测量体温"), QStringLiteral("language=804")));
     // A surface reading has no Chinese sentence; it is read out in English, and that changes
     // nothing else.
-    m_window->OnComm(FrameOf(4, "6D01"));
+    Receive(*m_window, FrameOf(4, "6D01"));
     QVERIFY(spoken(QStringLiteral("36.5degrees celsius"), QStringLiteral("language=409")));
-    QCOMPARE(m_window->m_language, Language::Chinese);
-    m_window->OnBnClickedBodyMode();
-    m_window->OnComm(FrameOf(4, "6D01"));
+    QCOMPARE(m_window->language(), Language::Chinese);
+    control<QAbstractButton>(IDC_RADIO_BODY_MODE)->click();
+    Receive(*m_window, FrameOf(4, "6D01"));
     QVERIFY(spoken(QStringLiteral("温度正常"), QStringLiteral("language=804")));
     QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("正常"));
-    QCOMPARE(m_window->m_language, Language::Chinese);
+    QCOMPARE(m_window->language(), Language::Chinese);
 
-    m_window->CloseConnection();
+    QTRY_VERIFY(connect->isEnabled()); // after the pause that follows the report
+    connect->click();
     QCOMPARE(connect->text(), QStringLiteral("连接设备"));
-    QCOMPARE(m_window->m_language, Language::Chinese);
+    QCOMPARE(m_window->language(), Language::Chinese);
     QCOMPARE(control<QAbstractButton>(IDC_RADIO_BODY_MODE)->text(), QStringLiteral("人体模式"));
 }
 
 void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
 {
     QStringList captions;
-    for (QAction *action : m_window->m_recordMenu->actions())
+    for (QAction *action :
+         m_window->findChild<QMenu *>(QString::number(IDR_MENU_RECORD_LIST))->actions())
         captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     QCOMPARE(captions, (QStringList{"Select Delete", "Delete All", "-", "History…", "Language",
                                     "Repeat Announcement"}));
@@ -591,22 +607,22 @@ void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
-    QCOMPARE(m_window->m_language, Language::Chinese);
+    QCOMPARE(m_window->language(), Language::Chinese);
     QCOMPARE(control<QAbstractButton>(IDC_BUTTON_SAVE_AS)->text(), QStringLiteral("另存为"));
     QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
-    QCOMPARE(m_window->m_language, Language::English);
-    m_window->m_actionChinese->trigger();
-    QCOMPARE(m_window->m_language, Language::Chinese);
-    m_window->m_actionEnglish->trigger();
-    QCOMPARE(m_window->m_language, Language::English);
+    QCOMPARE(m_window->language(), Language::English);
+    ActionNamed(*m_window, QStringLiteral("中文"))->trigger();
+    QCOMPARE(m_window->language(), Language::Chinese);
+    ActionNamed(*m_window, QStringLiteral("English"))->trigger();
+    QCOMPARE(m_window->language(), Language::English);
 
-    m_window->OnComm(FrameOf(1, "00017701020000 01"));
+    Receive(*m_window, FrameOf(1, "00017701020000 01"));
     QTRY_COMPARE(m_spoken->sentences().size(), 1);
-    m_window->OnComm(FrameOf(4, "7701"));
+    Receive(*m_window, FrameOf(4, "7701"));
     QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 1);
     QTest::keyClick(m_window.get(), Qt::Key_F5);
     QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 2);
-    m_window->m_actionRepeat->trigger();
+    ActionNamed(*m_window, QStringLiteral("Repeat Announcement"))->trigger();
     QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 3);
 }
 
@@ -628,9 +644,11 @@ void TestWindowSettings::restartKeepsTheOperatorsChoices()
     auto *speed = control<QSlider>(IDC_SLIDER_SPEECH_SPEED);
     speed->setValue(-3);
     QTest::mouseRelease(speed, Qt::LeftButton, {}, speed->rect().center());
-    QTRY_COMPARE(m_window->m_speechRate, speed->value());
-    const int rate = m_window->m_speechRate;
-    m_window->OnBnClickedChinese();
+    const int rate = speed->value();
+    QTRY_COMPARE(control<QLabel>(IDC_STATIC_SPEECH_SPEED)->text(), QString::number(rate));
+    Receive(*m_window, kR9Report);
+    QTRY_COMPARE(m_spoken->rates().value(0), rate);
+    control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     const QSize shortened = m_window->size();
     m_window->close();
     m_window.reset();
@@ -643,12 +661,15 @@ void TestWindowSettings::restartKeepsTheOperatorsChoices()
     QVERIFY(control<QRadioButton>(IDC_RADIO_R9)->isChecked());
     QCOMPARE(m_window->size(), shortened);
     QCOMPARE(control<QComboBox>(IDC_COMBO_ALARM)->count(), 11);
-    QCOMPARE(m_window->m_speechRate, rate);
     speed = control<QSlider>(IDC_SLIDER_SPEECH_SPEED);
     QCOMPARE(speed->value(), rate);
     QCOMPARE(control<QLabel>(IDC_STATIC_SPEECH_SPEED)->text(), QString::number(rate));
-    QCOMPARE(m_window->m_language, Language::Chinese);
+    QCOMPARE(m_window->language(), Language::Chinese);
     QCOMPARE(control<QAbstractButton>(IDC_BUTTON_CONNECT)->text(), QStringLiteral("连接设备"));
+    // Speech goes on at the remembered rate.
+    Receive(*m_window, kR9Report);
+    QTRY_COMPARE(m_spoken->rates().size(), 2);
+    QCOMPARE(m_spoken->rates().value(1), rate);
 }
 
 void TestWindowSettings::commandLineStartsConnectedInChinese()
@@ -679,7 +700,7 @@ void TestWindowSettings::refusedCommandLeavesTheWindowAsTheThermometer()
 {
     PseudoTerminal terminal;
     connectCom3(terminal);
-    m_window->OnComm(kR9Report);
+    Receive(*m_window, kR9Report);
     QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
     QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
 
@@ -697,7 +718,7 @@ void TestWindowSettings::refusedCommandLeavesTheWindowAsTheThermometer()
     QVERIFY(commandsSent(terminal).isEmpty());
     Screenshot(m_window.get(), QStringLiteral("r9-behind-r9-pro"));
 
-    m_window->OnComm(FrameOf(4, "8601")); // 39.0
+    Receive(*m_window, FrameOf(4, "8601")); // 39.0
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("39.0C"));
     QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("Abnormal"));
     QFile day(QStringLiteral("TempData/2024/12/20241209-03.txt"));
@@ -714,12 +735,12 @@ void TestWindowSettings::failedCommandPutsControlsBackAndAsksAgain()
 {
     PseudoTerminal terminal;
     connectCom3(terminal);
-    m_window->OnComm(kProReport + FrameOf(4, "6D01"));
+    Receive(*m_window, kProReport + FrameOf(4, "6D01"));
     control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
     QCOMPARE(commandsSent(terminal).size(), 1);
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("97.7F"));
 
-    m_window->OnComm(FrameOf(2, "01"));
+    Receive(*m_window, FrameOf(2, "01"));
     QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("fail")});
     QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
     QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("C"));
@@ -756,7 +777,7 @@ void TestWindowSettings::connectWithoutAnswerEndsInFail()
 
 void TestWindowSettings::modelButtonsFillTheListInTheThermometersUnit()
 {
-    m_window->OnComm(FrameOf(1, "0101E303 02000001")); // Fahrenheit, limit 99.5
+    Receive(*m_window, FrameOf(1, "0101E303 02000001")); // Fahrenheit, limit 99.5
     control<QAbstractButton>(IDC_RADIO_R9)->click();
     auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
     QCOMPARE(alarm->count(), 11);
@@ -780,7 +801,7 @@ void TestWindowSettings::readingsWhileOpeningAreFiledUnderTheOpenedPort()
     auto *combo = control<QComboBox>(IDC_COMBO_COM);
     QVERIFY(!combo->isEnabled());
     combo->setCurrentIndex(4); // COM5, as a stale choice would read
-    m_window->OnComm(FrameOf(4, "6D01"));
+    Receive(*m_window, FrameOf(4, "6D01"));
     QVERIFY(QFile::exists(QStringLiteral("TempData/2024/12/20241209-03.txt")));
     QVERIFY(!QFile::exists(QStringLiteral("TempData/2024/12/20241209-05.txt")));
 }
@@ -791,7 +812,7 @@ void TestWindowSettings::radiosActThroughAccessibilityNotOnTheProgramsOwnChecks(
 {
     PseudoTerminal terminal;
     connectCom3(terminal);
-    m_window->OnComm(kProReport);
+    Receive(*m_window, kProReport);
     QVERIFY(commandsSent(terminal).isEmpty());
 
     QAccessibleInterface *fahrenheit =
@@ -811,7 +832,7 @@ void TestWindowSettings::radiosActThroughAccessibilityNotOnTheProgramsOwnChecks(
     QCOMPARE(commandsSent(terminal).size(), 1);
 
     // A report with everything changed checks other buttons: nothing goes out.
-    m_window->OnComm(FrameOf(1, "0002E303 04000001"));
+    Receive(*m_window, FrameOf(1, "0002E303 04000001"));
     QVERIFY(control<QRadioButton>(IDC_RADIO_COUNT_MODE)->isChecked());
     QVERIFY(control<QRadioButton>(IDC_RADIO_SWITCH_MODE)->isChecked());
     QVERIFY(commandsSent(terminal).isEmpty());

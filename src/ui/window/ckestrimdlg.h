@@ -64,12 +64,6 @@ struct KestrimSeams {
 
 class CKestrimDlg : public QDialog {
     Q_OBJECT
-    friend class TestMainWindow;
-    friend class TestWindowSettings;
-    friend class TestExportDelete;
-    friend class TestDiskFaults;
-    friend class TestHistoryWindow;
-    friend class TestCentralWindow;
 
 public:
     explicit CKestrimDlg(KestrimSeams seams = {}, QWidget *parent = nullptr);
@@ -84,6 +78,14 @@ public:
     QIcon OnQueryDragIcon() const { return m_icon; }
     // The thermometer behind the window's port, for reading its state.
     const device::Thermometer &thermometer() const { return *m_thermometer; }
+    // The day's files and index the readings go to.
+    const DayRecords &dayRecords() const { return m_records; }
+    // The interface language: 0 Chinese, 1 English.
+    Language language() const { return m_language; }
+    // The day the clock and the title line stand at; invalid while the clock gives no time.
+    QDate shownDay() const { return QDate(m_year, m_month, m_day); }
+    // The header line of a CSV export, in the interface language.
+    const QString &csvHeader() const { return m_csvHeader; }
 
     // Timer 1 keeps the clock; timer 2 sends the environment query.
     static constexpr int kClockTimer = 1;
