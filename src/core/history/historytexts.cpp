@@ -49,3 +49,14 @@ QString SummaryText(const DaySummary &summary, int tempUnit, int language)
         items.append(labels.unreadable.in(language) + colon + QString::number(summary.unreadable));
     return items.join(QStringLiteral("   "));
 }
+
+QString FiguresText(const HistoryFigures &figures, int tempUnit, int language)
+{
+    const QString summary = SummaryText(
+        SummariseDay(figures.readings, figures.unreadable, tempUnit), tempUnit, language);
+    if (!figures.desks)
+        return summary;
+    const QString colon = language == 0 ? QStringLiteral("：") : QStringLiteral(": ");
+    return HistoryTexts::kDesks.in(language) + colon + QString::number(*figures.desks) +
+           QStringLiteral("   ") + summary;
+}
