@@ -212,6 +212,11 @@ void HistoryWindow::showSource(HistoryDaySource *source)
         disconnect(connection);
     m_source = source;
     QAbstractItemModel *rows = source->rows();
+    m_table->setModel(rows);
+    const QList<int> widths = source->columnWidths();
+    for (int column = 0; column < widths.size(); ++column)
+        m_table->horizontalHeader()->resizeSection(column, widths[column]);
+    // Made after the table's own, so that the table has taken new rows in before it scrolls.
     m_sourceConnections = {
         connect(source, &HistoryDaySource::daysChanged, this, &HistoryWindow::fillDayList),
         connect(source, &HistoryDaySource::dayChanged, this, &HistoryWindow::showDayChange),
@@ -221,16 +226,13 @@ void HistoryWindow::showSource(HistoryDaySource *source)
                     const QScrollBar *bar = m_table->verticalScrollBar();
                     m_tableAtEnd = bar->value() == bar->maximum();
                 }),
+        // Rows added while the table was at its end are scrolled into view.
         connect(rows, &QAbstractItemModel::rowsInserted, this,
                 [this] {
                     if (m_tableAtEnd)
                         m_table->scrollToBottom();
                 }),
     };
-    m_table->setModel(rows);
-    const QList<int> widths = source->columnWidths();
-    for (int column = 0; column < widths.size(); ++column)
-        m_table->horizontalHeader()->resizeSection(column, widths[column]);
     enableExports();
     source->refresh();
 }
