@@ -87,6 +87,14 @@ void TestRecordListModel::appendAndReset()
     QCOMPARE(model.rows().size(), 4);
     QCOMPARE(model.index(3, 0).data().toString(), QStringLiteral("4"));
 
+    // Several rows at once are one insertion; none is no insertion at all.
+    model.appendRows({{"5", "14:03:28", "36.6C", "0.0C"}, {"6", "14:03:29", "36.7C", "0.0C"}});
+    model.appendRows({});
+    QCOMPARE(inserted.size(), 2);
+    QCOMPARE(inserted[1][1].toInt(), 4);
+    QCOMPARE(inserted[1][2].toInt(), 5);
+    QCOMPARE(model.index(5, 2).data().toString(), QStringLiteral("36.7C"));
+
     model.setRows({});
     QCOMPARE(reset.size(), 2);
     QCOMPARE(model.rowCount(), 0);

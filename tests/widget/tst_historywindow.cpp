@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,6 +124,8 @@ private slots:
     void ctrlHOpensOneWindowThatIsGoneWhenClosed();
     void todaysEntryFollowsTheReadings();
     void newDayAppearsWhileOpen();
+    void tableFollowsNewRowsAtItsEnd_data();
+    void tableFollowsNewRowsAtItsEnd();
     void languageAndUnitFollowTheMainWindow_data();
     void languageAndUnitFollowTheMainWindow();
     void shownDayVanishesOrIsRewritten();
@@ -334,6 +337,39 @@ void TestHistoryWindow::newDayAppearsWhileOpen()
     QCOMPARE(historyWindow()->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
     QCOMPARE(part<QListWidget>("historyDays")->currentItem()->text(),
              QStringLiteral("2026-12-08  COM2"));
+}
+
+void TestHistoryWindow::tableFollowsNewRowsAtItsEnd_data()
+{
+    QTest::addColumn<bool>("atEnd");
+    QTest::newRow("at the end") << true;
+    QTest::newRow("at the top") << false;
+}
+
+// A long day shown: a reading stored while the table shows its last row brings the new row into
+// view; while it shows its first rows, it stays there.
+void TestHistoryWindow::tableFollowsNewRowsAtItsEnd()
+{
+    QFETCH(bool, atEnd);
+    QByteArray day;
+    for (int quantity = 1; quantity <= 200; ++quantity)
+        day += QByteArray::number(quantity) + ",08:" + QByteArray::number(10 + quantity % 20) +
+               ":00,36.6C,22.5C\r\n";
+    Write(kTodayFile, day);
+    connect();
+    openHistory();
+    QVERIFY(QTest::qWaitForWindowExposed(historyWindow()));
+    auto *table = part<QTableView>("historyTable");
+    QCOMPARE(tableRows(), 200);
+    if (atEnd)
+        table->scrollToBottom();
+    const QScrollBar *bar = table->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+
+    reading(QTime(9, 0), 366);
+    QCOMPARE(tableRows(), 201);
+    QCoreApplication::processEvents(); // the table lays out its new row
+    QCOMPARE(bar->value(), atEnd ? bar->maximum() : 0);
 }
 
 void TestHistoryWindow::languageAndUnitFollowTheMainWindow_data()

@@ -49,3 +49,14 @@ QString SummaryText(const DaySummary &summary, TempUnit tempUnit, Language langu
         items.append(labels.unreadable.in(language) + colon + QString::number(summary.unreadable));
     return items.join(QStringLiteral("   "));
 }
+
+QString FiguresText(const HistoryFigures &figures, TempUnit tempUnit, Language language)
+{
+    const QString summary = SummaryText(
+        SummariseDay(figures.readings, figures.unreadable, tempUnit), tempUnit, language);
+    if (!figures.desks)
+        return summary;
+    const QString colon = CaptionColon(language);
+    return HistoryTexts::kDesks.in(language) + colon + QString::number(*figures.desks) +
+           QStringLiteral("   ") + summary;
+}

@@ -3,6 +3,7 @@
 
 #include "bilingual.h"
 #include "history/daysummary.h"
+#include "history/historyfigures.h"
 
 namespace HistoryTexts {
 inline constexpr Bilingual kTitle{u"历史记录", u"History"};
@@ -47,3 +48,7 @@ QString DegreesText(float degrees, TempUnit tempUnit);
 // Last: 09:15:00", then "Counts: K" when count-mode values were left out of the temperatures
 // and "Unreadable: K" when lines were skipped. A figure with nothing to take it from is "-".
 QString SummaryText(const DaySummary &summary, TempUnit tempUnit, Language language);
+
+// The summary line of `figures`: SummaryText of its readings, after "Desks: N" for a day read
+// across desks.
+QString FiguresText(const HistoryFigures &figures, TempUnit tempUnit, Language language);

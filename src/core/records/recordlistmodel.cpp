@@ -61,3 +61,13 @@ void RecordListModel::appendRow(const QStringList &fields)
     m_rows.append(fields);
     endInsertRows();
 }
+
+void RecordListModel::appendRows(const RecordRows &rows)
+{
+    if (rows.isEmpty())
+        return;
+    const int first = int(m_rows.size());
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    m_rows.append(rows);
+    endInsertRows();
+}

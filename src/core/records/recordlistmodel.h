@@ -31,6 +31,8 @@ public:
     void setRows(RecordRows rows);
     // Adds one row at the end.
     void appendRow(const QStringList &fields);
+    // Adds `rows` at the end, as one insertion.
+    void appendRows(const RecordRows &rows);
     const RecordRows &rows() const { return m_rows; }
 
 private:

@@ -1,18 +1,15 @@
 #include "historywindow/historywindow.h"
 
-#include "centralreader.h"
+#include "centraldaysource.h"
 #include "controls/fonts.h"
-#include "device/interfacetexts.h"
-#include "history/daysummary.h"
 #include "history/historychartdata.h"
 #include "history/historytexts.h"
+#include "history/localdaysource.h"
 #include "historywindow/historychartview.h"
-#include "records/recordlistmodel.h"
 
 #include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,11 +20,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-namespace {
+#include <numeric>
 
-// More new rows than this are shown by a reset of the table rather than row by row.
-constexpr qsizetype kRowByRowLimit = 1000;
-constexpr int kRefreshDelayMs = 50;
+namespace {
 
 // Screen readers announce a plain widget as a filler, even a top-level one; the history is a
 // window of its own.
@@ -46,28 +41,24 @@ HistoryWindow::HistoryWindow(std::shared_ptr<Prompts> prompts, std::shared_ptr<c
     , m_prompts(std::move(prompts))
     , m_clock(std::move(clock))
     , m_settings(settings)
+    , m_local(std::make_unique<LocalDaySource>())
 {
     static const bool accessible = (QAccessible::installFactory(HistoryWindowAccessible), true);
     Q_UNUSED(accessible);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("history"));
-    m_model = new RecordListModel(this);
-    m_refreshSoon.setSingleShot(true);
-    m_refreshSoon.setInterval(kRefreshDelayMs);
     buildLayout();
-    connect(m_dayList, &QListWidget::currentRowChanged, this, &HistoryWindow::chooseDay);
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_refreshSoon,
-            qOverload<>(&QTimer::start));
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_refreshSoon,
-            qOverload<>(&QTimer::start));
-    // A file event may also be a day file made or removed beside the shown one.
-    connect(&m_refreshSoon, &QTimer::timeout, this, &HistoryWindow::rescan);
+    connect(m_dayList, &QListWidget::currentRowChanged, this,
+            [this](int row) { m_source->showDay(row); });
+    connect(m_local.get(), &HistoryDaySource::daysChanged, this, &HistoryWindow::followLocalDays);
     connect(m_exportDay, &QPushButton::clicked, this, &HistoryWindow::exportDay);
     connect(m_exportRange, &QPushButton::clicked, this, &HistoryWindow::exportRange);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
     applyLanguage();
-    rescan();
+    showSource(m_local.get());
 }
+
+HistoryWindow::~HistoryWindow() = default;
 
 void HistoryWindow::buildLayout()
 {
@@ -92,7 +83,6 @@ void HistoryWindow::buildLayout()
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("historyTable"));
-    m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
     // The quantity numbers the rows already; rows of one height keep 100,000 of them quick.
@@ -100,11 +90,11 @@ void HistoryWindow::buildLayout()
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
-    QHeaderView *columns = m_table->horizontalHeader();
-    columns->setHighlightSections(false);
+    m_table->horizontalHeader()->setHighlightSections(false);
     const int tableWidth =
         2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();
-    m_table->setMinimumWidth(tableWidth + sizeRecordColumns());
+    const QList<int> columns = m_local->columnWidths();
+    m_table->setMinimumWidth(tableWidth + std::accumulate(columns.begin(), columns.end(), 0));
     m_chart = new HistoryChartView(this);
     m_chart->setObjectName(QStringLiteral("historyChart"));
     m_chart->setMinimumSize(360, 280);
@@ -167,179 +157,144 @@ void HistoryWindow::applyLanguage()
     const Language language = m_settings.language;
     setWindowTitle(HistoryTexts::kTitle.in(language));
     m_daysCaption->setText(HistoryTexts::kDays.in(language));
+    m_allDesks->setText(HistoryTexts::kAllDesks.in(language));
     m_exportDay->setText(HistoryTexts::kExportDay.in(language));
     m_fromCaption->setText(HistoryTexts::kFrom.in(language));
     m_toCaption->setText(HistoryTexts::kTo.in(language));
     m_exportRange->setText(HistoryTexts::kExportRange.in(language));
     m_close->setText(HistoryTexts::kClose.in(language));
-    for (int column = 0; column < int(kListColumns.size()); ++column)
-        m_model->setHeaderData(column, Qt::Horizontal,
-                               kListColumns[size_t(column)].caption.in(language));
-    applyCentralLanguage();
-    showFigures();
+    m_local->setLanguage(language);
+    if (m_central)
+        m_central->setLanguage(language);
+    if (m_source)
+        showFigures();
 }
 
 void HistoryWindow::recordsChanged(const QString &dayFile)
 {
-    if (showingAll())
-        return;
-    const bool known = std::any_of(m_days.begin(), m_days.end(),
-                                   [&](const HistoryDay &day) { return day.path == dayFile; });
-    if (!known || !QFileInfo::exists(dayFile))
-        rescan();
-    else if (m_shown && m_shown->path == dayFile)
-        refreshShownDay();
+    m_local->recordsChanged(dayFile);
 }
 
-void HistoryWindow::rescan()
+void HistoryWindow::enableAllDesks(const CentralSettings &settings)
 {
-    if (showingAll())
+    if (m_central)
         return;
-    QList<HistoryDay> days = FindHistoryDays();
-    if (m_scanned && days == m_days) {
-        refreshShownDay();
-        return;
-    }
-    m_scanned = true;
-    // The range starts out as every day; a "to" at the newest day moves on with new days.
-    const bool firstDays = m_days.isEmpty();
-    const bool toWasNewest = firstDays || m_to->date() == m_to->maximumDate();
-    m_days = std::move(days);
-    if (!m_days.isEmpty()) {
-        m_from->setDateRange(m_days.last().date, m_days.first().date);
-        m_to->setDateRange(m_days.last().date, m_days.first().date);
-        if (firstDays)
-            m_from->setDate(m_days.last().date);
-        if (toWasNewest)
-            m_to->setDate(m_days.first().date);
-    }
-    m_exportRange->setEnabled(!m_days.isEmpty());
-    fillDayList();
+    m_central = std::make_unique<CentralDaySource>(settings);
+    m_central->setLanguage(m_settings.language);
+    // The summary line shows what the server says when a read fails: as plain text, never as
+    // markup a server could choose.
+    m_summary->setTextFormat(Qt::PlainText);
+    connect(m_allDesks, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) {
+            showSource(m_central.get());
+            return;
+        }
+        // Back on this desk's days, the export range starts out as every day again.
+        m_rangeSet = false;
+        showSource(m_local.get());
+    });
+    m_dayList->setFixedWidth(std::max(
+        m_dayList->width(),
+        m_dayList->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00  00 desks")) + 32));
+    m_allDesks->show();
 }
 
-// The list is filled again; the day shown is chosen again when it is still there, otherwise
-// the newest day.
+const std::optional<HistoryDay> &HistoryWindow::shownDay() const
+{
+    return m_local->shownDay();
+}
+
+void HistoryWindow::showSource(HistoryDaySource *source)
+{
+    if (m_source)
+        m_source->pause();
+    for (const QMetaObject::Connection &connection : std::as_const(m_sourceConnections))
+        disconnect(connection);
+    m_source = source;
+    QAbstractItemModel *rows = source->rows();
+    m_table->setModel(rows);
+    const QList<int> widths = source->columnWidths();
+    for (int column = 0; column < widths.size(); ++column)
+        m_table->horizontalHeader()->resizeSection(column, widths[column]);
+    // Made after the table's own, so that the table has taken new rows in before it scrolls.
+    m_sourceConnections = {
+        connect(source, &HistoryDaySource::daysChanged, this, &HistoryWindow::fillDayList),
+        connect(source, &HistoryDaySource::dayChanged, this, &HistoryWindow::showDayChange),
+        connect(source, &HistoryDaySource::dayShown, this, [this] { m_table->scrollToTop(); }),
+        connect(rows, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                [this] {
+                    const QScrollBar *bar = m_table->verticalScrollBar();
+                    m_tableAtEnd = bar->value() == bar->maximum();
+                }),
+        // Rows added while the table was at its end are scrolled into view.
+        connect(rows, &QAbstractItemModel::rowsInserted, this,
+                [this] {
+                    if (m_tableAtEnd)
+                        m_table->scrollToBottom();
+                }),
+    };
+    enableExports();
+    source->refresh();
+}
+
+// The list is filled again with the day shown chosen, without choosing it anew.
 void HistoryWindow::fillDayList()
 {
-    int shownRow = -1;
     {
         const QSignalBlocker blocker(m_dayList);
         m_dayList->clear();
-        for (const HistoryDay &day : m_days) {
-            if (m_shown && day.path == m_shown->path)
-                shownRow = m_dayList->count();
-            m_dayList->addItem(day.label());
-        }
-        if (shownRow >= 0)
-            m_dayList->setCurrentRow(shownRow);
+        m_dayList->addItems(m_source->dayCaptions());
+        m_dayList->setCurrentRow(m_source->shownIndex());
     }
-    if (shownRow >= 0)
-        refreshShownDay();
-    else
-        chooseDay(m_days.isEmpty() ? -1 : 0);
+    enableExports();
 }
 
-void HistoryWindow::chooseDay(int row)
+void HistoryWindow::showDayChange()
 {
-    if (showingAll()) {
-        chooseCentralDay(row);
-        return;
-    }
-    if (row < 0 || row >= m_days.size()) {
-        m_shown.reset();
-        m_day.load({}, {});
-    } else {
-        m_shown = m_days[row];
-        m_day.load(m_shown->path, m_shown->warningPath);
-    }
-    if (m_dayList->currentRow() != row) {
+    if (m_dayList->currentRow() != m_source->shownIndex()) {
         const QSignalBlocker blocker(m_dayList);
-        m_dayList->setCurrentRow(row);
+        m_dayList->setCurrentRow(m_source->shownIndex());
     }
-    m_model->setRows(m_day.rows());
-    m_table->scrollToTop();
-    m_exportDay->setEnabled(m_shown.has_value());
-    watchShownDay();
-    showFigures();
-}
-
-void HistoryWindow::refreshShownDay()
-{
-    if (!m_shown || showingAll())
-        return;
-    const DayHistory::Change change = m_day.refresh();
-    watchShownDay();
-    if (change == DayHistory::Change::Unchanged)
-        return;
-    if (!m_day.exists()) {
-        rescan(); // the day's file is gone: so is its entry
-        return;
-    }
-    if (change == DayHistory::Change::Reloaded ||
-        m_day.rows().size() - m_day.firstNewRow() > kRowByRowLimit) {
-        m_model->setRows(m_day.rows());
-    } else {
-        const QScrollBar *bar = m_table->verticalScrollBar();
-        const bool atEnd = bar->value() == bar->maximum();
-        for (qsizetype row = m_day.firstNewRow(); row < m_day.rows().size(); ++row)
-            m_model->appendRow(m_day.rows()[row]);
-        if (atEnd && m_day.firstNewRow() < m_day.rows().size())
-            m_table->scrollToBottom();
-    }
+    enableExports();
     showFigures();
 }
 
 void HistoryWindow::showFigures()
 {
-    if (showingAll()) {
-        showCentralFigures();
-        return;
-    }
-    const Language language = m_settings.language;
-    if (!m_shown) {
-        m_summary->setText(HistoryTexts::kNothingRecorded.in(language));
+    const QString note = m_source->note();
+    const HistoryFigures figures = m_source->figures();
+    if (!note.isEmpty() || !figures.day.isValid()) {
+        m_summary->setText(note);
         m_chart->showDay({}, {}, m_settings);
         return;
     }
-    const DaySummary summary =
-        SummariseDay(m_day.readings(), m_day.unreadable(), m_settings.tempUnit);
-    m_summary->setText(SummaryText(summary, m_settings.tempUnit, language));
-    m_chart->showDay(m_shown->date, BuildChartData(m_day.readings(), m_settings.tempUnit),
+    m_summary->setText(FiguresText(figures, m_settings.tempUnit, m_settings.language));
+    m_chart->showDay(figures.day, BuildChartData(figures.readings, m_settings.tempUnit),
                      m_settings);
 }
 
-// The record columns at the main list's English widths and a little air; returns their sum.
-int HistoryWindow::sizeRecordColumns()
+// The range starts out as every day; a "to" at the newest day moves on with new days.
+void HistoryWindow::followLocalDays()
 {
-    int sum = 0;
-    for (int column = 0; column < int(kListColumns.size()); ++column) {
-        const int width = kListColumns[size_t(column)].width(Language::English) + 24;
-        m_table->horizontalHeader()->resizeSection(column, width);
-        sum += width;
+    const QList<HistoryDay> &days = m_local->days();
+    const bool toWasNewest = !m_rangeSet || m_to->date() == m_to->maximumDate();
+    if (!days.isEmpty()) {
+        m_from->setDateRange(days.last().date, days.first().date);
+        m_to->setDateRange(days.last().date, days.first().date);
+        if (!m_rangeSet)
+            m_from->setDate(days.last().date);
+        if (toWasNewest)
+            m_to->setDate(days.first().date);
     }
-    return sum;
+    m_rangeSet = !days.isEmpty();
 }
 
-void HistoryWindow::unwatch()
+// The exports are of this desk's day files: offered while those are shown.
+void HistoryWindow::enableExports()
 {
-    if (!m_watcher.files().isEmpty())
-        m_watcher.removePaths(m_watcher.files());
-    if (!m_watcher.directories().isEmpty())
-        m_watcher.removePaths(m_watcher.directories());
-}
-
-// The shown day's file, its warning file and their folder, where a file that is replaced,
-// removed or made again shows.
-void HistoryWindow::watchShownDay()
-{
-    unwatch();
-    if (!m_shown)
-        return;
-    QStringList paths;
-    for (const QString &path :
-         {m_shown->path, m_shown->warningPath, QFileInfo(m_shown->path).path()})
-        if (QFileInfo::exists(path))
-            paths.append(path);
-    if (!paths.isEmpty())
-        m_watcher.addPaths(paths);
+    const bool local = m_source == m_local.get();
+    m_exportDay->setEnabled(local && m_local->shownDay().has_value());
+    m_exportRange->setEnabled(local && !m_local->days().isEmpty());
+    m_from->setEnabled(local);
+    m_to->setEnabled(local);
 }

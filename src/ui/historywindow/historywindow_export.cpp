@@ -33,9 +33,9 @@ QString Compact(QDate date)
 // printed report (.pdf) or the workbook (.xlsx).
 void HistoryWindow::exportDay()
 {
-    if (!m_shown)
+    if (!shownDay())
         return;
-    const HistoryDay day = *m_shown;
+    const HistoryDay day = *shownDay();
     const QStringList lines = ReadTextLines(day.path);
     const QString initialName = QFileInfo(day.path).fileName();
     const QString target = m_prompts->saveFileName(this, initialName, kDayFilters);
