@@ -37,6 +37,11 @@ void TestLaunch::preferencesRoundTrip()
     chosen.windowPosition = QPoint(120, 64);
     QVERIFY(SavePreferences(path, chosen));
     QCOMPARE(LoadPreferences(path), chosen);
+    // The file keeps the numbers earlier versions wrote and read: 0 R9, 0 Chinese.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY2(text.contains("model=0\n") && text.contains("language=0\n"), text.constData());
 }
 
 void TestLaunch::preferencesFallBackToDefaults_data()

@@ -7,6 +7,7 @@
 
 #include "bilingual.h"
 #include "device/settingscommand.h"
+#include "records/recordlistmodel.h"
 #include "thermometerkinds.h"
 
 #include <array>
@@ -29,6 +30,7 @@ inline constexpr std::array<ListColumnText, 4> kListColumns{{
     {{u"测量数值", u"Test Value"}, 80, 80},
     {{u"环境温度", u"Envrionment Temp."}, 80, 140},
 }};
+static_assert(kListColumns.size() == RecordListModel::kColumnCount, "a text for each column");
 
 namespace Texts {
 // Status bar panes 0, 2 and 4.

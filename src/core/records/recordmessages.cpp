@@ -27,6 +27,8 @@ constexpr std::array<Bilingual, 9> kTexts{{
      u"The day file %1 could not be read: %2\nNothing was exported."},
     {u"无法写入 %1：%2\n未导出任何内容。", u"%1 could not be written: %2\nNothing was exported."},
 }};
+static_assert(kTexts.size() == size_t(RecordMessage::ExportNotWritten) + 1,
+              "one text for each RecordMessage");
 
 } // namespace
 

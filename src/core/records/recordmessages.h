@@ -16,7 +16,7 @@ enum class RecordMessage {
     ExportUnsupported,     // a save name ending in none of .txt, .csv, .pdf, .xlsx
     ExportNothingRecorded, // a .txt export with no day file yet
     ExportNotRead,         // the day file could not be read
-    ExportNotWritten,      // the chosen file could not be written
+    ExportNotWritten,      // the chosen file could not be written (the last one)
 };
 
 QString RecordMessageText(RecordMessage message, Language language, const QString &path = {},
