@@ -33,7 +33,10 @@ FOLDERS = ("src", "tools", "tests")
 # Headers the build finds in the system's include folder, which the build's commands do not
 # name and the cross compiler does not search: given to it from a folder of their own, so that
 # the rest of /usr/include (the Linux C library) stays out of sight.
-SYSTEM_HEADERS = {"SIMPLEINI_INCLUDE_DIR": ["SimpleIni.h"]}
+SYSTEM_HEADERS = {
+    "SIMPLEINI_INCLUDE_DIR": ["SimpleIni.h"],
+    "XLSXWRITER_INCLUDEDIR": ["xlsxwriter.h", "xlsxwriter"],
+}
 EXTRA_INCLUDES = []
 
 

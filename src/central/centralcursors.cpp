@@ -69,7 +69,7 @@ bool CentralCursors::save() const
                 QByteArray::number(c.modifiedMs) + '\t' + QByteArray::number(c.warningSize) + '\n';
     }
     QString error;
-    if (!FileSharing::ReplaceFile(m_path, text, &error)) {
+    if (!FileSharing::ReplaceContents(m_path, text, &error)) {
         qCWarning(lcCentral) << m_path << "cannot be written:" << error;
         return false;
     }

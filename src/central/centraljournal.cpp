@@ -71,7 +71,7 @@ bool Write(const QString &path, const Journal &journal)
         text += fields.join(u'\t').toUtf8() + '\n';
     }
     QString error;
-    if (!FileSharing::ReplaceFile(path, text, &error)) {
+    if (!FileSharing::ReplaceContents(path, text, &error)) {
         qCWarning(lcCentral) << path << "cannot be written:" << error;
         return false;
     }

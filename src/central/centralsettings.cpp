@@ -190,7 +190,7 @@ QString LoadInstallationId(const QString &path)
     }
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     QString error;
-    if (!FileSharing::ReplaceFile(path, id.toLatin1() + '\n', &error) ||
+    if (!FileSharing::ReplaceContents(path, id.toLatin1() + '\n', &error) ||
         !QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner)) {
         qCWarning(lcCentral) << path << "cannot be written:" << error;
         return {};

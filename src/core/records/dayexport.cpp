@@ -35,7 +35,7 @@ QByteArray CsvExportBytes(const QString &csvHeader, const QStringList &lines)
 ExportResult WriteExportFile(const QString &target, const QByteArray &bytes)
 {
     QString error;
-    if (FileSharing::ReplaceFile(target, bytes, &error))
+    if (FileSharing::ReplaceContents(target, bytes, &error))
         return {ExportResult::Outcome::Written, {}, {}};
     qCWarning(lcRecords) << "cannot export to" << target << error;
     return {ExportResult::Outcome::NotWritten, target, error};

@@ -76,7 +76,7 @@ bool RetryWhileHeld(const QString &path, const std::function<bool(QString *error
     }
 }
 
-bool ReplaceFile(const QString &path, const QByteArray &bytes, QString *error)
+bool ReplaceContents(const QString &path, const QByteArray &bytes, QString *error)
 {
     return RetryWhileHeld(
         path,

@@ -26,7 +26,7 @@ bool RetryWhileHeld(const QString &path, const std::function<bool(QString *error
 
 // Replaces the file at `path` with `bytes` in one step (a temporary file renamed over it), so
 // a reader sees the old contents or the new, never a part. Retried while the file is held.
-bool ReplaceFile(const QString &path, const QByteArray &bytes, QString *error);
+bool ReplaceContents(const QString &path, const QByteArray &bytes, QString *error);
 
 // Whether the system call that just failed on `path` failed because another program holds it
 // (on Windows: a sharing or lock violation, or access denied on a file that may be written).

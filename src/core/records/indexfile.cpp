@@ -66,7 +66,7 @@ bool IndexFile::IsIndexFileName(const QString &fileName)
 
 bool IndexFile::Create(QString *error) const
 {
-    return FileSharing::ReplaceFile(m_path, QByteArray(kInitialContent), error);
+    return FileSharing::ReplaceContents(m_path, QByteArray(kInitialContent), error);
 }
 
 QString IndexFile::value(const char *key) const
@@ -100,5 +100,5 @@ bool IndexFile::write(std::initializer_list<Entry> entries, QString *error) cons
         *error = QStringLiteral("cannot format %1").arg(m_path);
         return false;
     }
-    return FileSharing::ReplaceFile(m_path, WithCrLf(text), error);
+    return FileSharing::ReplaceContents(m_path, WithCrLf(text), error);
 }

@@ -102,5 +102,5 @@ bool ReplaceRecordFile(const QString &path, const QStringList &lines, QString *e
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toUtf8() + kLineEnd;
-    return FileSharing::ReplaceFile(path, bytes, error);
+    return FileSharing::ReplaceContents(path, bytes, error);
 }

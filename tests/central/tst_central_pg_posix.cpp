@@ -783,4 +783,4 @@ void TestCentralPg::hungServerIsCutOffAndCaughtUp()
 }
 
 QTEST_GUILESS_MAIN(TestCentralPg)
-#include "tst_central_pg.moc"
+#include "tst_central_pg_posix.moc"

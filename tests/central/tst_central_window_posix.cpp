@@ -378,4 +378,4 @@ void TestCentralWindow::allDesksShowsEveryDesk()
 }
 
 QTEST_MAIN(TestCentralWindow)
-#include "tst_central_window.moc"
+#include "tst_central_window_posix.moc"
