@@ -1,9 +1,13 @@
 #include "datafolder.h"
 
+#include "consoleoutput.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+
+#include <cstdio>
 
 namespace {
 
@@ -76,4 +80,14 @@ bool EnterDataFolder(const QString &folder, QString *error)
         return false;
     }
     return true;
+}
+
+bool EnterChosenDataFolder(const QString &option)
+{
+    QString error;
+    if (EnterDataFolder(ChooseDataFolder(CurrentDataFolderSituation(option)), &error))
+        return true;
+    AttachStartingConsole();
+    std::fputs(qPrintable(QStringLiteral("kestrim: %1\n").arg(error)), stderr);
+    return false;
 }

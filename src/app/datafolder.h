@@ -27,3 +27,7 @@ DataFolderSituation CurrentDataFolderSituation(const QString &option);
 
 // Makes `folder` (with its parents) and changes into it; false with *error saying why.
 bool EnterDataFolder(const QString &folder, QString *error);
+
+// Chooses the data folder for this process (`option` is --data) and enters it; false when it
+// cannot, after saying why on the console.
+bool EnterChosenDataFolder(const QString &option);

@@ -1,6 +1,7 @@
 #include "exportcommand.h"
 
 #include "centralsettings.h"
+#include "datafolder.h"
 #include "device/interfacetexts.h"
 #include "history/historytexts.h"
 #include "preferences.h"
@@ -8,6 +9,7 @@
 #include "records/recordmessages.h"
 #include "reportexport.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QSysInfo>
 
@@ -116,7 +118,7 @@ int RunExport(const ExportRequest &request, const Clock &clock)
                              : ExportOneDay(request, days, date, context);
 }
 
-int RunExportCommand(int &argc, char **argv, const ExportRequest &request)
+int RunExportCommand(int &argc, char **argv, ExportRequest request, const QString &dataFolderOption)
 {
 #if !defined(Q_OS_WIN)
     // The report needs fonts, not a screen: never wait for or open a display.
@@ -124,5 +126,9 @@ int RunExportCommand(int &argc, char **argv, const ExportRequest &request)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
     const QGuiApplication application(argc, argv);
+    // The file is named from where the command was given; the records are the data folder's.
+    request.file = QFileInfo(request.file).absoluteFilePath();
+    if (!EnterChosenDataFolder(dataFolderOption))
+        return kNothingExported;
     return RunExport(request, Clock());
 }

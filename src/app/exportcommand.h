@@ -1,7 +1,8 @@
 // `kestrim --export`: the records of a day or a range of days written to a file without a
-// window, for scripts. It works in the working folder's records like the window, in the
-// language remembered there unless told otherwise, and says in one line on standard error why
-// nothing was written.
+// window, for scripts. It reads the records of the data folder the window would use (--data,
+// $KESTRIM_HOME, …), in the language remembered there unless told otherwise, writes the file
+// named relative to the folder the command was given in, and says in one line on standard
+// error why nothing was written.
 #pragma once
 
 #include "clock.h"
@@ -11,5 +12,7 @@
 // file could not be read or written; 2 the request names no single day file (several ports).
 int RunExport(const ExportRequest &request, const Clock &clock);
 
-// Starts the Qt application the report's fonts need, on no display at all, and runs the export.
-int RunExportCommand(int &argc, char **argv, const ExportRequest &request);
+// Starts the Qt application the report's fonts need, on no display at all, enters the data
+// folder chosen with `dataFolderOption` (--data) and runs the export.
+int RunExportCommand(int &argc, char **argv, ExportRequest request,
+                     const QString &dataFolderOption);

@@ -26,23 +26,12 @@ void KeepFilesPrivate()
 #endif
 }
 
-// Makes the chosen data folder the working folder, or says on the console why it cannot.
-bool EnterChosenDataFolder(const LaunchOptions &options)
-{
-    QString error;
-    if (EnterDataFolder(ChooseDataFolder(CurrentDataFolderSituation(options.dataFolder)), &error))
-        return true;
-    AttachStartingConsole();
-    std::fputs(qPrintable(QStringLiteral("kestrim: %1\n").arg(error)), stderr);
-    return false;
-}
-
 // The device the window would open for the port, in the data folder the window would use.
 int PrintPortDevice(int argc, char *argv[], const LaunchOptions &options)
 {
     KeepFilesPrivate();
     QCoreApplication application(argc, argv);
-    if (!EnterChosenDataFolder(options))
+    if (!EnterChosenDataFolder(options.dataFolder))
         return 1;
     const QString device = PortMap().device(options.port);
     std::fputs(qPrintable(QDir::toNativeSeparators(device) + u'\n'), stdout);
@@ -70,7 +59,7 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(line.text + u'\n'), stderr);
         return 2;
     case CommandLine::Action::Export:
-        return RunExportCommand(argc, argv, line.exportRequest);
+        return RunExportCommand(argc, argv, line.exportRequest, line.options.dataFolder);
     case CommandLine::Action::Device:
         return PrintPortDevice(argc, argv, line.options);
     case CommandLine::Action::Run:
@@ -79,7 +68,7 @@ int main(int argc, char *argv[])
 
     KeepFilesPrivate();
     QApplication application(argc, argv);
-    if (!EnterChosenDataFolder(line.options))
+    if (!EnterChosenDataFolder(line.options.dataFolder))
         return 1;
     CKestrimApp app;
     app.InitInstance(line.options);

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -43,12 +44,15 @@ struct Run {
     QString output;       // standard output
 };
 
-Run Kestrim(const QString &folder, const QStringList &arguments)
+// Runs kestrim in `folder`, with no display and no $KESTRIM_HOME unless `home` is given.
+Run Kestrim(const QString &folder, const QStringList &arguments, const QString &home = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KESTRIM_HOME"})
         environment.remove(QString::fromLatin1(name));
+    if (!home.isEmpty())
+        environment.insert(QStringLiteral("KESTRIM_HOME"), home);
     // A runtime folder of its own keeps Qt from warning that there is none.
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder + QStringLiteral("/.runtime"));
     QDir(folder).mkdir(QStringLiteral(".runtime"));
@@ -79,6 +83,8 @@ private slots:
     void exports_data();
     void exports();
     void reportAndWorkbook();
+    void readsTheDataFolder_data();
+    void readsTheDataFolder();
     void portDevice_data();
     void portDevice();
 
@@ -206,6 +212,31 @@ void TestExportCommand::reportAndWorkbook()
                       QString::number(sheet[QStringLiteral("rows")].toArray().size()));
     QCOMPARE(sheets, (QStringList{"2026-11-30 3", "2026-12-01 1", "2026-12-08 COM1 2",
                                   "2026-12-08 COM3 124"}));
+}
+
+void TestExportCommand::readsTheDataFolder_data()
+{
+    QTest::addColumn<bool>("byEnvironment"); // the data folder as $KESTRIM_HOME, else --data
+    QTest::newRow("--data") << false;
+    QTest::newRow("KESTRIM_HOME") << true;
+}
+
+// Given from another folder, the export reads the records of the data folder, as the window
+// would, and writes the file where the command was given.
+void TestExportCommand::readsTheDataFolder()
+{
+    QFETCH(bool, byEnvironment);
+    QTemporaryDir elsewhere;
+    QStringList arguments{"--export", "out.csv", "--day", "2026-11-30"};
+    if (!byEnvironment)
+        arguments << "--data" << m_dir->path();
+    const Run run = Kestrim(elsewhere.path(), arguments, byEnvironment ? m_dir->path() : QString());
+    QVERIFY2(run.messages.isEmpty(), qPrintable(run.messages.join(u'\n')));
+    QCOMPARE(run.status, 0);
+    QCOMPARE(Read(elsewhere.filePath("out.csv")),
+             QByteArray("Quantity,Test Time,Test Value,Envrionment Temp.\r"
+                        "1,09:00:00,36.5C,21.0C\r2,09:01:00,36.7C,21.0C\r"));
+    QVERIFY(!QFile::exists(m_dir->filePath("out.csv")));
 }
 
 // `kestrim --port COMn --device`, which run.sh asks for the first port that names nothing.
