@@ -80,7 +80,7 @@ public:
     const device::Thermometer &thermometer() const { return *m_thermometer; }
     // The day's files and index the readings go to.
     const DayRecords &dayRecords() const { return m_records; }
-    // The interface language: 0 Chinese, 1 English.
+    // The interface language.
     Language language() const { return m_language; }
     // The day the clock and the title line stand at; invalid while the clock gives no time.
     QDate shownDay() const { return QDate(m_year, m_month, m_day); }
