@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     SettingsCommandRequest request;
     request.field = SettingField(data[0] % (SettingLanguage + 1));
-    request.machineType = data[1];
+    request.machineType = MachineType(data[1]); // any number but the R9's is taken as the R9 Pro
     request.value = Read<std::int32_t>(data + 2);
     request.volumeIndex = Read<std::int32_t>(data + 6);
     request.alarmLimitC = float(Read<std::int16_t>(data + 10)) / 10.0f;
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
 
-    const bool pro = request.machineType != 0;
+    const bool pro = request.machineType != MachineType::R9;
     const int length = pro ? 13 : 9;
     // Only upper-case byte text of exactly the model's frame is built on.
     static const QRegularExpression proReport(QStringLiteral("^[0-9A-F]{26}$"));
