@@ -5,6 +5,8 @@
 // exactly what the next report or answer carries.
 #pragma once
 
+#include "thermometerkinds.h"
+
 #include <QStringView>
 #include <QtGlobal>
 
@@ -15,8 +17,7 @@ enum class ThermometerModel : quint8 {
     R9Pro, // also buzzer volume, backlight, output signal type and device language
 };
 
-enum class TempUnit : quint8 { Celsius = 0, Fahrenheit = 1 };
-enum class WorkMode : quint8 { Surface = 0, Body = 1, Count = 2 };
+// The unit and the mode are the program's own (thermometerkinds.h), with the wire's numbers.
 
 struct ThermometerState {
     ThermometerModel model = ThermometerModel::R9Pro;
