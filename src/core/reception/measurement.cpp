@@ -3,20 +3,6 @@
 #include "speech/speechengine.h"
 #include "temperature.h"
 
-namespace {
-
-QString CelsiusText(float celsius)
-{
-    return QString::asprintf("%.1fC", double(celsius));
-}
-
-QString FahrenheitText(float fahrenheit)
-{
-    return QString::asprintf("%.1fF", double(fahrenheit));
-}
-
-} // namespace
-
 QString SpeechLanguage(Language language)
 {
     return language == Language::Chinese ? QString(SpeechEngine::kLanguageChinese)
@@ -62,7 +48,7 @@ Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 va
     m.readingC = settings.readingC;
     m.readingF = settings.readingF;
     const bool celsius = settings.tempUnit == TempUnit::Celsius;
-    m.envTemp = celsius ? CelsiusText(settings.envTempC) : FahrenheitText(settings.envTempF);
+    m.envTemp = TemperatureText(celsius ? settings.envTempC : settings.envTempF, settings.tempUnit);
 
     if (settings.workMode == WorkMode::Count) {
         m.testValue = QString::number(value);
@@ -76,9 +62,7 @@ Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 va
     const float degrees = DecodeTenths(value);
     m.readingC = celsius ? degrees : ToCelsius(degrees);
     m.readingF = celsius ? ToFahrenheit(degrees) : degrees;
-    const QString celsiusText = CelsiusText(m.readingC);
-    const QString fahrenheitText = FahrenheitText(m.readingF);
-    m.testValue = celsius ? celsiusText : fahrenheitText;
+    m.testValue = TemperatureText(celsius ? m.readingC : m.readingF, settings.tempUnit);
 
     if (settings.workMode == WorkMode::Body) {
         m.verdict = m.readingC < settings.alarmLimitC ? Verdict::Normal : Verdict::Abnormal;
@@ -88,8 +72,8 @@ Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 va
     }
 
     // A surface temperature is always announced in English; the operator's language holds.
-    m.sentence = celsius ? celsiusText.chopped(1) + QStringLiteral("degrees celsius")
-                         : fahrenheitText.chopped(1) + QStringLiteral("degrees Fahrenheit");
+    m.sentence = m.testValue.chopped(1) + (celsius ? QStringLiteral("degrees celsius")
+                                                   : QStringLiteral("degrees Fahrenheit"));
     m.speechLanguage = SpeechLanguage(Language::English);
     return m;
 }

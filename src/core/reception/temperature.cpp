@@ -29,3 +29,13 @@ float ToCelsius(float fahrenheit)
     const auto celsius = static_cast<float>(static_cast<double>(above) / 1.8);
     return RoundToTenths(celsius);
 }
+
+QString UnitLetter(TempUnit unit)
+{
+    return unit == TempUnit::Celsius ? QStringLiteral("C") : QStringLiteral("F");
+}
+
+QString TemperatureText(float degrees, TempUnit unit)
+{
+    return QString::asprintf("%.1f", double(degrees)) + UnitLetter(unit);
+}

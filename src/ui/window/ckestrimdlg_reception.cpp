@@ -8,6 +8,7 @@
 #include "panestatusbar.h"
 #include "reception/measurement.h"
 #include "reception/settingsreport.h"
+#include "reception/temperature.h"
 #include "speech/speechannouncer.h"
 
 #include <QAbstractButton>
@@ -77,8 +78,7 @@ void CKestrimDlg::ShowThermometerSettings()
     m_comboAlarm->clear();
     m_comboAlarm->addItems(choices.entries);
     m_comboAlarm->setCurrentIndex(choices.selected);
-    m_staticUnit->setText(settings.unit != TempUnit::Celsius ? QStringLiteral("F")
-                                                             : QStringLiteral("C"));
+    m_staticUnit->setText(UnitLetter(settings.unit));
     if (m_thermometer->model() == MachineType::R9Pro) {
         if (const std::optional<device::ProSettings> pro = m_thermometer->proSettings())
             ShowPro(*pro);
@@ -141,9 +141,7 @@ void CKestrimDlg::OnCommandRefused(CommandRefusal reason)
 
 void CKestrimDlg::OnEnvironmentTemperature(float t)
 {
-    m_statusBar->setPaneText(
-        5, QString::asprintf(m_thermometer->unit() == TempUnit::Celsius ? "%0.1fC" : "%0.1fF",
-                             double(t)));
+    m_statusBar->setPaneText(5, TemperatureText(t, m_thermometer->unit()));
 }
 
 void CKestrimDlg::OnMeasurement(quint16 count)

@@ -4,6 +4,7 @@
 #include "device/interfacetexts.h"
 #include "panestatusbar.h"
 #include "reception/settingsreport.h"
+#include "reception/temperature.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -44,15 +45,14 @@ void CKestrimDlg::ShowInUnit()
 {
     const TempUnit unit = m_thermometer->unit();
     const bool celsius = unit == TempUnit::Celsius;
-    const float readingC = m_thermometer->readingC(), readingF = m_thermometer->readingF();
-    const float envTempC = m_thermometer->envTempC(), envTempF = m_thermometer->envTempF();
-    m_staticReading->setText(celsius ? QString::asprintf("%0.1fC", double(readingC))
-                                     : QString::asprintf("%0.1fF", double(readingF)));
-    if (envTempC != 0.0f)
-        m_statusBar->setPaneText(5, celsius ? QString::asprintf("%0.1fC", double(envTempC))
-                                            : QString::asprintf("%0.1fF", double(envTempF)));
+    m_staticReading->setText(
+        TemperatureText(celsius ? m_thermometer->readingC() : m_thermometer->readingF(), unit));
+    if (m_thermometer->envTempC() != 0.0f)
+        m_statusBar->setPaneText(
+            5,
+            TemperatureText(celsius ? m_thermometer->envTempC() : m_thermometer->envTempF(), unit));
     m_comboAlarm->clear();
-    m_staticUnit->setText(celsius ? QStringLiteral("C") : QStringLiteral("F"));
+    m_staticUnit->setText(UnitLetter(unit));
     const AlarmChoices choices = UnitAlarmChoices(
         m_thermometer->model(), unit, m_thermometer->alarmLimitC(), m_thermometer->alarmLimitF());
     m_comboAlarm->addItems(choices.entries);
