@@ -120,9 +120,7 @@ void CentralDaySource::setLanguage(Language language)
     m_language = language;
     m_model->setHeaderData(0, Qt::Horizontal, HistoryTexts::kDesk.in(language));
     m_model->setHeaderData(1, Qt::Horizontal, HistoryTexts::kPort.in(language));
-    for (int column = 0; column < int(kListColumns.size()); ++column)
-        m_model->setHeaderData(column + 2, Qt::Horizontal,
-                               kListColumns[size_t(column)].caption.in(language));
+    SetListColumnCaptions(*m_model, language, 2); // after the desk and the port
     if (m_following && !m_days.isEmpty())
         emit daysChanged();
 }

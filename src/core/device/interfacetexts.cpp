@@ -43,3 +43,10 @@ QString CommandRefusalText(CommandRefusal refusal, MachineType machineType, Lang
     }
     return QString();
 }
+
+void SetListColumnCaptions(QAbstractItemModel &model, Language language, int firstColumn)
+{
+    for (int column = 0; column < int(kListColumns.size()); ++column)
+        model.setHeaderData(firstColumn + column, Qt::Horizontal,
+                            kListColumns[size_t(column)].caption.in(language));
+}

@@ -32,6 +32,9 @@ inline constexpr std::array<ListColumnText, 4> kListColumns{{
 }};
 static_assert(kListColumns.size() == RecordListModel::kColumnCount, "a text for each column");
 
+// Captions the record list's columns of `model`, starting at `firstColumn`, in `language`.
+void SetListColumnCaptions(QAbstractItemModel &model, Language language, int firstColumn = 0);
+
 namespace Texts {
 // Status bar panes 0, 2 and 4.
 inline constexpr Bilingual kPaneDate{u"当前日期：", u"Current Date:"};

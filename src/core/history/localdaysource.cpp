@@ -100,9 +100,7 @@ void LocalDaySource::pause()
 void LocalDaySource::setLanguage(Language language)
 {
     m_language = language;
-    for (int column = 0; column < int(kListColumns.size()); ++column)
-        m_model->setHeaderData(column, Qt::Horizontal,
-                               kListColumns[size_t(column)].caption.in(language));
+    SetListColumnCaptions(*m_model, language);
 }
 
 void LocalDaySource::recordsChanged(const QString &dayFile)

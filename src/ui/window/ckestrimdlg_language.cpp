@@ -31,11 +31,10 @@ void CKestrimDlg::SwitchLanguage(Language language)
     m_statusBar->setPaneText(0, Texts::kPaneDate.in(language));
     m_statusBar->setPaneText(2, Texts::kPaneTime.in(language));
     m_statusBar->setPaneText(4, Texts::kPaneEnvironment.in(language));
-    for (int column = 0; column < int(kListColumns.size()); ++column) {
-        const ListColumnText &text = kListColumns[size_t(column)];
-        m_recordModel->setHeaderData(column, Qt::Horizontal, text.caption.in(language));
-        m_recordList->horizontalHeader()->resizeSection(column, text.width(language));
-    }
+    SetListColumnCaptions(*m_recordModel, language);
+    for (int column = 0; column < int(kListColumns.size()); ++column)
+        m_recordList->horizontalHeader()->resizeSection(
+            column, kListColumns[size_t(column)].width(language));
     m_csvHeader = Texts::kCsvHeader.in(language);
     for (const SwitchedCaption &caption : kSwitchedCaptions) {
         QWidget *widget = findChild<QWidget *>(QString::number(caption.id));
