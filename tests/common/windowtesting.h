@@ -50,16 +50,17 @@ inline device::Thermometer &ThermometerOf(CKestrimDlg &window)
     return *thermometer;
 }
 
-// The one menu or shortcut action of the window with this caption.
-inline QAction *ActionNamed(CKestrimDlg &window, const QString &caption)
+// Triggers the one menu or shortcut action of the window with this caption, as the operator's
+// click or screen reader would. False, so the test fails, when no action or more than one has it.
+[[nodiscard]] inline bool TriggerAction(CKestrimDlg &window, const QString &caption)
 {
-    QAction *found = nullptr;
+    QList<QAction *> found;
     for (QAction *action : window.findChildren<QAction *>()) {
-        if (action->text() == caption) {
-            if (found)
-                return nullptr;
-            found = action;
-        }
+        if (action->text() == caption)
+            found.append(action);
     }
-    return found;
+    if (found.size() != 1)
+        return false;
+    found.constFirst()->trigger();
+    return true;
 }

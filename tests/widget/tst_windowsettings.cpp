@@ -565,7 +565,7 @@ void TestWindowSettings::operatorsLanguageHolds()
 {
     PseudoTerminal terminal;
     linkCom3(terminal);
-    ActionNamed(*m_window, QStringLiteral("中文"))->trigger();
+    QVERIFY(TriggerAction(*m_window, QStringLiteral("中文")));
     auto *connect = control<QAbstractButton>(IDC_BUTTON_CONNECT);
     connect->click();
     QCOMPARE(connect->text(), QStringLiteral("断开设备"));
@@ -611,9 +611,9 @@ void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
     QCOMPARE(control<QAbstractButton>(IDC_BUTTON_SAVE_AS)->text(), QStringLiteral("另存为"));
     QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
     QCOMPARE(m_window->language(), Language::English);
-    ActionNamed(*m_window, QStringLiteral("中文"))->trigger();
+    QVERIFY(TriggerAction(*m_window, QStringLiteral("中文")));
     QCOMPARE(m_window->language(), Language::Chinese);
-    ActionNamed(*m_window, QStringLiteral("English"))->trigger();
+    QVERIFY(TriggerAction(*m_window, QStringLiteral("English")));
     QCOMPARE(m_window->language(), Language::English);
 
     Receive(*m_window, FrameOf(1, "00017701020000 01"));
@@ -622,7 +622,7 @@ void TestWindowSettings::languageAndRepeatFromMenuAndKeyboard()
     QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 1);
     QTest::keyClick(m_window.get(), Qt::Key_F5);
     QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 2);
-    ActionNamed(*m_window, QStringLiteral("Repeat Announcement"))->trigger();
+    QVERIFY(TriggerAction(*m_window, QStringLiteral("Repeat Announcement")));
     QTRY_COMPARE(m_spoken->sentences().count(QStringLiteral("Abnormal Temperature")), 3);
 }
 
