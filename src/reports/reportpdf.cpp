@@ -211,9 +211,8 @@ void ReportPainter::drawChart(const QRectF &area)
             Qt::AlignHCenter | Qt::AlignTop,
             QTime::fromMSecsSinceStartOfDay(int(ms)).toString(QStringLiteral("HH:mm")));
     }
-    m_painter.drawText(
-        QRectF(area.left(), area.top(), Mm(11.5), Mm(4.0)), Qt::AlignRight | Qt::AlignTop,
-        settings.tempUnit == TempUnit::Fahrenheit ? QStringLiteral("°F") : QStringLiteral("°C"));
+    m_painter.drawText(QRectF(area.left(), area.top(), Mm(11.5), Mm(4.0)),
+                       Qt::AlignRight | Qt::AlignTop, DegreeSign(settings.tempUnit));
     m_painter.setPen(QPen(Qt::black, Mm(0.2)));
     m_painter.setBrush(Qt::NoBrush);
     m_painter.drawRect(plot);

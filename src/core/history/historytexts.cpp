@@ -1,5 +1,7 @@
 #include "history/historytexts.h"
 
+#include "reception/temperature.h"
+
 namespace {
 
 struct SummaryLabels {
@@ -16,10 +18,14 @@ struct SummaryLabels {
 
 } // namespace
 
+QString DegreeSign(TempUnit tempUnit)
+{
+    return u'°' + UnitLetter(tempUnit);
+}
+
 QString DegreesText(float degrees, TempUnit tempUnit)
 {
-    return QString::asprintf("%.1f", double(degrees)) +
-           (tempUnit == TempUnit::Fahrenheit ? QStringLiteral("°F") : QStringLiteral("°C"));
+    return QString::asprintf("%.1f", double(degrees)) + DegreeSign(tempUnit);
 }
 
 QString SummaryText(const DaySummary &summary, TempUnit tempUnit, Language language)

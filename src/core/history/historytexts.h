@@ -41,6 +41,8 @@ inline constexpr Bilingual kNothingCentral{u"中心库中还没有任何测量�
                                            u"The central records hold no readings yet."};
 } // namespace HistoryTexts
 
+// "°C" or "°F", as the history's charts and reports name their unit.
+QString DegreeSign(TempUnit tempUnit);
 // "36.5°C" or "97.7°F".
 QString DegreesText(float degrees, TempUnit tempUnit);
 

@@ -84,8 +84,7 @@ void HistoryChartView::showDay(QDate day, const HistoryChartData &data,
     m_time->setTitleText(HistoryTexts::kTimeAxis.in(language));
     m_time->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
     m_time->setTickCount(data.axisTicks);
-    m_degrees->setTitleText(settings.tempUnit == TempUnit::Fahrenheit ? QStringLiteral("°F")
-                                                                      : QStringLiteral("°C"));
+    m_degrees->setTitleText(DegreeSign(settings.tempUnit));
     const float low = std::min(data.lowest, settings.alarmLimit);
     const float high = std::max(data.highest, settings.alarmLimit);
     m_degrees->setRange(std::floor(low - 0.5f), std::ceil(high + 0.5f));
