@@ -7,6 +7,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 // Desk, port, then the record list's columns, narrower than this desk's own table: the table
@@ -136,11 +138,10 @@ void CentralDaySource::daysRead(const QList<CentralDay> &days, const QString &er
     else if (days.isEmpty())
         setNote(Note::Nothing);
     emit daysChanged();
-    const int index = shownIndex() >= 0 ? shownIndex() : (days.isEmpty() ? -1 : 0);
-    if (index >= 0)
-        showDay(index);
-    else
+    if (days.isEmpty())
         emit dayChanged();
+    else
+        showDay(std::max(shownIndex(), 0));
 }
 
 void CentralDaySource::dayRead(QDate day, const QList<CentralRow> &rows, const QString &error)
