@@ -10,9 +10,3 @@ enum class TempUnit : int { Celsius = 0, Fahrenheit = 1 };
 
 // A report may carry another number: the mode is then unknown, and readings are not shown.
 enum class WorkMode : int { Surface = 0, Body = 1, Count = 2 };
-
-// The model's name as the window's model buttons show it.
-inline QString MachineTypeName(MachineType machineType)
-{
-    return machineType == MachineType::R9 ? QStringLiteral("R9") : QStringLiteral("R9  Pro");
-}

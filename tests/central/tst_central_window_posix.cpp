@@ -292,6 +292,7 @@ void TestCentralWindow::deleteAllIsMirrored()
     reading(1, 365);
     reading(2, 366);
     QTRY_COMPARE(count(), QVariant(2));
+    m_prompts->answers = {true};
     m_window->findChild<QAction *>(QString::number(ID_DELETE_ALL))->trigger();
     QTRY_COMPARE(count(QStringLiteral("deleted")), QVariant(2));
     reading(3, 367);

@@ -21,17 +21,20 @@ public:
         return saveTargets.isEmpty() ? QString() : saveTargets.takeFirst();
     }
 
-    // Questions: remembered as "caption: text" and answered with the next of `answers`, Yes
-    // when none is left.
-    bool question(QWidget *, const QString &caption, const QString &text) override
+    // Questions: remembered as "caption: text" with the answer Enter gives, and answered with
+    // the next of `answers`, or with that default answer when none is left.
+    bool question(QWidget *, const QString &caption, const QString &text,
+                  Default byDefault = Default::Yes) override
     {
         questions.append(caption + QStringLiteral(": ") + text);
-        return answers.isEmpty() || answers.takeFirst();
+        questionDefaults.append(byDefault);
+        return answers.isEmpty() ? byDefault == Default::Yes : answers.takeFirst();
     }
 
     QStringList messages;
     QStringList saveTargets;
     QStringList saveDialogs;
     QStringList questions;
+    QList<Default> questionDefaults;
     QList<bool> answers;
 };

@@ -205,6 +205,7 @@ void TestExportDeleteSim::exportAndDeleteWhileMeasuring()
     saveAs("day.txt");
     QCOMPARE(Read("day.txt"), kept);
 
+    m_prompts->answers = {true};
     ChooseFromContextMenu(list(), 0, m_window.get(), IDR_MENU_RECORD_LIST, ID_DELETE_ALL);
     QCOMPARE(list()->model()->rowCount(), 0);
     QVERIFY(!QFileInfo::exists(kDayFile));

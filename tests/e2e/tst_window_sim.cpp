@@ -58,9 +58,11 @@ private slots:
     void lostPortIsToldInTheOperatorsLanguage();
     void everySettingReachesTheThermometer();
     void refusedCommandShowsFail();
+    void lateReportBeforeTheAcknowledgement();
+    void lostAcknowledgementAsksAgain();
     void r9CommandIsItsFrameAndFourZeroBytes();
     void badInputRecordsNothingBogus();
-    void r9BehindR9ProChangesNothing();
+    void r9BehindR9ProBecomesAnR9();
     void silentThermometerAfterUnplugIsAskedAgain();
     void emptyMeasurementIsNoReading();
     void enterInTheListKeepsRecording();
@@ -422,6 +424,52 @@ void TestWindowSim::refusedCommandShowsFail()
     QCOMPARE(control<QLineEdit>(IDC_EDIT_ACK)->text(), QString());
 }
 
+// A report asked for earlier arrives between the Fahrenheit command and its "success": the
+// window ends in Fahrenheit, and the next reading is stored and judged as what it is.
+void TestWindowSim::lateReportBeforeTheAcknowledgement()
+{
+    connectWindow({"--mode", "body"});
+    QVERIFY(m_sim->send("late-report"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_sim->stderrLines().contains("the next settings command gets a late report first"), kWait);
+    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLineEdit>(IDC_EDIT_ACK)->text(), QStringLiteral("success"),
+                              kWait);
+    QCOMPARE(m_window->thermometer().unit(), TempUnit::Fahrenheit);
+    QVERIFY(control<QRadioButton>(IDC_RADIO_FAHRENHEIT)->isChecked());
+    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("F"));
+
+    QVERIFY(m_sim->send("97.7"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
+    // Stored in the unit the thermometer sent it in (the environment depends on when it was
+    // last asked for).
+    QVERIFY(ReadFile("TempData/2024/05/20240521-03.txt").startsWith("1,14:03:27,97.7F,"));
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-warning.txt"), QByteArray("<missing>"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("Normal"));
+    QVERIFY2(m_prompts->messages.isEmpty(), qPrintable(m_prompts->messages.join('\n')));
+}
+
+// The thermometer takes Fahrenheit but its acknowledgement is lost: after 2 s the operator is
+// told, the settings are asked for again, and the report puts the window in Fahrenheit.
+void TestWindowSim::lostAcknowledgementAsksAgain()
+{
+    connectWindow({"--mode", "body"});
+    QVERIFY(m_sim->send("lose-ack"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_sim->stderrLines().contains("the next settings command gets no acknowledgement"), kWait);
+    const qsizetype before = m_sim->receivedFrames().size();
+    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
+    QVERIFY(m_sim->send("36.5")); // still Celsius on the wire
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
+    QCOMPARE(m_window->thermometer().unit(), TempUnit::Celsius);
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages.size(), 1, kWait);
+    QVERIFY(m_prompts->messages.constFirst().contains(QStringLiteral("did not confirm")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->thermometer().unit(), TempUnit::Fahrenheit, kWait);
+    QVERIFY(control<QRadioButton>(IDC_RADIO_FAHRENHEIT)->isChecked());
+    QVERIFY(m_sim->receivedFrames().mid(before).contains(QByteArray::fromHex("55AA050105")));
+    Screenshot(m_window.get(), QStringLiteral("sim-lost-acknowledgement"));
+}
+
 void TestWindowSim::r9CommandIsItsFrameAndFourZeroBytes()
 {
     m_sim = std::make_unique<SimProcess>();
@@ -495,41 +543,40 @@ void TestWindowSim::badInputRecordsNothingBogus()
              QByteArray::number(sentGood + 1) + ",14:03:27,6553.5C,24.5C\r\n");
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("0.0C"));
 
-    // An R9's report while the R9 Pro is chosen: settings are refused, nothing is sent.
+    // An R9's report while the R9 Pro is chosen: the window takes the R9's shape, and says so.
     QVERIFY(m_sim->send("raw 55AA09010001770182"));
     QTRY_COMPARE_WITH_TIMEOUT(m_window->thermometer().report(),
                               QStringLiteral("55AA09010001770182"), kWait);
-    const qsizetype before = m_sim->receivedFrames().size();
-    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
-    QVERIFY(m_prompts->messages.last().contains(QStringLiteral("do not match the model")));
-    QTest::qWait(300);
-    const QList<QByteArray> received = m_sim->receivedFrames().mid(before);
-    QVERIFY(std::none_of(received.begin(), received.end(), [](const QByteArray &frame) {
-        return frame.size() > 3 && frame[3] == 2;
-    }));
+    QVERIFY(m_prompts->messages.last().contains(QStringLiteral("the model is now R9")));
+    QVERIFY(control<QRadioButton>(IDC_RADIO_R9)->isChecked());
 }
 
-// An R9 on the line while the R9 Pro is chosen: Fahrenheit is refused and the window stays in
-// Celsius, as the thermometer does; the next reading is stored and judged as what it is.
-void TestWindowSim::r9BehindR9ProChangesNothing()
+// An R9 on the line while the R9 Pro is chosen: the window follows its report and becomes an
+// R9's, and Fahrenheit goes out as an R9 command; readings are stored as what they are.
+void TestWindowSim::r9BehindR9ProBecomesAnR9()
 {
     connectWindow({"--model", "r9", "--mode", "body"});
-    const qsizetype before = m_sim->receivedFrames().size();
-    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
-    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("C"));
+    QVERIFY(control<QRadioButton>(IDC_RADIO_R9)->isChecked());
+    QCOMPARE(m_prompts->messages,
+             QStringList{"The thermometer's settings say it is an R9; the model is now R9."});
     QVERIFY(m_sim->send("39.0"));
     QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 1, kWait);
-    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("39.0C"));
     QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("Abnormal"));
-    QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"), QByteArray("1,14:03:27,39.0C,0.0C\r\n"));
+
+    const qsizetype before = m_sim->receivedFrames().size();
+    control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->thermometer().unit(), TempUnit::Fahrenheit, kWait);
+    const QList<QByteArray> received = m_sim->receivedFrames().mid(before);
+    QVERIFY(std::any_of(received.begin(), received.end(), [](const QByteArray &frame) {
+        return frame.size() > 3 && frame[3] == 2 && frame[2] == 9;
+    }));
+    QVERIFY(m_sim->send("96.8"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->rowCount(), 2, kWait);
+    QCOMPARE(ReadFile("TempData/2024/05/20240521-03.txt"),
+             QByteArray("1,14:03:27,39.0C,0.0C\r\n2,14:03:27,96.8F,0.0F\r\n"));
     QCOMPARE(ReadFile("TempData/2024/05/20240521-warning.txt"),
              QByteArray("1,14:03:27,39.0C,0.0C\r\n"));
-    const QList<QByteArray> received = m_sim->receivedFrames().mid(before);
-    QVERIFY(std::none_of(received.begin(), received.end(), [](const QByteArray &frame) {
-        return frame.size() > 3 && frame[3] == 2;
-    }));
+    QCOMPARE(m_prompts->messages.size(), 1);
     Screenshot(m_window.get(), QStringLiteral("sim-r9-behind-r9-pro"));
 }
 

@@ -76,7 +76,6 @@ void TestMeasurement::interpretsMeasurements()
     MeasurementSettings settings;
     settings.workMode = mode;
     settings.tempUnit = unit;
-    settings.language = language;
     settings.envTempC = 24.5f;
     settings.envTempF = 76.1f;
 
@@ -85,8 +84,10 @@ void TestMeasurement::interpretsMeasurements()
     QTEST(m.readingF, "readingF");
     QTEST(m.testValue, "testValue");
     QTEST(int(m.verdict), "verdict");
-    QTEST(m.sentence, "sentence");
-    QTEST(m.speechLanguage, "speechLanguage");
+    const Announcement said = AnnouncementOf(m, language);
+    QTEST(said.sentence, "sentence");
+    QTEST(said.speechLanguage, "speechLanguage");
+    QCOMPARE(said.urgent, m.verdict == Verdict::Abnormal);
     QCOMPARE(m.envTemp,
              unit == TempUnit::Celsius ? QStringLiteral("24.5C") : QStringLiteral("76.1F"));
 }
@@ -101,7 +102,7 @@ void TestMeasurement::unknownModeKeepsTheReading()
     QCOMPARE(m.readingC, 36.6f);
     QCOMPARE(m.readingF, 97.9f);
     QVERIFY(m.testValue.isEmpty());
-    QVERIFY(m.sentence.isEmpty());
+    QVERIFY(AnnouncementOf(m, Language::English).sentence.isEmpty());
     QCOMPARE(m.envTemp, QStringLiteral("0.0C"));
 }
 

@@ -117,6 +117,8 @@ private slots:
     void onlyLatestRequestIsSpoken_data();
     void onlyLatestRequestIsSpoken();
     void requestDuringSentenceIsDiscarded();
+    void urgentRequestIsNeverLost_data();
+    void urgentRequestIsNeverLost();
     void burstOfTenThousand_data();
     void burstOfTenThousand();
     void stopLeavesStuckEngineBehind();
@@ -178,6 +180,45 @@ void TestSpeechAnnouncer::requestDuringSentenceIsDiscarded()
     QCOMPARE(stage->read([&] { return stage->spoken; }),
              (QStringList{QStringLiteral("connect successfully|language=409|1|80"),
                           QStringLiteral("Normal Temperature|language=409|1|80")}));
+}
+
+void TestSpeechAnnouncer::urgentRequestIsNeverLost_data()
+{
+    QTest::addColumn<bool>("duringSentence");
+    QTest::addColumn<QStringList>("spoken");
+    QTest::newRow("while idle") << false
+                                << QStringList{"Abnormal Temperature|language=409|1|80",
+                                               "Normal Temperature 2|language=409|1|80"};
+    QTest::newRow("while a sentence is spoken")
+        << true
+        << QStringList{"connect successfully|language=409|1|80",
+                       "Abnormal Temperature|language=409|1|80"};
+}
+
+// An abnormal verdict is always heard: requests after it neither replace it nor, once it is
+// said, get lost if they came while the worker was idle (the newest of them is said next).
+void TestSpeechAnnouncer::urgentRequestIsNeverLost()
+{
+    QFETCH(bool, duringSentence);
+    auto stage = std::make_shared<Stage>();
+    SpeechAnnouncer announcer(fakeFactory(stage));
+    if (duringSentence) {
+        stage->sentencesHeld = true;
+        announcer.start();
+        announcer.RequestSpeech(QStringLiteral("connect successfully"), kEnglish);
+        QTRY_COMPARE(stage->read([&] { return stage->speaking; }),
+                     QStringLiteral("connect successfully"));
+    }
+    announcer.RequestSpeech(QStringLiteral("Abnormal Temperature"), kEnglish,
+                            SpeechAnnouncer::Urgency::Urgent);
+    announcer.RequestSpeech(QStringLiteral("Normal Temperature 1"), kEnglish);
+    announcer.RequestSpeech(QStringLiteral("Normal Temperature 2"), kEnglish);
+    if (duringSentence)
+        stage->change([&] { stage->sentencesHeld = false; });
+    else
+        announcer.start();
+    QTRY_VERIFY(!announcer.requestPending());
+    QTEST(stage->read([&] { return stage->spoken; }), "spoken");
 }
 
 void TestSpeechAnnouncer::burstOfTenThousand_data()

@@ -14,6 +14,7 @@ private slots:
     void toFahrenheit();
     void toCelsius_data();
     void toCelsius();
+    void positiveResultsAreUnchanged();
 };
 
 void TestTemperature::decodesTenths_data()
@@ -45,6 +46,9 @@ void TestTemperature::toFahrenheit_data()
     QTest::newRow("36.3") << 36.3f << 97.3f;
     QTest::newRow("38.9") << 38.9f << 102.0f;
     QTest::newRow("0.0") << 0.0f << 32.0f;
+    QTest::newRow("-40.0") << -40.0f << -40.0f;
+    QTest::newRow("-20.3 to nearest") << -20.3f << -4.5f;
+    QTest::newRow("-17.9 to nearest") << -17.9f << -0.2f;
 }
 
 void TestTemperature::toFahrenheit()
@@ -61,7 +65,10 @@ void TestTemperature::toCelsius_data()
     QTest::newRow("97.7") << 97.7f << 36.5f;
     QTest::newRow("99.5") << 99.5f << 37.5f;
     QTest::newRow("100.4") << 100.4f << 38.0f;
-    QTest::newRow("25.3 rounds toward zero") << 25.3f << -3.6f;
+    QTest::newRow("25.3 to nearest below zero") << 25.3f << -3.7f;
+    QTest::newRow("0.0") << 0.0f << -17.8f;
+    QTest::newRow("31.1, a half below zero, away from it") << 31.1f << -0.5f;
+    QTest::newRow("14.0") << 14.0f << -10.0f;
     QTest::newRow("32.0") << 32.0f << 0.0f;
 }
 
@@ -70,6 +77,24 @@ void TestTemperature::toCelsius()
     QFETCH(float, fahrenheit);
     QFETCH(float, celsius);
     QCOMPARE(ToCelsius(fahrenheit), celsius);
+}
+
+// Every reading a thermometer can send, both ways: where the result is not below zero it is the
+// one the day files already hold (ten times the value, plus 0.5, cut toward zero).
+void TestTemperature::positiveResultsAreUnchanged()
+{
+    const auto stored = [](double value) {
+        const auto times10 = static_cast<float>(value) * 10.0f;
+        return static_cast<float>(static_cast<long long>(double(times10) + 0.5) / 10.0);
+    };
+    for (int tenths = 0; tenths <= 0xFFFF; ++tenths) {
+        const float degrees = DecodeTenths(quint16(tenths));
+        const float fahrenheit = ToFahrenheit(degrees);
+        QCOMPARE(fahrenheit, stored(double(degrees) * 1.8 + 32.0));
+        const float celsius = ToCelsius(degrees);
+        if (celsius >= 0.0f)
+            QCOMPARE(celsius, stored(double(degrees - 32.0f) / 1.8));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTemperature)

@@ -20,9 +20,9 @@ QByteArray Hex(const char *text)
 }
 
 constexpr ThermometerState kR9Pro{
-    .model = ThermometerModel::R9Pro, .unit = TempUnit::Celsius, .mode = WorkMode::Surface};
+    .model = MachineType::R9Pro, .unit = TempUnit::Celsius, .mode = WorkMode::Surface};
 constexpr ThermometerState kR9{
-    .model = ThermometerModel::R9, .unit = TempUnit::Celsius, .mode = WorkMode::Surface};
+    .model = MachineType::R9, .unit = TempUnit::Celsius, .mode = WorkMode::Surface};
 
 // Feeds the host's bytes through a codec, as the simulator does, and collects the answers.
 QByteArray Converse(Thermometer &thermometer, const QByteArray &received)

@@ -73,7 +73,7 @@ QByteArray ReadingFrame(int tenths)
 // Celsius, body mode, alarm limit 37.5 (0x0177), R9 Pro fields.
 QByteArray ReportFrame()
 {
-    return BuildFrame(FrameCode::Settings, QByteArray::fromHex("00017701020000"));
+    return BuildFrame(FrameCode::Settings, QByteArray::fromHex("0001770102000001"));
 }
 
 // Opens a list's context menu at `row` (at the top of the list when -1) the way a right click
@@ -117,6 +117,8 @@ private slots:
     void delRefusedAndEscape();
     void readingWhileDeleteDataIsOpen_data();
     void readingWhileDeleteDataIsOpen();
+    void deleteAllAsksFirst_data();
+    void deleteAllAsksFirst();
     void deleteAllThenAReading();
     void readingBeforeTheFirstTick();
     void readingBetweenMidnightAndTheTick();
@@ -307,13 +309,13 @@ void TestExportDelete::saveAsWithoutDayFile_data()
     QTest::newRow("Chinese") << Language::Chinese << "今天此端口还没有测量记录，没有可导出的文件。";
 }
 
-// After Delete All the button is still enabled; a .txt export finds no day file to copy.
+// The day file went away behind the window's back: a .txt export finds no day file to copy.
 void TestExportDelete::saveAsWithoutDayFile()
 {
     QFETCH(Language, language);
     connect();
     record(1, 2);
-    chooseFromRecordMenu(ID_DELETE_ALL);
+    QVERIFY(QFile::remove(kDayFile));
     switchLanguage(language);
     m_prompts->saveTargets = {m_dir->filePath("day.txt")};
     m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->click();
@@ -508,17 +510,57 @@ void TestExportDelete::readingWhileDeleteDataIsOpen()
     QCOMPARE(m_window->dayRecords().recordCount(), quint64(quantities.size()));
 }
 
+void TestExportDelete::deleteAllAsksFirst_data()
+{
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QList<bool>>("answers"); // empty: Enter, the default answer
+    QTest::addColumn<QString>("question");
+    QTest::newRow("Enter keeps the day")
+        << Language::English << QList<bool>{}
+        << "Delete all 5 readings of 2024-05-21 on COM1?\nThey cannot be brought back.";
+    QTest::newRow("No keeps the day, in Chinese")
+        << Language::Chinese << QList<bool>{false}
+        << "删除 2024-05-21 在 COM1 上的全部 5 条测量记录？\n删除后无法恢复。";
+}
+
+// One click in the menu must not erase a day: the day, the port and the count are named, and
+// No is the answer unless the operator picks Yes.
+void TestExportDelete::deleteAllAsksFirst()
+{
+    QFETCH(Language, language);
+    QFETCH(QList<bool>, answers);
+    connect();
+    record(1, 5);
+    switchLanguage(language);
+    const QByteArray before = Read(kDayFile);
+    m_prompts->answers = answers;
+    chooseFromRecordMenu(ID_DELETE_ALL);
+    QCOMPARE(m_prompts->questions.size(), 1);
+    QFETCH(QString, question);
+    QCOMPARE(m_prompts->questions.constFirst(), m_window->windowTitle() + ": " + question);
+    QCOMPARE(m_prompts->questionDefaults, QList<Prompts::Default>{Prompts::Default::No});
+    QCOMPARE(Read(kDayFile), before);
+    QCOMPARE(list()->model()->rowCount(), 5);
+    QVERIFY(
+        m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->isEnabled());
+}
+
 void TestExportDelete::deleteAllThenAReading()
 {
     connect();
     record(1, 5);
+    m_prompts->answers = {true};
     chooseFromRecordMenu(ID_DELETE_ALL);
     QCOMPARE(list()->model()->rowCount(), 0);
     QVERIFY(!QFileInfo::exists(kDayFile));
     QCOMPARE(Read(kIndex), Index(0));
-    QVERIFY(m_prompts->questions.isEmpty());
+    // Nothing left to export.
+    QVERIFY(
+        !m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->isEnabled());
 
     reading(6);
+    QVERIFY(
+        m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->isEnabled());
     QCOMPARE(listColumn(0), QStringList{"1"});
     QCOMPARE(Read(kDayFile), Line(1, 6));
     QCOMPARE(Read(kIndex), Index(1));

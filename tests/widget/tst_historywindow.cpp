@@ -314,6 +314,7 @@ void TestHistoryWindow::todaysEntryFollowsTheReadings()
 
     // Delete All empties today: its entry goes, and comes back with the next reading.
     part<QListWidget>("historyDays")->setCurrentRow(0);
+    m_prompts->answers = {true};
     m_window->findChild<QAction *>(QString::number(ID_DELETE_ALL))->trigger();
     QCOMPARE(dayLabels().first(), QStringLiteral("2026-12-08  COM1"));
     reading(QTime(10, 30), 368);

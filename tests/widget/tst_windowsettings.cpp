@@ -242,8 +242,10 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     QCOMPARE(columns(), (QStringList{"Quantity 60", "Test Time 68", "Test Value 72",
                                      "Envrionment Temp. 123"}));
     QCOMPARE(title->text(), QStringLiteral("Dec 9,2024 Temp. Statistics"));
-    // The reading equals the limit: the verdict reads abnormal.
-    ThermometerOf(*m_window).setReading(37.5f, 99.5f);
+    // Body mode, limit 37.5 °C; the reading equals the limit: the verdict reads abnormal, and
+    // keeps its judgement whatever the language.
+    Receive(*m_window, QByteArray::fromHex("55AA0D01000177010200000189"));
+    Receive(*m_window, BuildFrame(FrameCode::Measurement, QByteArray::fromHex("7701")));
 
     control<QAbstractButton>(IDC_BUTTON_CHINESE)->click();
     QCOMPARE(pane(0), QStringLiteral("当前日期："));
@@ -259,7 +261,8 @@ void TestWindowSettings::panesColumnsTitleAndVerdictInBothLanguages()
     QCOMPARE(verdict->font().pointSize(), 30);
     Screenshot(m_window.get(), QStringLiteral("language-chinese"));
 
-    ThermometerOf(*m_window).setReading(36.5f, 97.7f);
+    Receive(*m_window, BuildFrame(FrameCode::Measurement, QByteArray::fromHex("6D01")));
+    QCOMPARE(verdict->text(), QStringLiteral("正常"));
     control<QAbstractButton>(IDC_BUTTON_ENGLISH)->click();
     QCOMPARE(pane(0), QStringLiteral("Current Date:"));
     QCOMPARE(pane(2), QStringLiteral("Current Time:"));
@@ -404,6 +407,14 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
 
     control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
     QCOMPARE(ack->text(), QString());
+    // Pending: the alarm list and its letter follow the choice at once; what the thermometer
+    // measured stays in the unit it holds until it takes the command.
+    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("F"));
+    QCOMPARE(alarm->currentText(), QStringLiteral("99.5"));
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
+    QCOMPARE(m_window->thermometer().unit(), TempUnit::Celsius);
+    Receive(*m_window, FrameOf(2, "00"));
+    QCOMPARE(ack->text(), QStringLiteral("success"));
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("97.7F"));
     QCOMPARE(pane(5), QStringLiteral("76.1F"));
     QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("F"));
@@ -414,6 +425,7 @@ void TestWindowSettings::unitButtonsConvertWhatIsShown()
     QCOMPARE(m_window->thermometer().report(), QStringLiteral("55AA0D020101E30302000001F9"));
 
     control<QAbstractButton>(IDC_RADIO_CELSIUS)->click();
+    Receive(*m_window, FrameOf(2, "00"));
     QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
     QCOMPARE(pane(5), QStringLiteral("24.5C"));
     QCOMPARE(alarm->currentText(), QStringLiteral("37.5"));
@@ -446,9 +458,13 @@ void TestWindowSettings::modeButtons()
     auto *button = control<QAbstractButton>(id);
     button->setEnabled(true);
     button->click();
+    QCOMPARE(control<QLineEdit>(IDC_EDIT_ACK)->text(), QString());
+    // Until the thermometer takes the mode, the verdict stays as the last reading left it.
+    QVERIFY(control<QLabel>(IDC_STATIC_VERDICT)->isVisible());
+    QCOMPARE(m_window->thermometer().mode(), WorkMode::Count);
+    Receive(*m_window, FrameOf(2, "00"));
     QCOMPARE(m_window->thermometer().mode(), WorkMode(mode));
     QTEST(control<QLabel>(IDC_STATIC_VERDICT)->isVisible(), "verdictShown");
-    QCOMPARE(control<QLineEdit>(IDC_EDIT_ACK)->text(), QString());
     QCOMPARE(m_window->thermometer().report().mid(10, 2), QString::asprintf("%02d", mode));
     if (mode == 1) {
         QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("Normal"));
@@ -488,15 +504,18 @@ void TestWindowSettings::refusedCommandsSendNothing_data()
 {
     QTest::addColumn<QByteArray>("report");
     QTest::addColumn<Language>("language");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("messages");
     QTest::newRow("no report") << QByteArray() << Language::English
-                               << "The instruction is empty, please reconnect the device!";
+                               << QStringList{"The instruction is empty, please reconnect the "
+                                              "device!"};
     QTest::newRow("no report, Chinese")
-        << QByteArray() << Language::Chinese << "指令为空，请重新连接设备!";
-    QTest::newRow("R9 report with R9 Pro selected")
+        << QByteArray() << Language::Chinese << QStringList{"指令为空，请重新连接设备!"};
+    // The window follows the R9's report, and the operator then chooses the R9 Pro again.
+    QTest::newRow("R9 report, then R9 Pro chosen")
         << kR9Report << Language::English
-        << "The thermometer's settings do not match the model selected (R9  Pro); nothing was "
-           "sent.\nSelect the thermometer's model and connect again.";
+        << QStringList{"The thermometer's settings say it is an R9; the model is now R9.",
+                       "The thermometer's settings do not match the model selected (R9  Pro); "
+                       "nothing was sent.\nSelect the thermometer's model and connect again."};
 }
 
 void TestWindowSettings::refusedCommandsSendNothing()
@@ -505,6 +524,7 @@ void TestWindowSettings::refusedCommandsSendNothing()
     QFETCH(Language, language);
     if (!report.isEmpty())
         Receive(*m_window, report);
+    control<QAbstractButton>(IDC_RADIO_R9_PRO)->click();
     const QString stored = m_window->thermometer().report();
     control<QAbstractButton>(language == Language::Chinese ? IDC_BUTTON_CHINESE
                                                            : IDC_BUTTON_ENGLISH)
@@ -513,8 +533,7 @@ void TestWindowSettings::refusedCommandsSendNothing()
     auto *countMode = control<QAbstractButton>(IDC_RADIO_COUNT_MODE);
     countMode->setEnabled(true);
     countMode->click();
-    QTEST(m_prompts->messages.value(0), "message");
-    QCOMPARE(m_prompts->messages.size(), 1);
+    QTEST(m_prompts->messages, "messages");
     QCOMPARE(m_window->thermometer().report(), stored);
 }
 
@@ -583,7 +602,7 @@ void TestWindowSettings::operatorsLanguageHolds()
     QVERIFY(spoken(QStringLiteral("36.5degrees celsius"), QStringLiteral("language=409")));
     QCOMPARE(m_window->language(), Language::Chinese);
     control<QAbstractButton>(IDC_RADIO_BODY_MODE)->click();
-    Receive(*m_window, FrameOf(4, "6D01"));
+    Receive(*m_window, FrameOf(2, "00") + FrameOf(4, "6D01"));
     QVERIFY(spoken(QStringLiteral("温度正常"), QStringLiteral("language=804")));
     QCOMPARE(control<QLabel>(IDC_STATIC_VERDICT)->text(), QStringLiteral("正常"));
     QCOMPARE(m_window->language(), Language::Chinese);
@@ -693,29 +712,31 @@ void TestWindowSettings::commandLineStartsConnectedInChinese()
     QTRY_COMPARE((sent += com3.readAvailable()), QByteArray::fromHex("55AA050105"));
 }
 
-// An R9 behind the R9 Pro choice: its report cannot carry an R9 Pro command, so Fahrenheit and
-// Count Mode are refused. The window stays as the thermometer is: the next reading is stored
-// and judged in Celsius, body mode.
+// An R9 behind the R9 Pro choice: its report is an R9's, so the window becomes an R9's (told
+// once), its commands are R9 commands, and a reading taken while a change is pending is stored
+// and judged in the settings the thermometer confirmed: Celsius, body mode.
 void TestWindowSettings::refusedCommandLeavesTheWindowAsTheThermometer()
 {
     PseudoTerminal terminal;
     connectCom3(terminal);
+    const QSize full = m_window->size();
     Receive(*m_window, kR9Report);
     QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
     QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
+    QVERIFY(control<QRadioButton>(IDC_RADIO_R9)->isChecked());
+    QCOMPARE(m_window->height(), full.height() - CKestrimDlg::kR9HeightCut);
+    QVERIFY(!control<QAbstractButton>(IDC_RADIO_BACKLIGHT_ON)->isEnabled());
+    QVERIFY(!control<QComboBox>(IDC_COMBO_VOLUME)->isEnabled());
+    QCOMPARE(m_prompts->messages,
+             QStringList{"The thermometer's settings say it is an R9; the model is now R9."});
+    Receive(*m_window, kR9Report);
+    QCOMPARE(m_prompts->messages.size(), 1);
 
     control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
-    QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
-    QVERIFY(!control<QRadioButton>(IDC_RADIO_FAHRENHEIT)->isChecked());
-    QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("C"));
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QVERIFY(m_prompts->messages[0].contains(QStringLiteral("do not match the model")));
-    control<QAbstractButton>(IDC_RADIO_COUNT_MODE)->click();
-    QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
-    QCOMPARE(m_prompts->messages.size(), 2);
+    QVERIFY(control<QRadioButton>(IDC_RADIO_FAHRENHEIT)->isChecked());
+    QCOMPARE(commandsSent(terminal),
+             QList<QByteArray>{QByteArray::fromHex("55AA0902 0101E303 F2")});
     QCOMPARE(m_window->thermometer().unit(), TempUnit::Celsius);
-    QCOMPARE(m_window->thermometer().mode(), WorkMode::Body);
-    QVERIFY(commandsSent(terminal).isEmpty());
     Screenshot(m_window.get(), QStringLiteral("r9-behind-r9-pro"));
 
     Receive(*m_window, FrameOf(4, "8601")); // 39.0
@@ -738,8 +759,10 @@ void TestWindowSettings::failedCommandPutsControlsBackAndAsksAgain()
     Receive(*m_window, kProReport + FrameOf(4, "6D01"));
     control<QAbstractButton>(IDC_RADIO_FAHRENHEIT)->click();
     QCOMPARE(commandsSent(terminal).size(), 1);
-    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("97.7F"));
+    QVERIFY(control<QRadioButton>(IDC_RADIO_FAHRENHEIT)->isChecked());
+    QCOMPARE(control<QLabel>(IDC_STATIC_READING)->text(), QStringLiteral("36.5C"));
 
+    // The reading stays what it was: "fail" redraws the settings controls only.
     Receive(*m_window, FrameOf(2, "01"));
     QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("fail")});
     QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
@@ -821,25 +844,30 @@ void TestWindowSettings::radiosActThroughAccessibilityNotOnTheProgramsOwnChecks(
     QVERIFY(fahrenheit->actionInterface()->actionNames().contains(
         QAccessibleActionInterface::toggleAction()));
     fahrenheit->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    QCOMPARE(m_window->thermometer().unit(), TempUnit::Fahrenheit);
     QCOMPARE(control<QLabel>(IDC_STATIC_UNIT)->text(), QStringLiteral("F"));
     QCOMPARE(commandsSent(terminal),
              QList<QByteArray>{QByteArray::fromHex("55AA0D020101E30302000001F9")});
+    Receive(*m_window, FrameOf(2, "00"));
+    QCOMPARE(m_window->thermometer().unit(), TempUnit::Fahrenheit);
 
     QAccessibleInterface *pulse =
         QAccessible::queryAccessibleInterface(control<QRadioButton>(IDC_RADIO_PULSE_MODE));
     pulse->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     QCOMPARE(commandsSent(terminal).size(), 1);
+    Receive(*m_window, FrameOf(2, "00"));
 
     // A report with everything changed checks other buttons: nothing goes out.
     Receive(*m_window, FrameOf(1, "0002E303 04000001"));
     QVERIFY(control<QRadioButton>(IDC_RADIO_COUNT_MODE)->isChecked());
     QVERIFY(control<QRadioButton>(IDC_RADIO_SWITCH_MODE)->isChecked());
     QVERIFY(commandsSent(terminal).isEmpty());
-    // A click still sends once, also on the button already checked.
+    // A click still sends once, also on the button already checked; the second waits for the
+    // first to be taken.
     control<QAbstractButton>(IDC_RADIO_BODY_MODE)->click();
     control<QAbstractButton>(IDC_RADIO_BODY_MODE)->click();
-    QCOMPARE(commandsSent(terminal).size(), 2);
+    QCOMPARE(commandsSent(terminal).size(), 1);
+    Receive(*m_window, FrameOf(2, "00"));
+    QCOMPARE(commandsSent(terminal).size(), 1);
 }
 
 void TestWindowSettings::closingWhileConnectedAsksFirst()

@@ -47,7 +47,7 @@ public:
     {
         return QDir::current().absoluteFilePath(QStringLiteral("demo-export.csv"));
     }
-    bool question(QWidget *, const QString &, const QString &) override { return true; }
+    bool question(QWidget *, const QString &, const QString &, Default) override { return true; }
 };
 
 QByteArray ReadFile(const QString &path)

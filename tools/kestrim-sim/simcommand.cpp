@@ -77,6 +77,14 @@ SimCommand SimCommand::Parse(QStringView line, WorkMode mode)
         command.kind = Kind::Quit;
         return command;
     }
+    for (const auto &[name, kind] : {std::pair{QLatin1String("late-report"), Kind::LateReport},
+                                     std::pair{QLatin1String("lose-ack"), Kind::LoseAck}}) {
+        if (text.compare(name, Qt::CaseInsensitive) == 0) {
+            SimCommand command;
+            command.kind = kind;
+            return command;
+        }
+    }
     if (word.compare(QLatin1String("env"), Qt::CaseInsensitive) == 0) {
         const auto tenths = TenthsFromText(rest);
         if (!tenths)
@@ -90,7 +98,7 @@ SimCommand SimCommand::Parse(QStringView line, WorkMode mode)
     if (first.isDigit() || first == QLatin1Char('.') || first == QLatin1Char('-') ||
         first == QLatin1Char('+'))
         return ParseNumber(text, mode);
-    return Invalid(
-        QStringLiteral("unknown command \"%1\" (type a reading, raw HEX..., env VALUE or quit)")
-            .arg(text));
+    return Invalid(QStringLiteral("unknown command \"%1\" (type a reading, raw HEX..., env VALUE, "
+                                  "late-report, lose-ack or quit)")
+                       .arg(text));
 }

@@ -127,7 +127,7 @@ std::optional<SimOptions> SimOptions::Read(const QCommandLineParser &parser, QSt
 
     SimOptions options;
     ThermometerState &state = options.state;
-    state.model = ThermometerModel(*model);
+    state.model = MachineType(*model);
     state.unit = TempUnit(*unit);
     state.mode = WorkMode(*mode);
     state.volume = quint8(*volume);

@@ -71,6 +71,14 @@ void Simulator::runCommand(QStringView line)
     case SimCommand::Kind::SetEnvironment:
         m_thermometer.setEnvironment(command.tenths);
         break;
+    case SimCommand::Kind::LateReport:
+        m_thermometer.sendLateReportOnNextCommand();
+        Say(QStringLiteral("the next settings command gets a late report first"));
+        break;
+    case SimCommand::Kind::LoseAck:
+        m_thermometer.loseNextAcknowledgement();
+        Say(QStringLiteral("the next settings command gets no acknowledgement"));
+        break;
     case SimCommand::Kind::Quit:
         emit quitRequested();
         break;

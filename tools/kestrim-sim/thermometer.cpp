@@ -1,8 +1,11 @@
 #include "thermometer.h"
 
 #include "reception/payloadreader.h"
+#include "thermometermodel.h"
 
 #include <QRandomGenerator>
+
+#include <utility>
 
 namespace {
 
@@ -44,8 +47,13 @@ QList<QByteArray> Thermometer::answer(const Frame &frame)
         m_hostListening = true;
         return {settingsReport()};
     case FrameCode::SettingsSet: {
+        QList<QByteArray> replies;
+        if (std::exchange(m_lateReport, false))
+            replies.append(settingsReport());
         const quint8 result = applySettings(frame.payload) ? kAccepted : kRefused;
-        return {BuildFrame(FrameCode::SettingsSet, QByteArray(1, char(result)))};
+        if (!std::exchange(m_loseAck, false))
+            replies.append(BuildFrame(FrameCode::SettingsSet, QByteArray(1, char(result))));
+        return replies;
     }
     case FrameCode::Environment:
         return {environmentFrame()};
@@ -61,13 +69,12 @@ QByteArray Thermometer::settingsReport() const
     payload.append(char(m_state.unit));
     payload.append(char(m_state.mode));
     AppendWord(payload, m_state.alarmLimit);
-    if (m_state.model == ThermometerModel::R9Pro) {
-        payload.append(char(m_state.volume));
-        payload.append(char(m_state.backlight));
-        payload.append(char(m_state.output));
-        payload.append(char(m_state.language));
-    }
-    return BuildFrame(FrameCode::Settings, payload);
+    // The fields after the limit, in their order; a model reports as many as its table row says.
+    payload.append(char(m_state.volume));
+    payload.append(char(m_state.backlight));
+    payload.append(char(m_state.output));
+    payload.append(char(m_state.language));
+    return BuildFrame(FrameCode::Settings, payload.first(ModelOf(m_state.model).reportPayload));
 }
 
 QByteArray Thermometer::environmentFrame() const

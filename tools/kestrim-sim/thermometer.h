@@ -37,6 +37,12 @@ public:
     // count mode the next count.
     QByteArray nextReading();
 
+    // The next settings command is answered by the report of the settings before it, and only
+    // then by its acknowledgement, as when a report asked for earlier arrives late.
+    void sendLateReportOnNextCommand() { m_lateReport = true; }
+    // The next settings command is taken, but never acknowledged.
+    void loseNextAcknowledgement() { m_loseAck = true; }
+
     // A host has asked for the settings report, so someone is listening.
     bool hostListening() const { return m_hostListening; }
 
@@ -46,5 +52,7 @@ private:
     ThermometerState m_state;
     bool m_refuseSettings = false;
     bool m_hostListening = false;
+    bool m_lateReport = false;
+    bool m_loseAck = false;
     quint16 m_count = 0;
 };

@@ -12,15 +12,11 @@
 
 #include <optional>
 
-enum class ThermometerModel : quint8 {
-    R9,    // unit, mode and alarm limit
-    R9Pro, // also buzzer volume, backlight, output signal type and device language
-};
-
-// The unit and the mode are the program's own (thermometerkinds.h), with the wire's numbers.
+// The model, the unit and the mode are the program's own (thermometerkinds.h), with the wire's
+// numbers; what each model reports is the program's table of models (thermometermodel.h).
 
 struct ThermometerState {
-    ThermometerModel model = ThermometerModel::R9Pro;
+    MachineType model = MachineType::R9Pro;
     TempUnit unit = TempUnit::Celsius;
     WorkMode mode = WorkMode::Body;
     quint16 alarmLimit = 375;  // tenths in the current unit (37.5 °C)

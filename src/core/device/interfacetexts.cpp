@@ -1,5 +1,7 @@
 #include "interfacetexts.h"
 
+#include "thermometermodel.h"
+
 QString TitleLineText(const QString &monthAbbreviation, int year, int month, int day,
                       Language language)
 {
@@ -27,7 +29,7 @@ QString CommandRefusalText(CommandRefusal refusal, MachineType machineType, Lang
                          u"selected (%1); nothing was sent.\nSelect the "
                          u"thermometer's model and connect again."}
             .in(language)
-            .arg(MachineTypeName(machineType));
+            .arg(ModelOf(machineType).displayName());
     case CommandRefusal::NotOnThisModel:
         return Bilingual{u"R9 没有这项设置，设置未发送。",
                          u"The R9 has no such setting; nothing was sent."}
@@ -49,4 +51,12 @@ void SetListColumnCaptions(QAbstractItemModel &model, Language language, int fir
     for (int column = 0; column < int(kListColumns.size()); ++column)
         model.setHeaderData(firstColumn + column, Qt::Horizontal,
                             kListColumns[size_t(column)].caption.in(language));
+}
+
+QString ModelFollowsReportText(MachineType model, Language language)
+{
+    return Bilingual{u"温度计的设置表明它是 %1，型号已改为 %1。",
+                     u"The thermometer's settings say it is an %1; the model is now %1."}
+        .in(language)
+        .arg(ModelOf(model).displayName());
 }

@@ -58,7 +58,23 @@ inline constexpr Bilingual kCloseWhileConnected{
     u"温度计仍在连接中，关闭后将不再记录测量值。\n确定要关闭吗？",
     u"The thermometer is still connected; readings are no longer recorded once the window is "
     u"closed.\nClose Kestrim?"};
+// A settings report named a unit or mode that no thermometer has.
+inline constexpr Bilingual kReportRejected{
+    u"温度计发来的设置无法识别（单位或模式未知），未被采用。正在重新读取设置。",
+    u"The thermometer sent settings that cannot be read (an unknown unit or mode); they were "
+    u"not taken. Its settings are being asked for again."};
+// A settings command had no acknowledgement in time.
+inline constexpr Bilingual kNoAcknowledgement{
+    u"温度计没有确认这项设置。正在重新读取温度计的设置。",
+    u"The thermometer did not confirm the setting. Its settings are being asked for again."};
+// Delete All asks first: %1 the day (yyyy-MM-dd), %2 the port's name, %3 how many readings.
+inline constexpr Bilingual kDeleteAllQuestion{
+    u"删除 %1 在 %2 上的全部 %3 条测量记录？\n删除后无法恢复。",
+    u"Delete all %3 readings of %1 on %2?\nThey cannot be brought back."};
 } // namespace Texts
+
+// The report was of another model than the one chosen; the window follows the report.
+QString ModelFollowsReportText(MachineType model, Language language);
 
 // "Dec 9,2024 Temp. Statistics" or "2024年12月09日温度采集信息表".
 QString TitleLineText(const QString &monthAbbreviation, int year, int month, int day,

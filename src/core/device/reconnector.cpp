@@ -1,25 +1,22 @@
 #include "reconnector.h"
 
-Reconnector::Reconnector(std::function<bool()> tryConnect, QObject *parent)
+Reconnector::Reconnector(std::function<bool()> tryConnect, const Clock &clock, QObject *parent)
     : QObject(parent)
     , m_tryConnect(std::move(tryConnect))
-{
-    m_timer.setSingleShot(true);
-    m_timer.setInterval(kIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &Reconnector::attempt);
-}
+    , m_timer(clock.makeTimer([this] { attempt(); }, Clock::Repeat::Once))
+{}
 
 void Reconnector::start()
 {
     m_active = true;
     m_attempts = 0;
-    m_timer.start();
+    m_timer->start(kIntervalMs);
 }
 
 void Reconnector::stop()
 {
     m_active = false;
-    m_timer.stop();
+    m_timer->stop();
 }
 
 void Reconnector::attempt()
@@ -32,5 +29,5 @@ void Reconnector::attempt()
         emit reconnected();
         return;
     }
-    m_timer.start();
+    m_timer->start(kIntervalMs);
 }

@@ -3,10 +3,12 @@
 // while connected or after a deliberate disconnect.
 #pragma once
 
+#include "clock.h"
+
 #include <QObject>
-#include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class Reconnector : public QObject {
     Q_OBJECT
@@ -15,7 +17,7 @@ public:
     static constexpr int kIntervalMs = 2000;
 
     // `tryConnect` makes one attempt and says whether the port is open again.
-    explicit Reconnector(std::function<bool()> tryConnect, QObject *parent = nullptr);
+    Reconnector(std::function<bool()> tryConnect, const Clock &clock, QObject *parent = nullptr);
 
     // The connection was lost: the first attempt comes after one interval.
     void start();
@@ -31,7 +33,7 @@ private:
     void attempt();
 
     std::function<bool()> m_tryConnect;
-    QTimer m_timer;
+    std::unique_ptr<ClockTimer> m_timer;
     bool m_active = false;
     int m_attempts = 0;
 };

@@ -1,15 +1,17 @@
 #include "settingscommand.h"
 
 #include "reception/temperature.h"
+#include "thermometermodel.h"
 
 #include <array>
 #include <cmath>
 
 namespace {
 
-constexpr int kBufferSize = 13;
-constexpr int kProFrameLength = 13;
-constexpr int kR9FrameLength = 9;
+constexpr int kBufferSize = kCommandBufferLength;
+// Bytes 4 … 7 (unit, mode, limit) every model has; the model's own fields follow up to the
+// checksum.
+constexpr int kFirstSetting = 4;
 
 bool IsHexDigit(QChar c)
 {
@@ -41,23 +43,22 @@ QString TwoDigits(int value)
 // The command being built: its bytes and the pieces of the stored text, changed together.
 class CommandDraft {
 public:
-    CommandDraft(const QString &report, MachineType machineType)
+    CommandDraft(const QString &report, const ThermometerModel &model)
         : m_pieces(SplitHexPairs(report))
+        , m_frameLength(model.frameLength)
     {
         m_frame.fill(0);
         m_frame[0] = 0x55;
         m_frame[1] = 0xAA;
-        m_frame[2] = machineType != MachineType::R9 ? kProFrameLength : kR9FrameLength;
+        m_frame[2] = quint8(m_frameLength);
         m_frame[3] = 0x02; // settings command
         m_pieces[3] = QStringLiteral("02");
+        // Every setting the command does not change is the report's.
+        for (int i = kFirstSetting; i < m_frameLength - 1; ++i)
+            m_frame[size_t(i)] = quint8(reportByte(i));
     }
 
     int reportByte(int i) const { return HexPairValue(m_pieces[i]); }
-    void copy(std::initializer_list<int> bytes)
-    {
-        for (int i : bytes)
-            m_frame[size_t(i)] = quint8(reportByte(i));
-    }
     void set(int i, int value)
     {
         m_pieces[i] = TwoDigits(value);
@@ -75,21 +76,42 @@ public:
 
     // The new stored text: the pieces without the old checksum, and the new checksum, which
     // also closes the frame (byte 8 on the R9, byte 12 on the R9 Pro).
-    void finish(SettingsCommand &command, MachineType machineType) const
+    void finish(SettingsCommand &command) const
     {
         QString text = m_pieces.join(QString());
         text.chop(2);
         const QString checksum = HexTextChecksum(text).value_or(QString());
         command.report = text + checksum;
         std::array<quint8, kBufferSize> frame = m_frame;
-        frame[machineType == MachineType::R9 ? 8 : 12] = quint8(HexPairValue(checksum));
+        frame[size_t(m_frameLength - 1)] = quint8(HexPairValue(checksum));
         command.frame = QByteArray(reinterpret_cast<const char *>(frame.data()), kBufferSize);
     }
 
 private:
     QStringList m_pieces;
+    int m_frameLength;
     std::array<quint8, kBufferSize> m_frame{};
 };
+
+// Whether the model has the setting at all.
+bool ModelHas(const ThermometerModel &model, SettingField field)
+{
+    switch (field) {
+    case SettingUnit:
+    case SettingMode:
+    case SettingAlarmLimit:
+        return true;
+    case SettingVolume:
+        return model.hasVolume;
+    case SettingBacklight:
+        return model.hasBacklight;
+    case SettingOutput:
+        return model.hasOutput;
+    case SettingLanguage:
+        return model.hasLanguage;
+    }
+    return false;
+}
 
 CommandRefusal CheckRequest(const SettingsCommandRequest &request)
 {
@@ -97,8 +119,8 @@ CommandRefusal CheckRequest(const SettingsCommandRequest &request)
         return CommandRefusal::NoReport;
     if (!IsByteText(request.report))
         return CommandRefusal::UnrecognizedHex;
-    const bool pro = request.machineType != MachineType::R9;
-    const int length = pro ? kProFrameLength : kR9FrameLength;
+    const ThermometerModel &model = ModelOf(request.machineType);
+    const int length = model.frameLength;
     if (request.report.size() != 2 * length)
         return CommandRefusal::ReportNotOfModel;
     // The command's sync and length bytes are its own, its checksum is the text's: a text that
@@ -106,7 +128,7 @@ CommandRefusal CheckRequest(const SettingsCommandRequest &request)
     if (!request.report.startsWith(QLatin1String("55AA")) ||
         HexPairValue(request.report.mid(4, 2)) != length)
         return CommandRefusal::ReportNotOfModel;
-    if (!pro && request.field >= SettingVolume)
+    if (!ModelHas(model, request.field))
         return CommandRefusal::NotOnThisModel;
     if (request.field == SettingAlarmLimit) {
         bool number = false;
@@ -164,23 +186,16 @@ SettingsCommand ComposeSettingsCommand(const SettingsCommandRequest &request)
 
     command.alarmLimitC = request.alarmLimitC;
     command.alarmLimitF = request.alarmLimitF;
-    const bool pro = request.machineType != MachineType::R9;
-    CommandDraft draft(request.report, request.machineType);
+    CommandDraft draft(request.report, ModelOf(request.machineType));
     switch (request.field) {
     case SettingUnit: {
         draft.set(4, request.value);
-        draft.copy({5});
         const float limit = request.value == 0 ? request.alarmLimitC : request.alarmLimitF;
         draft.setLimit(int(limit * 10.0f));
-        if (pro)
-            draft.copy({8, 9, 10, 11});
         break;
     }
     case SettingMode:
         draft.set(5, request.value);
-        draft.copy({4, 6, 7});
-        if (pro)
-            draft.copy({8, 9, 10, 11});
         break;
     case SettingAlarmLimit: {
         // The entry is in the thermometer's current unit.
@@ -193,28 +208,21 @@ SettingsCommand ComposeSettingsCommand(const SettingsCommandRequest &request)
             command.alarmLimitC = ToCelsius(command.alarmLimitF);
         }
         draft.setLimit(int(chosen * 10.0));
-        draft.copy({4, 5});
-        if (pro)
-            draft.copy({8, 9, 10, 11});
         break;
     }
     case SettingVolume:
-        draft.copy({4, 5, 6, 7, 9, 10, 11});
         draft.set(8, request.volumeIndex);
         break;
     case SettingBacklight:
-        draft.copy({4, 5, 6, 7, 8, 10, 11});
         draft.set(9, request.value);
         break;
     case SettingOutput:
-        draft.copy({4, 5, 6, 7, 8, 9, 11});
         draft.set(10, request.value);
         break;
     case SettingLanguage:
-        draft.copy({4, 5, 6, 7, 8, 9, 10});
         draft.set(11, request.value);
         break;
     }
-    draft.finish(command, request.machineType);
+    draft.finish(command);
     return command;
 }

@@ -1,11 +1,18 @@
 // One thermometer on one serial link: what it holds (model, unit, mode, alarm limit, its last
-// settings report) and how far the connection has come.
+// settings report), how far the connection has come, and the settings commands on their way.
 //
 // Bytes come in through receive(); frames go out through the link's send function. What the
-// thermometer says comes out as typed signals. The window reads its state from here and never
-// from its own controls, so the unit, mode and limit a reading is judged with are always the
-// ones the thermometer holds: a settings command changes them only once it has been sent, and
-// keeps the change only while the thermometer does not refuse it.
+// thermometer says comes out as typed signals: a measurement is read here, in the settings the
+// thermometer last confirmed, and handed on as a Measurement.
+//
+// A settings command counts only once the thermometer accepts it. One command is in flight at a
+// time; commands asked for meanwhile wait in order behind it. Until the acknowledgement the
+// confirmed settings stay as they were, and readings are read in them; shownSettings() is what
+// the controls show: the confirmed settings with every waiting command's effect on top. On
+// "success" the command's effect is applied to the latest confirmed settings; on "fail", or
+// with no acknowledgement within kAcknowledgementTimeoutMs, the waiting commands are dropped and
+// the settings asked for again, and the report decides. A report that arrives while a command
+// is in flight updates the confirmed settings and leaves the command in flight.
 //
 // Connection states:
 //   Closed        no port open
@@ -15,15 +22,17 @@
 //   Reconnecting  the port was lost; one attempt to reopen it every 2 s
 #pragma once
 
+#include "clock.h"
 #include "device/environmentqueryschedule.h"
 #include "device/settingscommand.h"
 #include "reception/framecodec.h"
 #include "reception/measurement.h"
 
+#include <QList>
 #include <QObject>
-#include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Reconnector;
@@ -40,7 +49,8 @@ struct ThermometerSettings {
     WorkMode mode = WorkMode::Surface;
     float alarmLimitC = 37.5f;
     float alarmLimitF = 99.5f;
-    // The last settings report or command sent, as upper-case hexadecimal text of its frame.
+    // The last settings report, or the last command taken, as upper-case hexadecimal text of
+    // its frame; empty until the first report.
     QString report;
 };
 
@@ -52,11 +62,19 @@ struct ThermometerLink {
     std::function<bool()> reopen;
 };
 
-// The R9 Pro report's extra fields.
+// The settings of the bottom band, on models that have them.
 struct ProSettings {
     int volume = 0;    // index of the volume entry, 0 … 4
     int backlight = 0; // 0 off, 1 on
     int output = 0;    // 0 switch, 1 pulse
+};
+
+// One change of a setting, as the operator asked for it.
+struct SettingChange {
+    SettingField field = SettingUnit;
+    int value = 0;
+    QString alarmText;    // the alarm list's chosen entry, for the alarm limit
+    int volumeIndex = -1; // the volume list's chosen entry, for the volume
 };
 
 class Thermometer : public QObject {
@@ -67,8 +85,12 @@ public:
     static constexpr int kRequestRetryMs = 2000;
     // An operator's Connect waits this long for the report before it gives up.
     static constexpr int kAnswerTimeoutMs = 5000;
+    // A command not acknowledged within this time counts as lost.
+    static constexpr int kAcknowledgementTimeoutMs = 2000;
 
-    explicit Thermometer(ThermometerLink link, QObject *parent = nullptr);
+    explicit Thermometer(ThermometerLink link,
+                         std::shared_ptr<const Clock> clock = std::make_shared<Clock>(),
+                         QObject *parent = nullptr);
     ~Thermometer() override;
 
     ConnectionState state() const { return m_state; }
@@ -83,21 +105,26 @@ public:
     bool openedByOperator() const { return m_byOperator; }
 
     MachineType model() const { return m_model; }
+    // The operator's choice; a report of another model's length changes it again.
     void setModel(MachineType model) { m_model = model; }
-    const ThermometerSettings &settings() const { return m_settings; }
-    TempUnit unit() const { return m_settings.unit; }
-    WorkMode mode() const { return m_settings.mode; }
-    float alarmLimitC() const { return m_settings.alarmLimitC; }
-    float alarmLimitF() const { return m_settings.alarmLimitF; }
-    QString report() const { return m_settings.report; }
-    float readingC() const { return m_readingC; }
-    float readingF() const { return m_readingF; }
+    // The settings the thermometer last confirmed: readings are read in these.
+    const ThermometerSettings &settings() const { return m_confirmed; }
+    // What the controls show: the confirmed settings with the waiting commands on top.
+    ThermometerSettings shownSettings() const;
+    TempUnit unit() const { return m_confirmed.unit; }
+    WorkMode mode() const { return m_confirmed.mode; }
+    float alarmLimitC() const { return m_confirmed.alarmLimitC; }
+    float alarmLimitF() const { return m_confirmed.alarmLimitF; }
+    QString report() const { return m_confirmed.report; }
+    // The environment temperature last sent, in both units; nothing before the first.
+    bool hasEnvironment() const { return m_hasEnvironment; }
     float envTempC() const { return m_envTempC; }
     float envTempF() const { return m_envTempF; }
-    // What a measurement is read with, in the interface language `language`.
-    MeasurementSettings measurementSettings(Language language) const;
-    // The reading just shown, kept for the unit buttons and the next reading.
-    void setReading(float readingC, float readingF);
+    // The bottom band's settings as shown (waiting commands included); nothing when the model
+    // has no bottom band or no report has come.
+    std::optional<ProSettings> proSettings() const;
+    // A command is waiting for its acknowledgement.
+    bool commandInFlight() const { return m_inFlight.has_value(); }
 
     // The port `portNumber` has just been opened, by the operator or by the reconnector: the
     // half frame of an earlier link is dropped and the settings are asked for.
@@ -110,11 +137,14 @@ public:
     // Bytes as they arrive from the port.
     void receive(QByteArrayView bytes);
 
-    // Builds the command that changes `field`, sends it and, once sent, takes its effect.
-    // `alarmText` and `volumeIndex` are the operator's choices for the alarm and volume lists.
-    // False when nothing was sent; commandRefused() then says why.
+    // Sends the change, or queues it behind the command in flight. False when it cannot be made
+    // at all; commandRefused() then says why, and nothing changed.
+    bool sendCommand(const SettingChange &change);
     bool sendCommand(SettingField field, int value, const QString &alarmText = {},
-                     int volumeIndex = -1);
+                     int volumeIndex = -1)
+    {
+        return sendCommand(SettingChange{field, value, alarmText, volumeIndex});
+    }
 
     // One tick of the one-second timer: true when the environment query was sent.
     bool queryTick();
@@ -124,56 +154,77 @@ public:
 
     // Counters of the frame codec, for the log and tests.
     const FrameCodec::Counters &codecCounters() const { return m_codec.counters(); }
-    // The settings of the R9 Pro's bottom band in the last report or command; nothing when
-    // that frame has no such fields.
-    std::optional<ProSettings> proSettings() const;
     // Frames that were too short for their kind.
     quint64 shortFrames() const { return m_shortFrames; }
     int reconnectAttempts() const;
 
 signals:
     void stateChanged(device::ConnectionState state);
-    // A settings report was taken: every setting may have changed. `hasPro` is set when the
-    // report carried the R9 Pro's fields and the R9 Pro is chosen. `answersConnect` is false
-    // for a report asked for again while connected (after a refused command).
-    void reportApplied(bool hasPro, const device::ProSettings &pro, bool answersConnect);
-    // A command was sent and its effect taken (settings() holds it).
-    void commandSent(SettingField field);
-    // The thermometer answered a command: taken, or refused (the settings are back as they
-    // were and asked for again).
-    void acknowledged(bool success);
-    // A command could not be sent; nothing changed.
+    // A settings report was taken: every confirmed setting may have changed. `answersConnect`
+    // is false for a report asked for again while connected.
+    void reportApplied(bool answersConnect);
+    // The report was of another model than the one chosen; model() is now that one.
+    void modelChanged(MachineType model);
+    // A report named a unit or mode no model has; it was not taken, and the settings are asked
+    // for again. Once per connection.
+    void reportRejected();
+    // A change went out, or waits behind the command in flight: shownSettings() holds it.
+    void commandPending(SettingField field);
+    // The thermometer answered the command in flight: taken (settings() holds it), or refused
+    // (the waiting commands are dropped and the settings asked for again).
+    void acknowledged(bool success, SettingField field);
+    // The command in flight had no answer in time: treated as refused.
+    void acknowledgementMissing(SettingField field);
+    // A command could not be made; nothing changed.
     void commandRefused(CommandRefusal reason);
     void environment(float tenthsDecoded);
-    void measured(quint16 count);
+    void measured(const Measurement &measurement);
     // An operator's Connect got no report in time; the state is Closed, the port still open.
     void noAnswer();
 
 private:
     void setState(ConnectionState state);
     void handleFrame(const FrameView &frame);
-    void applyReport(QByteArrayView payload, QByteArrayView frame);
+    void applyReport(QByteArrayView payload);
     void onAcknowledgement(QByteArrayView payload);
+    void onMeasurement(quint16 value);
+    void dropCommands();
+    void sendNextCommand();
+    void commandLost(bool answered, SettingField field);
     void requestSettings();
     bool send(const QByteArray &frame);
 
     ThermometerLink m_link;
+    std::shared_ptr<const Clock> m_clock;
     FrameCodec m_codec;
     ConnectionState m_state = ConnectionState::Closed;
     int m_portNumber = 0;
     bool m_byOperator = false;
     MachineType m_model = MachineType::R9Pro;
-    ThermometerSettings m_settings;
-    // The settings before the commands not yet acknowledged.
     ThermometerSettings m_confirmed;
+    std::optional<SettingChange> m_inFlight;
+    QList<SettingChange> m_waiting;
+    bool m_toldRejectedReport = false;
     float m_readingC = 0.0f, m_readingF = 0.0f;
+    bool m_hasEnvironment = false;
     float m_envTempC = 0.0f, m_envTempF = 0.0f;
     quint64 m_shortFrames = 0;
-    QTimer m_requestRetry;
-    QTimer m_answerTimeout;
+    std::unique_ptr<ClockTimer> m_requestRetry;
+    std::unique_ptr<ClockTimer> m_answerTimeout;
+    std::unique_ptr<ClockTimer> m_acknowledgementTimeout;
     Reconnector *m_reconnector = nullptr;
     // m_queryTicks, m_queryPeriod (25) and m_queryNow: when the environment query goes out.
     EnvironmentQuerySchedule m_query{25};
 };
+
+// The settings after `change` is taken on top of `settings` with a thermometer of `model`, or
+// the reason it cannot be made.
+struct AppliedChange {
+    CommandRefusal refusal = CommandRefusal::None;
+    QByteArray frame;
+    ThermometerSettings settings;
+};
+AppliedChange ApplyChange(const ThermometerSettings &settings, MachineType model,
+                          const SettingChange &change);
 
 } // namespace device

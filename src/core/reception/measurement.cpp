@@ -45,6 +45,9 @@ QString ConnectedSentence(Language language)
 Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 value)
 {
     Measurement m;
+    m.mode = settings.workMode;
+    m.unit = settings.tempUnit;
+    m.alarmLimitC = settings.alarmLimitC;
     m.readingC = settings.readingC;
     m.readingF = settings.readingF;
     const bool celsius = settings.tempUnit == TempUnit::Celsius;
@@ -52,28 +55,41 @@ Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 va
 
     if (settings.workMode == WorkMode::Count) {
         m.testValue = QString::number(value);
-        m.sentence = m.testValue;
-        m.speechLanguage = SpeechLanguage(settings.language);
         return m;
     }
-    if (settings.workMode != WorkMode::Surface && settings.workMode != WorkMode::Body)
+    if (!m.isTemperature())
         return m;
 
     const float degrees = DecodeTenths(value);
     m.readingC = celsius ? degrees : ToCelsius(degrees);
     m.readingF = celsius ? ToFahrenheit(degrees) : degrees;
     m.testValue = TemperatureText(celsius ? m.readingC : m.readingF, settings.tempUnit);
-
-    if (settings.workMode == WorkMode::Body) {
+    if (settings.workMode == WorkMode::Body)
         m.verdict = m.readingC < settings.alarmLimitC ? Verdict::Normal : Verdict::Abnormal;
-        m.sentence = VerdictSentence(m.verdict, settings.language);
-        m.speechLanguage = SpeechLanguage(settings.language);
-        return m;
-    }
-
-    // A surface temperature is always announced in English; the operator's language holds.
-    m.sentence = m.testValue.chopped(1) + (celsius ? QStringLiteral("degrees celsius")
-                                                   : QStringLiteral("degrees Fahrenheit"));
-    m.speechLanguage = SpeechLanguage(Language::English);
     return m;
+}
+
+Announcement AnnouncementOf(const Measurement &m, Language language)
+{
+    Announcement announcement;
+    switch (m.mode) {
+    case WorkMode::Count:
+        announcement.sentence = m.testValue;
+        announcement.speechLanguage = SpeechLanguage(language);
+        break;
+    case WorkMode::Body:
+        announcement.sentence = VerdictSentence(m.verdict, language);
+        announcement.speechLanguage = SpeechLanguage(language);
+        announcement.urgent = m.verdict == Verdict::Abnormal;
+        break;
+    case WorkMode::Surface:
+        // A surface temperature is always announced in English; the operator's language holds.
+        announcement.sentence =
+            m.testValue.chopped(1) + (m.unit == TempUnit::Celsius
+                                          ? QStringLiteral("degrees celsius")
+                                          : QStringLiteral("degrees Fahrenheit"));
+        announcement.speechLanguage = SpeechLanguage(Language::English);
+        break;
+    }
+    return announcement;
 }

@@ -1,6 +1,6 @@
 // What one measurement means: its value in both units, the texts shown, listed and stored, the
-// verdict against the alarm limit and the sentence to announce. Depends only on the window's
-// settings at the moment the measurement arrives.
+// verdict against the alarm limit, and the sentence that announces it. Depends only on the
+// settings the thermometer had confirmed when the measurement arrived.
 #pragma once
 
 #include "bilingual.h"
@@ -18,7 +18,6 @@ enum class Verdict {
 struct MeasurementSettings {
     WorkMode workMode = WorkMode::Surface;
     TempUnit tempUnit = TempUnit::Celsius;
-    Language language = Language::English;
     float alarmLimitC = 37.5f;
     float readingC = 0.0f; // the previous reading, kept when this one carries no temperature
     float readingF = 0.0f;
@@ -27,16 +26,32 @@ struct MeasurementSettings {
 };
 
 struct Measurement {
+    // The settings it was read in.
+    WorkMode mode = WorkMode::Surface;
+    TempUnit unit = TempUnit::Celsius;
+    float alarmLimitC = 37.5f;
     float readingC = 0.0f;
     float readingF = 0.0f;
     QString testValue; // "36.5C", "97.7F" or the count; empty when the mode is unknown
     QString envTemp;   // "24.5C" or "76.1F"
     Verdict verdict = Verdict::None;
-    QString sentence; // empty: nothing to announce
-    QString speechLanguage;
+
+    // A temperature (surface or body mode), not a count.
+    bool isTemperature() const { return mode == WorkMode::Surface || mode == WorkMode::Body; }
 };
 
 Measurement InterpretMeasurement(const MeasurementSettings &settings, quint16 value);
+
+// What is said of a measurement.
+struct Announcement {
+    QString sentence; // empty: nothing to announce
+    QString speechLanguage;
+    // An abnormal verdict: never dropped for a later sentence.
+    bool urgent = false;
+};
+
+// The sentence in the interface language; a surface temperature is always read out in English.
+Announcement AnnouncementOf(const Measurement &measurement, Language language);
 
 // "Normal" / "Abnormal" or "正常" / "异常".
 QString VerdictText(Verdict verdict, Language language);

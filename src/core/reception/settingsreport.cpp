@@ -2,6 +2,7 @@
 
 #include "payloadreader.h"
 #include "temperature.h"
+#include "thermometermodel.h"
 
 #include <cmath>
 
@@ -20,15 +21,14 @@ SettingsReport ParseSettingsReport(QByteArrayView payload)
 
 namespace {
 
-// 36.0 … 38.9 °C on the R9 Pro, 37.0 … 38.0 on the R9, each in the unit given; `selects` is
-// asked with the entry's Celsius tenths and its value in the unit.
+// The model's alarm range (36.0 … 38.9 °C on the R9 Pro, 37.0 … 38.0 on the R9), each in the
+// unit given; `selects` is asked with the entry's Celsius tenths and its value in the unit.
 template <typename Selects>
 AlarmChoices AlarmEntries(MachineType machineType, TempUnit tempUnit, Selects selects)
 {
     AlarmChoices choices;
-    for (int tenths = 360; tenths <= 389; ++tenths) {
-        if (machineType == MachineType::R9 && (tenths < 370 || tenths > 380))
-            continue;
+    const ThermometerModel &model = ModelOf(machineType);
+    for (int tenths = model.alarmLowestTenthsC; tenths <= model.alarmHighestTenthsC; ++tenths) {
         float value = static_cast<float>(tenths / 10.0);
         if (tempUnit != TempUnit::Celsius)
             value = ToFahrenheit(value);

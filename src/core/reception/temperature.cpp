@@ -7,11 +7,13 @@ float DecodeTenths(quint16 tenths)
 
 namespace {
 
-// Ten times the value in single precision, plus 0.5 in double precision, cut toward zero.
+// Ten times the value in single precision, then to the nearest whole number with halves away
+// from zero (0.5 added in double precision, or taken away below zero, and cut toward zero).
+// Every stored positive text depends on the positive branch staying exactly as it is.
 float RoundToTenths(float value)
 {
-    const float times10 = value * 10.0f;
-    const auto cut = static_cast<long long>(static_cast<double>(times10) + 0.5);
+    const auto times10 = static_cast<double>(value * 10.0f);
+    const auto cut = static_cast<long long>(times10 < 0.0 ? times10 - 0.5 : times10 + 0.5);
     return static_cast<float>(cut / 10.0);
 }
 

@@ -1,6 +1,7 @@
 // Temperature arithmetic. Every temperature is kept in both units as single-precision numbers,
-// converted with a fixed rounding to one decimal (add 0.5 to ten times the value, cut toward
-// zero), so that the same reading always gives the same texts in both units.
+// converted with a fixed rounding to one decimal (ten times the value to the nearest whole
+// number, halves away from zero), so that the same reading always gives the same texts in both
+// units.
 #pragma once
 
 #include "thermometerkinds.h"
@@ -13,7 +14,7 @@ float DecodeTenths(quint16 tenths);
 
 // Celsius to Fahrenheit: 36.5 → 97.7, 37.5 → 99.5, 25.3 → 77.5.
 float ToFahrenheit(float celsius);
-// Fahrenheit to Celsius: 97.7 → 36.5, 99.5 → 37.5, 25.3 → −3.6.
+// Fahrenheit to Celsius: 97.7 → 36.5, 99.5 → 37.5, 25.3 → −3.7.
 float ToCelsius(float fahrenheit);
 
 // The unit's letter as the window shows it and the day files store it: "C", else "F".

@@ -3,6 +3,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 // Everything the window thread and the worker share, under one mutex, so that a request's text
 // and language always belong together.
@@ -10,9 +11,16 @@ struct SpeechAnnouncer::Shared {
     mutable std::mutex mutex;
     std::condition_variable wake;     // a request is pending, or the worker is to end
     std::condition_variable finished; // the worker has ended
-    QString text;
-    QString language;
-    bool pending = false;
+    struct Request {
+        QString text;
+        QString language;
+    };
+    // An urgent request (an abnormal verdict) waits here until it is spoken; no other request
+    // replaces it.
+    std::optional<Request> urgent;
+    // The newest of the other requests, spoken after any urgent one.
+    std::optional<Request> latest;
+    bool speaking = false;
     int rate = kInitialRate;
     int volume = kInitialVolume;
     bool running = true;
@@ -89,13 +97,20 @@ void SpeechAnnouncer::stop()
     }
 }
 
-void SpeechAnnouncer::RequestSpeech(const QString &text, const QString &languageAttribute)
+void SpeechAnnouncer::RequestSpeech(const QString &text, const QString &languageAttribute,
+                                    Urgency urgency)
 {
     {
         const std::lock_guard lock(m_shared->mutex);
-        m_shared->text = text;
-        m_shared->language = languageAttribute;
-        m_shared->pending = true;
+        if (urgency == Urgency::Urgent) {
+            m_shared->urgent = Shared::Request{text, languageAttribute};
+            // Said after it, the older sentence would be news from before the urgent one.
+            m_shared->latest.reset();
+        } else if (!m_shared->speaking) {
+            m_shared->latest = Shared::Request{text, languageAttribute};
+        } else {
+            return; // made while a sentence is spoken: dropped
+        }
     }
     m_shared->wake.notify_one();
 }
@@ -127,7 +142,7 @@ int SpeechAnnouncer::volume() const
 bool SpeechAnnouncer::requestPending() const
 {
     const std::lock_guard lock(m_shared->mutex);
-    return m_shared->pending;
+    return m_shared->speaking || m_shared->urgent || m_shared->latest;
 }
 
 void SpeechAnnouncer::run(const std::shared_ptr<Shared> &shared, const EngineFactory &factory)
@@ -137,16 +152,19 @@ void SpeechAnnouncer::run(const std::shared_ptr<Shared> &shared, const EngineFac
     std::unique_lock lock(shared->mutex);
     shared->engine = engine.get();
     for (;;) {
-        shared->wake.wait(lock, [&] { return !shared->running || shared->pending; });
+        shared->wake.wait(lock,
+                          [&] { return !shared->running || shared->urgent || shared->latest; });
         if (!shared->running)
             break;
-        const Sentence sentence{shared->text, shared->language, shared->rate, shared->volume};
+        std::optional<Shared::Request> &next = shared->urgent ? shared->urgent : shared->latest;
+        const Sentence sentence{next->text, next->language, shared->rate, shared->volume};
+        next.reset();
+        shared->speaking = true;
         lock.unlock();
         if (engine)
             speakSentence(*engine, sentence);
         lock.lock();
-        // Cleared after speaking: whatever was requested meanwhile is dropped with it.
-        shared->pending = false;
+        shared->speaking = false;
     }
     shared->engine = nullptr;
     lock.unlock();

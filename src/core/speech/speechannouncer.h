@@ -1,11 +1,14 @@
 // Speaks the window's announcements on a worker thread.
 //
-// The window puts one request at a time into a one-request slot and never waits. The worker
-// sleeps until a request is pending, takes its text and language as one pair, speaks it with the
-// rate and volume of that moment, and then clears the slot: a request made while a sentence is
-// being spoken is discarded, not queued, and of two requests made before the worker gets to the
-// slot only the second is spoken. The worker creates its own SpeechEngine, so a speech service
-// that is slow to start, or hangs, never holds up the window, and stop() never waits for it long.
+// The desk puts one request at a time into a one-request slot and never waits. The worker
+// sleeps until a request is pending, takes its text and language as one pair and speaks it with
+// the rate and volume of that moment: a request made while a sentence is being spoken is
+// discarded, not queued, and of two requests made before the worker gets to the slot only the
+// second is spoken. An urgent request (an abnormal verdict) is never lost that way: made while a
+// sentence is spoken it is spoken right after it, and no later request replaces it; a request
+// made after it waits its turn behind it, and the newest of those is spoken next. The worker
+// creates its own SpeechEngine, so a speech service that is slow to start, or hangs, never holds up
+// the window, and stop() never waits for it long.
 #pragma once
 
 #include "speech/speechengine.h"
@@ -41,8 +44,11 @@ public:
     // its own. Safe to call more than once.
     void stop();
 
-    // Window thread. Replaces whatever request is waiting; never waits for speech.
-    void RequestSpeech(const QString &text, const QString &languageAttribute);
+    enum class Urgency { Normal, Urgent };
+    // The desk's thread. Replaces whatever request of its urgency is waiting; never waits for
+    // speech.
+    void RequestSpeech(const QString &text, const QString &languageAttribute,
+                       Urgency urgency = Urgency::Normal);
     // Used from the next sentence on; a sentence being spoken keeps its rate and volume.
     void setRate(int rate);
     void setVolume(int volume);

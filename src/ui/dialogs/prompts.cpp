@@ -28,8 +28,10 @@ QString Prompts::saveFileName(QWidget *parent, const QString &initialName,
                                         filters.join(QStringLiteral(";;")));
 }
 
-bool Prompts::question(QWidget *parent, const QString &caption, const QString &text)
+bool Prompts::question(QWidget *parent, const QString &caption, const QString &text,
+                       Default byDefault)
 {
     return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
+                                 byDefault == Default::Yes ? QMessageBox::Yes : QMessageBox::No) ==
+           QMessageBox::Yes;
 }

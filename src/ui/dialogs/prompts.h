@@ -22,8 +22,11 @@ public:
     // or an empty text when the dialog was cancelled.
     virtual QString saveFileName(QWidget *parent, const QString &initialName,
                                  const QStringList &filters);
+    // The answer Enter gives.
+    enum class Default { Yes, No };
     // A Yes/No question with the question icon; true for Yes.
-    virtual bool question(QWidget *parent, const QString &caption, const QString &text);
+    virtual bool question(QWidget *parent, const QString &caption, const QString &text,
+                          Default byDefault = Default::Yes);
 
 private:
     // The box open for each window and kind of message; a closed box leaves a null pointer.

@@ -11,7 +11,6 @@
 #include "records/recordlistmodel.h"
 #include "releasedcapture.h"
 #include "speech/speechannouncer.h"
-#include "speech/speechenginechain.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -62,18 +61,11 @@ CKestrimDlg::CKestrimDlg(KestrimSeams seams, QWidget *parent)
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    m_serial = new CMscomm(this);
-    m_serial->setObjectName(QString::number(IDC_SERIAL));
-    m_announcer = std::make_unique<SpeechAnnouncer>(
-        m_seams.speechEngine ? m_seams.speechEngine : [] { return MakeSpeechEngine(); });
-    m_recordModel = new RecordListModel(this);
-    m_thermometer =
-        new device::Thermometer({[this](const QByteArray &frame) { return SendFrame(frame); },
-                                 // The reconnector's attempt: the same port, quietly.
-                                 [this] {
-                                     return OpenPort(m_thermometer->portNumber());
-                                 }},
-                                this);
+    m_station = new Station({m_seams.clock, m_seams.speechEngine}, this);
+    m_station->port().setObjectName(QString::number(IDC_SERIAL));
+    m_serial = &m_station->port();
+    m_recordModel = m_station->listModel();
+    m_thermometer = &m_station->thermometer();
     m_connectSettleTimer.setSingleShot(true);
     m_connectSettleTimer.setInterval(kConnectSettleMs);
     CreateFromTemplate();
@@ -131,7 +123,6 @@ void CKestrimDlg::DoDataExchange()
     bind(m_staticReading, IDC_STATIC_READING);
     bind(m_staticVerdict, IDC_STATIC_VERDICT);
     bind(m_staticTitle, IDC_STATIC_TITLE);
-    bind(m_serial, IDC_SERIAL);
     bind(m_buttonConnect, IDC_BUTTON_CONNECT);
     bind(m_comboCom, IDC_COMBO_COM);
     bind(m_comboAlarm, IDC_COMBO_ALARM);
@@ -187,7 +178,6 @@ void CKestrimDlg::WireDispatchTable()
     // Painting: the window draws nothing itself; the controls (CRaisedButton included) paint
     // themselves. The drag icon is OnQueryDragIcon.
     connect(&m_clockTimer, &QTimer::timeout, this, [this] { OnTimer(kClockTimer); });
-    connect(&m_queryTimer, &QTimer::timeout, this, [this] { OnTimer(kQueryTimer); });
     connect(&m_connectSettleTimer, &QTimer::timeout, m_buttonConnect,
             [this] { m_buttonConnect->setEnabled(true); });
     // Control colours are set on the controls whenever the state behind them changes.
@@ -225,16 +215,40 @@ void CKestrimDlg::WireDispatchTable()
     connect(m_actionToggleLanguage, &QAction::triggered, this, &CKestrimDlg::ToggleLanguage);
     connect(m_actionRepeat, &QAction::triggered, this, &CKestrimDlg::RepeatAnnouncement);
     connect(m_actionHistory, &QAction::triggered, this, &CKestrimDlg::OnHistory);
-    connect(m_serial, &CMscomm::received, this, &CKestrimDlg::OnComm);
-    connect(m_serial, &CMscomm::connectionLost, this, &CKestrimDlg::OnConnectionLost);
+    WireStation();
+}
+
+// What the desk does, drawn: every reading, the thermometer's answers, the port's fate.
+void CKestrimDlg::WireStation()
+{
+    connect(m_comboCom, &QComboBox::currentIndexChanged, m_station,
+            [this](int index) { m_station->setFallbackPort(index + 1); });
+    connect(m_station, &Station::readingStored, this, &CKestrimDlg::OnComm);
+    connect(m_station, &Station::readingNotStored, this, &CKestrimDlg::OnComm);
+    connect(m_station, &Station::recordProblem, this,
+            [this](RecordMessage message, const QString &path, const QString &reason) {
+                ShowRecordMessage(message, path, reason);
+            });
+    connect(m_station, &Station::damagedIndex, this, &CKestrimDlg::ShowDamagedIndex);
+    connect(m_station, &Station::dayChanged, this, &CKestrimDlg::OnDayChanged);
+    connect(m_station, &Station::connected, this, &CKestrimDlg::OnConnected);
+    connect(m_station, &Station::portLost, this, &CKestrimDlg::OnConnectionLost);
+    connect(m_station, &Station::noAnswer, this, &CKestrimDlg::OnNoAnswer);
     using device::Thermometer;
     connect(m_thermometer, &Thermometer::stateChanged, this, &CKestrimDlg::ShowConnectionState);
     connect(m_thermometer, &Thermometer::reportApplied, this, &CKestrimDlg::OnSettingsReport);
+    connect(m_thermometer, &Thermometer::modelChanged, this, &CKestrimDlg::OnModelChanged);
+    connect(m_thermometer, &Thermometer::reportRejected, this, &CKestrimDlg::OnReportRejected);
+    connect(m_thermometer, &Thermometer::commandPending, this,
+            [this] { ShowThermometerSettings(); });
     connect(m_thermometer, &Thermometer::acknowledged, this, &CKestrimDlg::OnCommandAcknowledged);
+    connect(m_thermometer, &Thermometer::acknowledgementMissing, this,
+            &CKestrimDlg::OnAcknowledgementMissing);
     connect(m_thermometer, &Thermometer::commandRefused, this, &CKestrimDlg::OnCommandRefused);
     connect(m_thermometer, &Thermometer::environment, this, &CKestrimDlg::OnEnvironmentTemperature);
-    connect(m_thermometer, &Thermometer::measured, this, &CKestrimDlg::OnMeasurement);
-    connect(m_thermometer, &Thermometer::noAnswer, this, &CKestrimDlg::OnNoAnswer);
+    connect(m_recordModel, &RecordListModel::modelReset, this, &CKestrimDlg::UpdateSaveAs);
+    connect(m_recordModel, &RecordListModel::rowsInserted, this, &CKestrimDlg::UpdateSaveAs);
+    connect(m_recordModel, &RecordListModel::rowsRemoved, this, &CKestrimDlg::UpdateSaveAs);
 }
 
 void CKestrimDlg::setVisible(bool visible)
@@ -291,9 +305,7 @@ void CKestrimDlg::OnClockTick()
     m_year = today.isValid() ? today.year() : 0;
     m_month = today.isValid() ? today.month() : 0;
     m_day = today.isValid() ? today.day() : 0;
-    const QString dateText = today.toString(QStringLiteral("yyyy-MM-dd"));
-    if (today.isValid() && !m_records.dateText().isEmpty() && dateText != m_records.dateText())
-        rollOverTo(today);
+    m_station->checkDay();
 }
 
 void CKestrimDlg::CreateStatusBar()
@@ -310,7 +322,7 @@ void CKestrimDlg::CreateStatusBar()
     m_statusBar->setObjectName(QStringLiteral("statusBar"));
     m_statusBar->setIndicators(ids, widths, texts);
     m_statusBar->setPaneText(0, QStringLiteral("Current Date："));
-    m_statusBar->setPaneText(1, m_records.dateText());
+    m_statusBar->setPaneText(1, dayRecords().dateText());
     m_statusBar->setPaneText(2, QStringLiteral("Current Time："));
     m_statusBar->setPaneText(4, QStringLiteral("Environment Temp.："));
     m_statusBar->setPaneText(5, QStringLiteral("-----"));

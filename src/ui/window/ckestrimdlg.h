@@ -1,8 +1,9 @@
-// The main window: everything the operator sees, and the owner of everything else for the run.
+// The main window: everything the operator sees of one desk.
 //
-// It is built from dialog template 102, keeps the program's state as members, and routes every
-// control event to one handler (WireDispatchTable). Logic lives in the units it calls; this
-// class reads controls, calls the logic and writes controls.
+// It is built from dialog template 102 and routes every control event to one handler
+// (WireDispatchTable). The desk itself (the thermometer, its port, the day's records, the list's
+// model and the voice) is a Station, which the window owns and draws: a reading's path never
+// runs through the window. The handlers read controls, call the Station and write controls.
 #pragma once
 
 #include "centralsettings.h"
@@ -17,8 +18,8 @@
 #include "preferences.h"
 #include "reception/measurement.h"
 #include "records/dayrecords.h"
-#include "records/measurementrecord.h"
 #include "records/recordmessages.h"
+#include "station.h"
 #include "window/launchoptions.h"
 
 #include <QColor>
@@ -49,7 +50,6 @@ class QLineEdit;
 class QMenu;
 class QSlider;
 class QTableView;
-class SpeechAnnouncer;
 class SpeechEngine;
 
 // What the window takes from outside; tests put their own parts in.
@@ -78,8 +78,10 @@ public:
     QIcon OnQueryDragIcon() const { return m_icon; }
     // The thermometer behind the window's port, for reading its state.
     const device::Thermometer &thermometer() const { return *m_thermometer; }
+    // The desk the window draws.
+    const Station &station() const { return *m_station; }
     // The day's files and index the readings go to.
-    const DayRecords &dayRecords() const { return m_records; }
+    const DayRecords &dayRecords() const { return m_station->records(); }
     // The interface language.
     Language language() const { return m_language; }
     // The day the clock and the title line stand at; invalid while the clock gives no time.
@@ -87,7 +89,7 @@ public:
     // The header line of a CSV export, in the interface language.
     const QString &csvHeader() const { return m_csvHeader; }
 
-    // Timer 1 keeps the clock; timer 2 sends the environment query.
+    // Timer 1 keeps the clock; timer 2, the environment query, is the Station's heartbeat.
     static constexpr int kClockTimer = 1;
     static constexpr int kQueryTimer = 2;
     void OnTimer(int id);
@@ -102,11 +104,6 @@ public:
     // The status bar's panes, in order.
     static constexpr int kPaneCount = 7;
     static const std::array<int, kPaneCount> kPaneWidths;
-
-signals:
-    // Records of `dayFile` were stored or deleted: a reading (with its warning line), Select
-    // Delete or Delete All.
-    void recordsChanged(const QString &dayFile);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -124,13 +121,14 @@ private:
     void ProbePorts();
     void OnClockTick();
     void OnQueryTick();
-    void rollOverTo(const QDate &day);
+    // The records follow a new day: the date pane and the title line follow it.
+    void OnDayChanged(QDate day);
     void ShowTitleLine(const QDate &day);
     void ShowTitleLine();
     void SetUpSpeechControls();
     bool InitialiseCom();
     void SetUpRecordList();
-    void LoadDayIndex();
+    void WireStation();
     QDate Today() const;
     void ShowIndexFailure(const RecordWrite &write);
     void ShowRecordMessage(RecordMessage message, const QString &path = {},
@@ -140,37 +138,39 @@ private:
         return findChild<T *>(QString::number(id), Qt::FindDirectChildrenOnly);
     }
 
-    // Reception
-    void OnComm(const QByteArray &bytes);
-    void OnSettingsReport(bool hasPro, const device::ProSettings &pro, bool answersConnect);
-    void OnCommandAcknowledged(bool success);
+    // Reception: what the Station has done with a reading, drawn.
+    void OnComm(const StoredReading &reading);
+    void OnSettingsReport(bool answersConnect);
+    void OnConnected();
+    void OnModelChanged(MachineType model);
+    void OnReportRejected();
+    void OnCommandAcknowledged(bool success, SettingField field);
+    void OnAcknowledgementMissing(SettingField field);
     void OnCommandRefused(CommandRefusal reason);
     void OnEnvironmentTemperature(float t);
-    void OnMeasurement(quint16 count);
-    // The unit, mode, alarm list and R9 Pro controls show what the thermometer holds.
+    // The unit, mode, alarm list and bottom-band controls show the thermometer's settings with
+    // the operator's pending changes.
     void ShowThermometerSettings();
     void ShowPro(const device::ProSettings &pro);
-    // The reading, the environment temperature, the alarm list and its unit letter in the
-    // thermometer's unit.
+    // The alarm list and its unit letter in the unit shown.
+    void ShowAlarmListInUnit();
+    // The last reading and the environment temperature in the thermometer's unit.
     void ShowInUnit();
+    // The verdict shown, with its colour and font; None hides it.
+    void ShowVerdict(Verdict verdict);
     QFont VerdictFont(Verdict verdict) const;
     void ApplyControlColours();
+    // Save As is there whenever the day has records.
+    void UpdateSaveAs();
 
     // Records
-    void PrepareDayRecords();
-    void ShowDamagedIndex();
-    // The port the readings are filed under: the one opened, never the list's current entry.
-    int RecordPort() const;
-    std::optional<QString> AppendReading(const QDateTime &instant, const QString &testValue,
-                                         const QString &envTemp);
-    void WriteWarningRecord(const QString &line, const QDate &day);
+    void ShowDamagedIndex(const QString &indexPath);
+    void ScrollToNewRecord();
 
     // Connection
     void OnBnClickedConnect();
     void OnCbnSelchangeCom();
     void OpenConnection();
-    bool OpenPort(int portNumber);
-    void StartHandshake(bool byOperator);
     void CloseConnection();
     void ShowDisconnected();
     void ShowReconnecting();
@@ -178,9 +178,8 @@ private:
     // connection's state.
     void ShowConnectionState(device::ConnectionState state);
     void OnConnectionLost(const QString &reason);
-    void OnNoAnswer();
+    void OnNoAnswer(int portNumber);
     void EnableSettingsControls(bool enable);
-    bool SendFrame(const QByteArray &bytes);
     // Settings commands; false when nothing was sent (the operator has been told why).
     bool SendSettingsCommand(SettingField field, int value);
     void SelectUnit(TempUnit unit);
@@ -209,7 +208,6 @@ private:
     void RestorePreferences(const Preferences &remembered);
     void StorePreferences();
     // Speech
-    void Announce(const QString &sentence, const QString &language);
     void RepeatAnnouncement();
     void OnReleasedCaptureSpeed();
     void OnReleasedCaptureVolume();
@@ -251,12 +249,10 @@ private:
     std::array<int, kPaneCount> m_indicators{};
     qint32 m_windowWidth = 0;
     qint32 m_windowHeight = 0;
-    qint32 m_baudRate = 115200;
     QString m_statusText = QStringLiteral("fail");
     Language m_language = Language::English;
-    // The day's files and index: data and index folders, day file, index file, record count,
-    // index date and whether PATH is still to be written.
-    DayRecords m_records;
+    // The desk: port, thermometer, the day's records, the list's model and the voice.
+    Station *m_station = nullptr;
     RecordListModel *m_recordModel = nullptr;
     QString m_csvHeader;
     qint32 m_year = 0, m_month = 0, m_day = 0;
@@ -264,26 +260,22 @@ private:
     QString m_timeText;
     bool m_lastAbnormal = false;
     QString m_commandResult;
-    MeasurementRecord m_lastRecord;
-    std::unique_ptr<SpeechAnnouncer> m_announcer;
+    // The verdict on show; None while it is hidden.
+    Verdict m_shownVerdict = Verdict::None;
 
-    // The thermometer behind the port: its settings, its connection state, the frames to and
-    // from it.
+    // The Station's thermometer: its settings, its connection state.
     device::Thermometer *m_thermometer = nullptr;
     // Set while the program itself checks radio buttons, which then send nothing.
     bool m_showingSettings = false;
     // The radio button whose toggle already acted, so that the click that follows does not.
     QAbstractButton *m_toggledRadio = nullptr;
     QTimer m_clockTimer;
-    QTimer m_queryTimer;
     // The pause after a settings report before Connect takes the next click; a disconnect
     // cancels it.
     QTimer m_connectSettleTimer;
     LaunchOptions m_launchOptions;
     // Saved once restored at start, so that a half-restored state never overwrites them.
     bool m_preferencesRestored = false;
-    // The last sentence announced, for Repeat Announcement.
-    QString m_lastSentence, m_lastSpeechLanguage;
 
     // Controls, bound by DoDataExchange.
     QTableView *m_recordList = nullptr;

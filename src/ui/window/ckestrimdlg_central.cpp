@@ -60,7 +60,7 @@ void CKestrimDlg::StartCentral()
         std::move(store), CentralCursors(kCentralCursorFile, m_central->identity()));
     connect(m_centralSender.get(), &CentralSender::statusChanged, this,
             &CKestrimDlg::ShowCentralStatus);
-    connect(this, &CKestrimDlg::recordsChanged, m_centralSender.get(),
+    connect(m_station, &Station::recordsChanged, m_centralSender.get(),
             &CentralSender::dayFileChanged);
 }
 

@@ -4,18 +4,13 @@
 #include "device/interfacetexts.h"
 #include "device/portmessages.h"
 #include "logging.h"
-#include "reception/frame.h"
+#include "thermometermodel.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 
 using device::ConnectionState;
-
-namespace {
-// The thermometer's line: 8 data bits, no parity, 1 stop bit, at m_baudRate.
-const QString kLineFormat = QStringLiteral(",N,8,1");
-} // namespace
 
 void CKestrimDlg::OnBnClickedConnect()
 {
@@ -33,46 +28,33 @@ void CKestrimDlg::OnBnClickedConnect()
     }
 }
 
+// The port opens and the thermometer is asked for its settings report; Connect is enabled again
+// once it is there.
 void CKestrimDlg::OpenConnection()
 {
-    if (!OpenPort(m_comboCom->currentIndex() + 1)) {
-        const int port = m_comboCom->currentIndex() + 1;
+    const int port = m_comboCom->currentIndex() + 1;
+    if (!m_station->connectPort(port)) {
         m_seams.prompts->message(
             this, PortOpenFailureText(PortMap::PortName(port), m_serial->portMap().describe(port),
                                       m_serial->error(), m_serial->errorString(), m_language));
         return;
     }
-    StartHandshake(true);
-}
-
-bool CKestrimDlg::OpenPort(int portNumber)
-{
-    return m_serial->open(portNumber, QString::number(m_baudRate) + kLineFormat);
-}
-
-// The port is open: the thermometer asks for its settings report; Connect is enabled again
-// once it is there.
-void CKestrimDlg::StartHandshake(bool byOperator)
-{
-    m_thermometer->portOpened(m_serial->portNumber(), byOperator);
 }
 
 void CKestrimDlg::CloseConnection()
 {
-    m_serial->close();
     ShowDisconnected();
 }
 
 void CKestrimDlg::ShowDisconnected()
 {
-    m_thermometer->portClosed();
+    m_station->disconnectPort();
     ShowConnectionState(m_thermometer->state());
 }
 
 // Waiting for the thermometer to come back on the same port; the button stops the waiting.
 void CKestrimDlg::ShowReconnecting()
 {
-    m_thermometer->portLost();
     ShowConnectionState(m_thermometer->state());
 }
 
@@ -118,14 +100,13 @@ void CKestrimDlg::OnConnectionLost(const QString &reason)
     m_seams.prompts->message(this, text, QStringLiteral("port lost"));
 }
 
-// The operator's Connect opened the port but no settings report came: the port is closed
-// again and the operator told, instead of a window that waits for ever.
-void CKestrimDlg::OnNoAnswer()
+// The operator's Connect opened the port but no settings report came: the desk closed the port
+// again, and the operator is told, instead of a window that waits for ever.
+void CKestrimDlg::OnNoAnswer(int portNumber)
 {
-    const int port = m_serial->portNumber();
-    m_serial->close();
-    ShowDisconnected();
-    m_seams.prompts->message(this, Texts::kNoAnswer.in(m_language).arg(PortMap::PortName(port)),
+    ShowConnectionState(m_thermometer->state());
+    m_seams.prompts->message(this,
+                             Texts::kNoAnswer.in(m_language).arg(PortMap::PortName(portNumber)),
                              QStringLiteral("no answer"));
 }
 
@@ -141,24 +122,17 @@ void CKestrimDlg::EnableSettingsControls(bool enable)
                    IDC_RADIO_BODY_MODE, IDC_RADIO_COUNT_MODE})
         control<QAbstractButton>(id)->setEnabled(enable);
     m_comboAlarm->setEnabled(enable);
-    // Volume, backlight and output signal exist on the R9 Pro only.
-    const bool pro = enable && m_thermometer->model() != MachineType::R9;
-    for (int id : {IDC_RADIO_BACKLIGHT_OFF, IDC_RADIO_BACKLIGHT_ON, IDC_RADIO_PULSE_MODE,
-                   IDC_RADIO_SWITCH_MODE})
-        control<QAbstractButton>(id)->setEnabled(pro);
-    m_comboVolume->setEnabled(pro);
-}
-
-bool CKestrimDlg::SendFrame(const QByteArray &bytes)
-{
-    if (m_serial->write(bytes))
-        return true;
-    qCWarning(lcSerial) << "not sent (port closed):" << bytes.toHex(' ');
-    return false;
+    // Volume, backlight and output signal exist on some models only.
+    const ThermometerModel &model = ModelOf(m_thermometer->model());
+    for (int id : {IDC_RADIO_BACKLIGHT_OFF, IDC_RADIO_BACKLIGHT_ON})
+        control<QAbstractButton>(id)->setEnabled(enable && model.hasBacklight);
+    for (int id : {IDC_RADIO_PULSE_MODE, IDC_RADIO_SWITCH_MODE})
+        control<QAbstractButton>(id)->setEnabled(enable && model.hasOutput);
+    m_comboVolume->setEnabled(enable && model.hasVolume);
 }
 
 // The hidden environment button asks at once, whatever the schedule says.
 void CKestrimDlg::OnBnClickedEnvironmentQuery()
 {
-    m_thermometer->queryEnvironment();
+    m_station->thermometer().queryEnvironment();
 }

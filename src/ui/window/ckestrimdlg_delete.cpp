@@ -2,6 +2,8 @@
 // all of the day's records.
 #include "ckestrimdlg.h"
 
+#include "device/interfacetexts.h"
+#include "device/portmap.h"
 #include "dialogs/cdeletedatadlg.h"
 #include "records/recorddeletion.h"
 #include "records/recordlistmodel.h"
@@ -21,16 +23,16 @@ void CKestrimDlg::OnNMRClickRecordList(const QPoint &pos)
 // meanwhile, written back in one step; closing without removing leaves the file as it is.
 void CKestrimDlg::OnSelectDelete()
 {
-    const QString dayFile = m_records.existingDayFile();
-    const QDate day = m_records.indexDay();
-    const RecordRows rows = m_records.dayFileRows();
+    const QString dayFile = dayRecords().existingDayFile();
+    const QDate day = dayRecords().indexDay();
+    const RecordRows rows = dayRecords().dayFileRows();
 
     CDeleteDataDlg dialog(*m_seams.prompts, this);
     dialog.setRows(rows);
     dialog.exec();
     if (dialog.rows().size() == rows.size())
         return;
-    if (m_records.indexDay() != day || m_records.existingDayFile() != dayFile) {
+    if (dayRecords().indexDay() != day || dayRecords().existingDayFile() != dayFile) {
         ShowRecordMessage(RecordMessage::DayChangedWhileOpen);
         return;
     }
@@ -38,29 +40,31 @@ void CKestrimDlg::OnSelectDelete()
     const RecordRows arrived = LoadRecordRows(dayFile).mid(rows.size());
     const RecordRows kept = FollowOn(dialog.rows(), arrived);
     const qint64 journal = JournalCentralDeletion(dayFile, rows + arrived, kept);
-    const RecordWrite write = m_records.replaceDayFile(kept, day, m_comboCom->currentIndex() + 1);
+    const RecordWrite write = m_station->replaceDayFile(kept, day, m_station->recordPort());
     if (!write.ok) {
         WithdrawCentralDeletion(journal);
         ShowRecordMessage(RecordMessage::DayFileNotRewritten, write.path, write.error);
-        return;
     }
-    m_recordModel->setRows(kept);
-    ShowIndexFailure(write);
-    emit recordsChanged(dayFile);
 }
 
-// No confirmation is asked.
+// One click must not erase a day: the operator is asked first, with the day, the port and how
+// many readings, and No is the answer unless Yes is chosen.
 void CKestrimDlg::OnDeleteAll()
 {
-    const qint64 journal = JournalCentralDeletion(m_records.existingDayFile(), {}, {});
-    const RecordWrite write = m_records.deleteDayFile();
+    const QString dayFile = dayRecords().existingDayFile();
+    if (!dayFile.isEmpty()) {
+        const QString question =
+            Texts::kDeleteAllQuestion.in(m_language)
+                .arg(dayRecords().indexDay().toString(QStringLiteral("yyyy-MM-dd")),
+                     PortMap::PortName(m_station->recordPort()),
+                     QString::number(dayRecords().dayFileRows().size()));
+        if (!m_seams.prompts->question(this, windowTitle(), question, Prompts::Default::No))
+            return;
+    }
+    const qint64 journal = JournalCentralDeletion(dayFile, {}, {});
+    const RecordWrite write = m_station->deleteDayFile();
     if (!write.ok) {
         WithdrawCentralDeletion(journal);
         ShowRecordMessage(RecordMessage::DayFileNotRewritten, write.path, write.error);
-        return;
     }
-    m_recordModel->setRows({});
-    ShowIndexFailure(write);
-    if (!write.path.isEmpty())
-        emit recordsChanged(write.path);
 }

@@ -15,7 +15,7 @@ const QStringList kFilters{QStringLiteral("TempTable (*.txt)"), QStringLiteral("
 void CKestrimDlg::OnBnClickedSaveAs()
 {
     // The lines are taken before the dialog; the copy of a .txt is of the file as it is then.
-    const QString dayFile = m_records.existingDayFile();
+    const QString dayFile = dayRecords().existingDayFile();
     const QStringList lines = dayFile.isEmpty() ? QStringList() : ReadTextLines(dayFile);
     const QString target = m_seams.prompts->saveFileName(this, kInitialName, kFilters);
     if (target.isEmpty())

@@ -11,7 +11,7 @@ void CKestrimDlg::OnHistory()
     if (!m_history) {
         m_history =
             new HistoryWindow(m_seams.prompts, m_seams.clock, CurrentHistorySettings(), this);
-        connect(this, &CKestrimDlg::recordsChanged, m_history, &HistoryWindow::recordsChanged);
+        connect(m_station, &Station::recordsChanged, m_history, &HistoryWindow::recordsChanged);
         if (m_central)
             m_history->enableAllDesks(*m_central);
     }

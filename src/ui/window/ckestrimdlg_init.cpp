@@ -11,6 +11,7 @@
 #include "records/recordline.h"
 #include "records/recordlistmodel.h"
 #include "speech/speechannouncer.h"
+#include "thermometermodel.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -37,7 +38,8 @@ bool CKestrimDlg::OnInitDialog()
         return false;
     }
 
-    m_comboAlarm->addItems(SteppedAlarmEntries(36.0f, 39.0f));
+    const ThermometerModel &model = ModelOf(MachineType::R9Pro);
+    m_comboAlarm->addItems(SteppedAlarmEntries(model.steppedFirstC, model.steppedLastC));
     m_comboAlarm->setCurrentIndex(-1);
     m_staticUnit->setText(QStringLiteral("C"));
     m_fontVerdict = PointFont(kFaceHeiti, 30);
@@ -52,7 +54,7 @@ bool CKestrimDlg::OnInitDialog()
         const QScopedValueRollback showing(m_showingSettings, true);
         control<QRadioButton>(IDC_RADIO_R9_PRO)->setChecked(true);
     }
-    LoadDayIndex();
+    m_station->start();
     m_staticReading->setText(QStringLiteral("--.-"));
     for (int percent = 0; percent <= 100; percent += 25)
         m_comboVolume->addItem(QString::asprintf("%d", percent) + QStringLiteral("%"));
@@ -68,11 +70,9 @@ bool CKestrimDlg::OnInitDialog()
     ProbePorts();
     RestorePreferences(remembered);
     StartCentral();
-    m_announcer->start();
 
     ApplyControlColours();
     m_clockTimer.start(1000);
-    m_queryTimer.start(1000);
     setWindowIcon(m_icon);
     return true;
 }
@@ -156,7 +156,7 @@ void CKestrimDlg::OnTimer(int id)
 
 void CKestrimDlg::OnQueryTick()
 {
-    m_thermometer->queryTick();
+    m_station->queryTick();
 }
 
 void CKestrimDlg::done(int result)
@@ -166,20 +166,15 @@ void CKestrimDlg::done(int result)
     QDialog::done(result);
 }
 
-// Nothing is left running: the timers stop, the central sender ends without waiting for the
-// server, the speech worker ends without waiting for a sentence, the port closes and nothing
-// waits for the thermometer any more.
+// Nothing is left running: the clock stops, the central sender ends without waiting for the
+// server, and the desk stops (its heartbeat, its voice without waiting for a sentence, its port,
+// and the waiting for the thermometer).
 void CKestrimDlg::DestroyWindow()
 {
     m_clockTimer.stop();
-    m_queryTimer.stop();
     m_centralSender.reset();
-    if (m_announcer)
-        m_announcer->stop();
-    if (m_serial)
-        m_serial->close();
-    if (m_thermometer)
-        m_thermometer->portClosed();
+    if (m_station)
+        m_station->stop();
 #ifdef Q_OS_WIN
     if (m_comInitialised)
         CoUninitialize();

@@ -8,6 +8,7 @@
 #include "records/recordline.h"
 #include "records/recordlistmodel.h"
 #include "switchedcaptions.h"
+#include "thermometermodel.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -28,6 +29,7 @@ void CKestrimDlg::OnBnClickedEnglish()
 void CKestrimDlg::SwitchLanguage(Language language)
 {
     m_language = language;
+    m_station->setLanguage(language);
     m_statusBar->setPaneText(0, Texts::kPaneDate.in(language));
     m_statusBar->setPaneText(2, Texts::kPaneTime.in(language));
     m_statusBar->setPaneText(4, Texts::kPaneEnvironment.in(language));
@@ -46,14 +48,12 @@ void CKestrimDlg::SwitchLanguage(Language language)
             group->setTitle(caption.caption.in(language));
     }
 
-    // The verdict is judged in Celsius whatever the unit shown.
+    // The verdict on show keeps its judgement; only its words change.
     if (m_fontVerdict) {
         m_fontVerdict =
             language == Language::Chinese ? PointFont(kFaceHeiti, 30) : PointFont(kFaceArial, 20);
-        m_staticVerdict->setText(VerdictText(
-            m_thermometer->readingC() < m_thermometer->alarmLimitC() ? Verdict::Normal
-                                                                     : Verdict::Abnormal,
-            language));
+        if (m_shownVerdict != Verdict::None)
+            m_staticVerdict->setText(VerdictText(m_shownVerdict, language));
     }
     if (m_fontTitle)
         m_fontTitle = PointFont(language == Language::Chinese ? kFaceKaiti : kFaceArial, 14);
@@ -70,8 +70,8 @@ void CKestrimDlg::SwitchLanguage(Language language)
     UpdateHistorySettings();
     ShowCentralStatus(m_centralStatus);
     StorePreferences();
-    // The R9 has no device language; its interface language changes all the same.
-    if (m_thermometer->isPortOpen() && m_thermometer->model() != MachineType::R9)
+    // A model without a device language changes its interface language all the same.
+    if (m_thermometer->isPortOpen() && ModelOf(m_thermometer->model()).hasLanguage)
         SendSettingsCommand(SettingLanguage, int(language));
 }
 

@@ -9,7 +9,8 @@
 #include "reception/measurement.h"
 #include "reception/settingsreport.h"
 #include "reception/temperature.h"
-#include "speech/speechannouncer.h"
+#include "records/recordlistmodel.h"
+#include "thermometermodel.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -52,17 +53,29 @@ int ModeRadio(WorkMode mode)
 
 } // namespace
 
-void CKestrimDlg::OnComm(const QByteArray &bytes)
+// A reading came from the thermometer and the desk has taken it: the reading, its verdict and
+// (once stored) its row in the list are drawn.
+void CKestrimDlg::OnComm(const StoredReading &reading)
 {
-    m_thermometer->receive(bytes);
+    const Measurement &m = reading.measurement;
+    m_lastAbnormal = m.verdict == Verdict::Abnormal;
+    if (reading.stored)
+        ScrollToNewRecord();
+    m_colourReading = m_lastAbnormal ? kAbnormalColour : kNormalColour;
+    m_fontReading = PointFont(kFaceArial, 30);
+    // A reading with no verdict leaves the verdict as it stands (surface and count mode hide it).
+    if (m.verdict != Verdict::None)
+        ShowVerdict(m.verdict);
+    m_staticReading->setText(m.testValue);
+    ApplyControlColours();
 }
 
-// The thermometer's unit, mode, alarm limit and (on the R9 Pro) bottom band, on the controls.
-// Radio buttons checked here send nothing.
+// The thermometer's unit, mode, alarm limit and (on models with them) bottom band, with the
+// operator's pending changes on top, on the controls. Radio buttons checked here send nothing.
 void CKestrimDlg::ShowThermometerSettings()
 {
     const QScopedValueRollback showing(m_showingSettings, true);
-    const device::ThermometerSettings &settings = m_thermometer->settings();
+    const device::ThermometerSettings settings = m_thermometer->shownSettings();
     if (settings.report.isEmpty()) {
         // Nothing known yet: no unit or mode is shown as the thermometer's.
         CheckRadio(this, {IDC_RADIO_CELSIUS, IDC_RADIO_FAHRENHEIT}, -1);
@@ -79,10 +92,8 @@ void CKestrimDlg::ShowThermometerSettings()
     m_comboAlarm->addItems(choices.entries);
     m_comboAlarm->setCurrentIndex(choices.selected);
     m_staticUnit->setText(UnitLetter(settings.unit));
-    if (m_thermometer->model() == MachineType::R9Pro) {
-        if (const std::optional<device::ProSettings> pro = m_thermometer->proSettings())
-            ShowPro(*pro);
-    }
+    if (const std::optional<device::ProSettings> pro = m_thermometer->proSettings())
+        ShowPro(*pro);
     UpdateHistorySettings();
 }
 
@@ -96,39 +107,72 @@ void CKestrimDlg::ShowPro(const device::ProSettings &pro)
                pro.output == 0 ? IDC_RADIO_SWITCH_MODE : IDC_RADIO_PULSE_MODE);
 }
 
-void CKestrimDlg::OnSettingsReport(bool hasPro, const device::ProSettings &pro, bool answersConnect)
+// A report, asked for at Connect or again after a refused command, decides what the settings
+// controls show; the reading and the verdict stay as the last reading left them.
+void CKestrimDlg::OnSettingsReport(bool /*answersConnect*/)
 {
     ShowThermometerSettings();
-    if (hasPro)
-        ShowPro(pro);
-    // Asked for again after a refused command: the controls are right again, and that is all.
-    if (!answersConnect)
-        return;
+}
 
-    PrepareDayRecords();
+// The thermometer answered the operator's Connect; the desk has readied the day's records.
+void CKestrimDlg::OnConnected()
+{
     m_comboCom->setEnabled(false);
     m_staticStatus->setText(QStringLiteral("success"));
     ApplyControlColours();
-    Announce(ConnectedSentence(m_language), SpeechLanguage(m_language));
     // The thermometer needs a moment before it takes the next command; the window stays live.
     m_connectSettleTimer.start();
 }
 
-void CKestrimDlg::OnCommandAcknowledged(bool success)
+// The report was of the other model: the window takes that model's shape, and the operator is
+// told once.
+void CKestrimDlg::OnModelChanged(MachineType model)
 {
-    if (success) {
-        m_commandResult = QStringLiteral("success");
-        m_editAck->setText(m_commandResult);
+    {
+        const QScopedValueRollback showing(m_showingSettings, true);
+        control<QAbstractButton>(ModelOf(model).hasBottomBand() ? IDC_RADIO_R9_PRO : IDC_RADIO_R9)
+            ->setChecked(true);
+    }
+    resize(m_windowWidth, m_windowHeight - (ModelOf(model).hasBottomBand() ? 0 : kR9HeightCut));
+    EnableSettingsControls(m_thermometer->isPortOpen());
+    StorePreferences();
+    m_seams.prompts->message(this, ModelFollowsReportText(model, m_language),
+                             QStringLiteral("model"));
+}
+
+void CKestrimDlg::OnReportRejected()
+{
+    m_seams.prompts->message(this, Texts::kReportRejected.in(m_language),
+                             QStringLiteral("report rejected"));
+}
+
+// The command in flight was taken: its effect shows. A new unit redraws the reading and the
+// environment temperature in it; a new mode shows or hides the verdict.
+void CKestrimDlg::OnCommandAcknowledged(bool success, SettingField field)
+{
+    if (!success) {
+        // The thermometer kept its settings: so do the controls, until its report (asked for
+        // again) confirms them. The reading and the verdict stay as they are.
+        m_commandResult = QStringLiteral("fail");
+        ShowThermometerSettings();
+        m_seams.prompts->message(this, m_commandResult);
         return;
     }
-    // The thermometer kept its settings: so do the controls, until its report (asked for again)
-    // confirms them.
+    m_commandResult = QStringLiteral("success");
+    m_editAck->setText(m_commandResult);
+    if (field == SettingUnit)
+        ShowInUnit();
+    else if (field == SettingMode)
+        ShowVerdict(m_thermometer->mode() == WorkMode::Body ? Verdict::Normal : Verdict::None);
+    UpdateHistorySettings();
+}
+
+void CKestrimDlg::OnAcknowledgementMissing(SettingField /*field*/)
+{
     m_commandResult = QStringLiteral("fail");
     ShowThermometerSettings();
-    ShowInUnit();
-    if (m_thermometer->mode() != WorkMode::Body)
-        m_staticVerdict->hide();
-    m_seams.prompts->message(this, m_commandResult);
+    m_seams.prompts->message(this, Texts::kNoAcknowledgement.in(m_language),
+                             QStringLiteral("no acknowledgement"));
 }
 
 // Nothing went out: the controls go back to what the thermometer holds, and the operator is
@@ -144,41 +188,20 @@ void CKestrimDlg::OnEnvironmentTemperature(float t)
     m_statusBar->setPaneText(5, TemperatureText(t, m_thermometer->unit()));
 }
 
-void CKestrimDlg::OnMeasurement(quint16 count)
+// The verdict as the operator sees it: its text in the interface language on its colour, or
+// hidden.
+void CKestrimDlg::ShowVerdict(Verdict verdict)
 {
-    // One read of the clock: the reading's date and time are those of one instant.
-    const QDateTime instant = m_seams.clock->now();
-    m_lastAbnormal = false;
-    const Measurement m =
-        InterpretMeasurement(m_thermometer->measurementSettings(m_language), count);
-    m_thermometer->setReading(m.readingC, m.readingF);
-    if (m.verdict != Verdict::None)
-        m_staticVerdict->show();
-    if (!m.sentence.isEmpty())
-        Announce(m.sentence, m.speechLanguage);
-
-    const std::optional<QString> line = AppendReading(instant, m.testValue, m.envTemp);
-
-    m_colourReading = m.verdict == Verdict::Abnormal ? kAbnormalColour : kNormalColour;
-    m_colourVerdict = m_colourReading;
-    m_fontReading = PointFont(kFaceArial, 30);
-    if (m.verdict == Verdict::None) {
-        m_fontVerdict.reset();
-    } else {
-        m_fontVerdict = VerdictFont(m.verdict);
-        m_staticVerdict->setText(VerdictText(m.verdict, m_language));
+    m_shownVerdict = verdict;
+    if (verdict == Verdict::None) {
+        m_staticVerdict->hide();
+        return;
     }
-    if (m.verdict == Verdict::Abnormal) {
-        m_lastAbnormal = true;
-        if (line)
-            WriteWarningRecord(*line, instant.date());
-    }
-    if (line)
-        emit recordsChanged(m_records.dayFilePath());
-    m_staticReading->setText(m.testValue);
+    m_staticVerdict->show();
+    m_colourVerdict = verdict == Verdict::Abnormal ? kAbnormalColour : kNormalColour;
+    m_fontVerdict = VerdictFont(verdict);
+    m_staticVerdict->setText(VerdictText(verdict, m_language));
     ApplyControlColours();
-    if (!m_lastAbnormal)
-        m_buttonSaveAs->setEnabled(true);
 }
 
 // The verdict's face and size depend on the language and the verdict's length.

@@ -5,20 +5,20 @@
 #include "panestatusbar.h"
 #include "reception/settingsreport.h"
 #include "reception/temperature.h"
+#include "thermometermodel.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 
-// The thermometer builds the command from its stored report with one setting changed, and takes
-// its effect once sent. A refused command changes nothing (OnCommandRefused).
+// The thermometer builds the command from the settings it confirmed with the waiting changes on
+// top, and takes its effect once the thermometer accepts it. Until then the controls show the
+// operator's choice as pending; a refused command changes nothing (OnCommandRefused).
 bool CKestrimDlg::SendSettingsCommand(SettingField field, int value)
 {
-    const bool sent = m_thermometer->sendCommand(field, value, m_comboAlarm->currentText(),
-                                                 m_comboVolume->currentIndex());
-    UpdateHistorySettings();
-    return sent;
+    return m_thermometer->sendCommand(field, value, m_comboAlarm->currentText(),
+                                      m_comboVolume->currentIndex());
 }
 
 void CKestrimDlg::OnBnClickedCelsius()
@@ -31,32 +31,42 @@ void CKestrimDlg::OnBnClickedFahrenheit()
     SelectUnit(TempUnit::Fahrenheit);
 }
 
-// Once the command is sent, the reading, the environment temperature and the alarm list show
-// the new unit.
+// The alarm list and its unit letter follow the unit chosen at once; the reading and the
+// environment temperature follow once the thermometer has taken it (OnCommandAcknowledged).
 void CKestrimDlg::SelectUnit(TempUnit unit)
 {
     m_editAck->clear();
     if (!SendSettingsCommand(SettingUnit, int(unit)))
         return;
-    ShowInUnit();
+    ShowAlarmListInUnit();
 }
 
+void CKestrimDlg::ShowAlarmListInUnit()
+{
+    const device::ThermometerSettings shown = m_thermometer->shownSettings();
+    m_comboAlarm->clear();
+    m_staticUnit->setText(UnitLetter(shown.unit));
+    const AlarmChoices choices =
+        UnitAlarmChoices(m_thermometer->model(), shown.unit, shown.alarmLimitC, shown.alarmLimitF);
+    m_comboAlarm->addItems(choices.entries);
+    m_comboAlarm->setCurrentIndex(choices.selected);
+}
+
+// The last reading and the environment temperature in the unit the thermometer is in; a count
+// stays a count.
 void CKestrimDlg::ShowInUnit()
 {
     const TempUnit unit = m_thermometer->unit();
     const bool celsius = unit == TempUnit::Celsius;
-    m_staticReading->setText(
-        TemperatureText(celsius ? m_thermometer->readingC() : m_thermometer->readingF(), unit));
-    if (m_thermometer->envTempC() != 0.0f)
+    const std::optional<StoredReading> &last = m_station->lastReading();
+    if (last && last->measurement.isTemperature())
+        m_staticReading->setText(TemperatureText(
+            celsius ? last->measurement.readingC : last->measurement.readingF, unit));
+    if (m_thermometer->hasEnvironment())
         m_statusBar->setPaneText(
             5,
             TemperatureText(celsius ? m_thermometer->envTempC() : m_thermometer->envTempF(), unit));
-    m_comboAlarm->clear();
-    m_staticUnit->setText(UnitLetter(unit));
-    const AlarmChoices choices = UnitAlarmChoices(
-        m_thermometer->model(), unit, m_thermometer->alarmLimitC(), m_thermometer->alarmLimitF());
-    m_comboAlarm->addItems(choices.entries);
-    m_comboAlarm->setCurrentIndex(choices.selected);
+    ShowAlarmListInUnit();
     UpdateHistorySettings();
 }
 
@@ -76,21 +86,11 @@ void CKestrimDlg::OnBnClickedCountMode()
 }
 
 // Body mode shows the verdict, green until the next reading judges it; surface and count mode
-// judge nothing, so the verdict goes away. Only a command sent changes the mode.
+// judge nothing, so the verdict goes away, once the thermometer has taken the mode.
 void CKestrimDlg::SelectMode(WorkMode mode)
 {
     m_editAck->clear();
-    if (!SendSettingsCommand(SettingMode, int(mode)))
-        return;
-    if (mode == WorkMode::Body) {
-        m_staticVerdict->show();
-        m_colourVerdict = kNormalColour;
-        m_fontVerdict = VerdictFont(Verdict::Normal);
-        m_staticVerdict->setText(VerdictText(Verdict::Normal, m_language));
-        ApplyControlColours();
-    } else {
-        m_staticVerdict->hide();
-    }
+    SendSettingsCommand(SettingMode, int(mode));
 }
 
 void CKestrimDlg::OnCbnSelchangeAlarm()
@@ -133,20 +133,20 @@ void CKestrimDlg::OnBnClickedModelR9Pro()
     SelectModel(MachineType::R9Pro);
 }
 
-// The model decides which settings exist and the alarm range. The R9 has no bottom band of
-// controls (volume, backlight, output), so the window ends above it. The alarm list is in the
-// unit the thermometer is in, so that the limit chosen from it means what it says.
+// The model decides which settings exist and the alarm range. A model without the bottom band
+// of controls (volume, backlight, output) has a window that ends above it. The alarm list is in
+// the unit the thermometer is in, so that the limit chosen from it means what it says.
 void CKestrimDlg::SelectModel(MachineType machineType)
 {
+    const ThermometerModel &model = ModelOf(machineType);
     m_thermometer->setModel(machineType);
     m_buttonConnect->setEnabled(true);
     if (m_thermometer->isPortOpen())
         EnableSettingsControls(true);
     m_comboAlarm->clear();
-    m_comboAlarm->addItems(machineType == MachineType::R9
-                               ? SteppedAlarmEntries(37.0f, 38.0f, m_thermometer->unit())
-                               : SteppedAlarmEntries(36.0f, 39.0f, m_thermometer->unit()));
+    m_comboAlarm->addItems(
+        SteppedAlarmEntries(model.steppedFirstC, model.steppedLastC, m_thermometer->unit()));
     m_comboAlarm->setCurrentIndex(-1);
-    resize(m_windowWidth, m_windowHeight - (machineType == MachineType::R9 ? kR9HeightCut : 0));
+    resize(m_windowWidth, m_windowHeight - (model.hasBottomBand() ? 0 : kR9HeightCut));
     StorePreferences();
 }

@@ -14,22 +14,13 @@ void CKestrimDlg::SetUpSpeechControls()
     m_staticVolume->setText(QString::number(m_speechVolume));
     m_sliderVolume->setRange(0, 100);
     m_sliderVolume->setValue(m_speechVolume);
-    m_announcer->setRate(m_speechRate);
-    m_announcer->setVolume(m_speechVolume);
-}
-
-// Every sentence goes through here, so that the last one can be said again.
-void CKestrimDlg::Announce(const QString &sentence, const QString &language)
-{
-    m_lastSentence = sentence;
-    m_lastSpeechLanguage = language;
-    m_announcer->RequestSpeech(sentence, language);
+    m_station->announcer().setRate(m_speechRate);
+    m_station->announcer().setVolume(m_speechVolume);
 }
 
 void CKestrimDlg::RepeatAnnouncement()
 {
-    if (!m_lastSentence.isEmpty())
-        m_announcer->RequestSpeech(m_lastSentence, m_lastSpeechLanguage);
+    m_station->repeatAnnouncement();
 }
 
 // The stored values change when the operator lets go of a slider, not while it moves.
@@ -37,7 +28,7 @@ void CKestrimDlg::OnReleasedCaptureSpeed()
 {
     m_speechRate = m_sliderSpeed->value();
     m_staticSpeed->setText(QString::number(m_speechRate));
-    m_announcer->setRate(m_speechRate);
+    m_station->announcer().setRate(m_speechRate);
     StorePreferences();
 }
 
@@ -45,6 +36,6 @@ void CKestrimDlg::OnReleasedCaptureVolume()
 {
     m_speechVolume = m_sliderVolume->value();
     m_staticVolume->setText(QString::number(m_speechVolume));
-    m_announcer->setVolume(m_speechVolume);
+    m_station->announcer().setVolume(m_speechVolume);
     StorePreferences();
 }
