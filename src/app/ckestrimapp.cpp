@@ -1,7 +1,7 @@
 #include "ckestrimapp.h"
 
 #include "controls/fonts.h"
-#include "speech/speechengine.h"
+#include "speechchoice.h"
 #include "window/ckestrimdlg.h"
 
 #include <QApplication>
@@ -17,12 +17,7 @@ bool CKestrimApp::InitInstance(const LaunchOptions &options)
     InstallFontSubstitutes();
 
     KestrimSeams seams;
-    // KESTRIM_SPEECH=off: a desk without speakers, or a test run, speaks nothing.
-    if (qEnvironmentVariable("KESTRIM_SPEECH") == QStringLiteral("off")) {
-        seams.speechEngine = [] {
-            return std::unique_ptr<SpeechEngine>();
-        };
-    }
+    seams.speechEngine = ChosenSpeechEngine();
     CKestrimDlg dialog(seams);
     dialog.SetLaunchOptions(options);
     dialog.exec();

@@ -134,7 +134,11 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         QStringLiteral("device"),
         QStringLiteral("Print the device that stands behind --port COMn (an entry in Ports/ of "
                        "the data folder, or the system's own name) and exit."));
-    parser.addOptions({port, connect, language, data, exportFile, day, from, to, device});
+    const QCommandLineOption record(
+        QStringLiteral("record"),
+        QStringLiteral("Record from the thermometer on --port COMn without a window: each reading "
+                       "is spoken, stored and printed as a line, until Ctrl+C or SIGTERM."));
+    parser.addOptions({port, connect, language, data, exportFile, day, from, to, device, record});
 
     if (!parser.parse(arguments))
         return Failure(parser.errorText());
@@ -180,6 +184,13 @@ CommandLine ParseCommandLine(const QStringList &arguments)
             return Failure(QStringLiteral("--device goes with --port and --data only"));
         line.action = CommandLine::Action::Device;
         return line;
+    }
+    if (parser.isSet(record)) {
+        if (!parser.isSet(port))
+            return Failure(QStringLiteral("--record needs --port"));
+        if (parser.isSet(exportFile) || parser.isSet(connect))
+            return Failure(QStringLiteral("--record goes with --port, --language and --data only"));
+        line.action = CommandLine::Action::Record;
     }
     if (!parser.isSet(exportFile)) {
         for (const QCommandLineOption &only : {day, from, to})

@@ -3,9 +3,10 @@
 //   kestrim --export FILE [--day YYYY-MM-DD | --from YYYY-MM-DD --to YYYY-MM-DD] [--port N]
 //           [--language en|zh]
 //   kestrim --port COM3 --device   (prints the device that stands behind COM3)
+//   kestrim --record --port COM3 [--language en|zh] [--data DIR]   (no window)
 #pragma once
 
-#include "window/launchoptions.h"
+#include "launchoptions.h"
 
 #include <QDate>
 #include <QString>
@@ -25,7 +26,7 @@ struct ExportRequest {
 };
 
 struct CommandLine {
-    enum class Action { Run, Export, Device, Help, Version, Error };
+    enum class Action { Run, Export, Device, Record, Help, Version, Error };
     Action action = Action::Run;
     LaunchOptions options;
     ExportRequest exportRequest;

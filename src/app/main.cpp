@@ -5,6 +5,7 @@
 #include "datafolder.h"
 #include "device/portmap.h"
 #include "exportcommand.h"
+#include "recordcommand.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,6 +63,9 @@ int main(int argc, char *argv[])
         return RunExportCommand(argc, argv, line.exportRequest, line.options.dataFolder);
     case CommandLine::Action::Device:
         return PrintPortDevice(argc, argv, line.options);
+    case CommandLine::Action::Record:
+        KeepFilesPrivate();
+        return RunRecordCommand(argc, argv, line.options);
     case CommandLine::Action::Run:
         break;
     }

@@ -28,10 +28,14 @@ void TestRecordLine::splitFields_data()
     QTest::newRow("spaces around fields")
         << " 1 ,12:00:00 , 36.5C, 0.0C" << QStringList{"1", "12:00:00", "36.5C", "0.0C"};
     QTest::newRow("tabs and CR trimmed") << "\t1\t,2\r" << QStringList{"1", "2"};
-    QTest::newRow("empty field skipped") << "1,,36.5C,0.0C" << QStringList{"1", "36.5C", "0.0C"};
-    QTest::newRow("leading and trailing commas") << ",,1,2,,," << QStringList{"1", "2"};
-    QTest::newRow("blank-only field stops the split") << "1, ,36.5C,0.0C" << QStringList{"1"};
-    QTest::newRow("blank first field gives nothing") << "  ,36.5C" << QStringList{};
+    // A field's place is its meaning: an empty value never moves the environment into its
+    // column.
+    QTest::newRow("empty field kept in place")
+        << "1,08:00:00,,24.5C" << QStringList{"1", "08:00:00", "", "24.5C"};
+    QTest::newRow("leading and trailing commas") << ",,1,2,,," << QStringList{"", "", "1", "2"};
+    QTest::newRow("blank-only field kept in place")
+        << "1, ,36.5C,0.0C" << QStringList{"1", "", "36.5C", "0.0C"};
+    QTest::newRow("blank first field") << "  ,36.5C" << QStringList{"", "36.5C"};
     QTest::newRow("only commas") << ",,," << QStringList{};
     QTest::newRow("empty") << "" << QStringList{};
     QTest::newRow("one field") << "36.5C" << QStringList{"36.5C"};

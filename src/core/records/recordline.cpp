@@ -39,19 +39,11 @@ QStringList SplitFields(QStringView text)
 {
     QStringList fields;
     fields.reserve(text.count(u',') + 1);
-    qsizetype position = 0;
-    for (;;) {
-        while (position < text.size() && text[position] == u',')
-            ++position;
-        qsizetype end = text.indexOf(u',', position);
-        if (end < 0)
-            end = text.size();
-        const QStringView field = text.sliced(position, end - position).trimmed();
-        if (field.isEmpty())
-            return fields;
-        fields.append(field.toString());
-        position = end < text.size() ? end + 1 : end;
-    }
+    for (const QStringView field : text.tokenize(u','))
+        fields.append(field.trimmed().toString());
+    while (!fields.isEmpty() && fields.constLast().isEmpty())
+        fields.removeLast();
+    return fields;
 }
 
 QStringList ReadTextLines(const QString &path)

@@ -34,9 +34,9 @@ template <typename Take> void ForEachLine(QStringView text, Take take)
     }
 }
 
-// Splits comma-separated text. Runs of commas count as one separator and each field is trimmed;
-// the split stops at the first field that is empty after trimming, so a blank-only field ends
-// it and the fields after it are not returned.
+// Splits comma-separated text into trimmed fields, each in its place: an empty field stays an
+// empty field, so the fields after it keep their columns (other programs read a record's fields
+// by position). Empty fields at the end are dropped; blank text gives no field.
 QStringList SplitFields(QStringView text);
 
 // The non-empty lines of a text file, without their CR LF or LF. A file that is missing or

@@ -15,12 +15,12 @@
 #include "dialogs/prompts.h"
 #include "dialogs/resource.h"
 #include "history/historysettings.h"
+#include "launchoptions.h"
 #include "preferences.h"
 #include "reception/measurement.h"
 #include "records/dayrecords.h"
 #include "records/recordmessages.h"
 #include "station.h"
-#include "window/launchoptions.h"
 
 #include <QColor>
 #include <QDialog>

@@ -1,6 +1,7 @@
 // SIGINT, SIGTERM and SIGHUP (on Windows: the console's Ctrl+C, Ctrl+Break and close) turned
-// into a Qt signal on the event loop (on Unix by the self-pipe trick), so that the simulator
-// ends through its normal path and removes its port entry.
+// into a Qt signal on the event loop (on Unix by the self-pipe trick), so that a program without
+// a window (the simulator, `kestrim --record`) ends through its normal path: the simulator
+// removes its port entry, a recording desk closes its port and files.
 #pragma once
 
 #include <QObject>
