@@ -86,6 +86,8 @@ private slots:
     void commandLineStartsConnectedInChinese();
     void refusedCommandLeavesTheWindowAsTheThermometer();
     void failedCommandPutsControlsBackAndAsksAgain();
+    void readingStaysAsItWasRead_data();
+    void readingStaysAsItWasRead();
     void connectWithoutAnswerEndsInFail();
     void modelButtonsFillTheListInTheThermometersUnit();
     void readingsWhileOpeningAreFiledUnderTheOpenedPort();
@@ -772,6 +774,48 @@ void TestWindowSettings::failedCommandPutsControlsBackAndAsksAgain()
     QCOMPARE(m_window->thermometer().unit(), TempUnit::Celsius);
     QByteArray sent;
     QTRY_VERIFY((sent += terminal.readAvailable()).contains(QByteArray::fromHex("55AA050105")));
+}
+
+void TestWindowSettings::readingStaysAsItWasRead_data()
+{
+    QTest::addColumn<QByteArray>("frames"); // the report and what came before the click
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("ack"); // the thermometer's answer: 00 taken, 01 refused
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<bool>("verdictShown");
+    QTest::addColumn<QString>("environment");
+    const QByteArray count = FrameOf(1, "00027701 02000001") + FrameOf(4, "0C00");
+    const QByteArray body = FrameOf(1, "00017701 02000001") + FrameOf(4, "6D01");
+    QTest::newRow("a count, Fahrenheit refused")
+        << count << IDC_RADIO_FAHRENHEIT << "01" << "12" << false << "-----";
+    QTest::newRow("a count stays a count in Fahrenheit")
+        << count << IDC_RADIO_FAHRENHEIT << "00" << "12" << false << "-----";
+    QTest::newRow("no reading yet, Fahrenheit refused")
+        << FrameOf(1, "00017701 02000001") << IDC_RADIO_FAHRENHEIT << "01" << "--.-" << false
+        << "-----";
+    QTest::newRow("body to surface refused: the verdict stays")
+        << body << IDC_RADIO_SURFACE_MODE << "01" << "36.5C" << true << "-----";
+    QTest::newRow("an environment of 0.0 is converted too")
+        << body + FrameOf(3, "0000") << IDC_RADIO_FAHRENHEIT << "00" << "97.7F" << true
+        << "32.0F";
+}
+
+// The reading and the verdict show the last reading in the settings it was read in: a refused
+// command, or one whose effect does not apply to it, leaves them as they are.
+void TestWindowSettings::readingStaysAsItWasRead()
+{
+    QFETCH(QByteArray, frames);
+    QFETCH(int, button);
+    QFETCH(QString, ack);
+    PseudoTerminal terminal;
+    connectCom3(terminal);
+    Receive(*m_window, frames);
+    control<QAbstractButton>(button)->click();
+    QCOMPARE(commandsSent(terminal).size(), 1);
+    Receive(*m_window, FrameOf(2, qPrintable(ack)));
+    QTEST(control<QLabel>(IDC_STATIC_READING)->text(), "reading");
+    QTEST(control<QLabel>(IDC_STATIC_VERDICT)->isVisible(), "verdictShown");
+    QTEST(pane(5), "environment");
 }
 
 // Connect opens the port but the thermometer never answers: asked again every 2 s, and after
