@@ -1,6 +1,6 @@
 // How fast the receive path turns bytes into frames, at the chunk sizes a serial port delivers,
 // against the line rate (115200 baud, 8N1: 11,520 bytes a second) and against a baseline that
-// follows the original receive path: every chunk becomes upper-case hex text, "55AA" is searched
+// works on text: every chunk becomes upper-case hex text, "55AA" is searched
 // in the text, the frame is cut by its length and its fields are converted from the text.
 //
 // The stream is what a thermometer sends in a long session: mostly measurements and environment
@@ -79,7 +79,7 @@ struct Sink {
     bool operator==(const Sink &) const = default;
 };
 
-// The original receive path, kept only as the baseline.
+// A receive path on hex text, kept only as the baseline.
 class HexTextReceiver {
 public:
     void feed(QByteArrayView chunk, Sink &sink)

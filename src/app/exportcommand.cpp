@@ -90,7 +90,7 @@ int ExportOneDay(const ExportRequest &request, const QList<HistoryDay> &days, QD
         context.settings.alarmLimit =
             context.settings.tempUnit == TempUnit::Fahrenheit ? 99.5f : 37.5f;
     }
-    return Outcome(ExportDayAs(day.path, lines, Texts::kCsvHeader.in(context.settings.language),
+    return Outcome(ExportDayAs(day.path, lines, RecordColumnsCsv(context.settings.language),
                                context, request.file),
                    on);
 }

@@ -7,6 +7,7 @@
 
 #include "bilingual.h"
 #include "device/settingscommand.h"
+#include "records/recordcolumns.h"
 #include "records/recordlistmodel.h"
 #include "thermometerkinds.h"
 
@@ -25,10 +26,10 @@ struct ListColumnText {
 };
 
 inline constexpr std::array<ListColumnText, 4> kListColumns{{
-    {{u"数量", u"Quantity"}, 60, 60},
-    {{u"测试时间", u"Test Time"}, 80, 80},
-    {{u"测量数值", u"Test Value"}, 80, 80},
-    {{u"环境温度", u"Envrionment Temp."}, 80, 140},
+    {kRecordColumns[0], 60, 60},
+    {kRecordColumns[1], 80, 80},
+    {kRecordColumns[2], 80, 80},
+    {kRecordColumns[3], 80, 140},
 }};
 static_assert(kListColumns.size() == RecordListModel::kColumnCount, "a text for each column");
 
@@ -40,9 +41,6 @@ namespace Texts {
 inline constexpr Bilingual kPaneDate{u"当前日期：", u"Current Date:"};
 inline constexpr Bilingual kPaneTime{u"当前时间：", u"Current Time:"};
 inline constexpr Bilingual kPaneEnvironment{u"环境温度：", u"Environment Temp.:"};
-// The first line of a CSV export.
-inline constexpr Bilingual kCsvHeader{u"数量,测试时间,测量数值,环境温度",
-                                      u"Quantity,Test Time,Test Value,Envrionment Temp."};
 // The connect button, not connected and connected.
 inline constexpr Bilingual kConnect{u"连接设备", u"Connect"};
 inline constexpr Bilingual kDisconnect{u"断开设备", u"Disconnect"};

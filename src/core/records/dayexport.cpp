@@ -23,7 +23,8 @@ ExportResult CopyDayFile(const QString &dayFile, const QString &target)
 
 } // namespace
 
-// Each line, the header included, ends with a single CR, as the program has always written.
+// Each line, the header included, ends with a single CR: the exports already filed, and the
+// programs that read them, expect exactly that.
 QByteArray CsvExportBytes(const QString &csvHeader, const QStringList &lines)
 {
     QString text = csvHeader + u'\r';

@@ -6,6 +6,8 @@
 
 #include "records/recordline.h"
 
+#include "records/recordcolumns.h"
+
 #include <QAbstractTableModel>
 
 #include <array>
@@ -38,6 +40,6 @@ public:
 private:
     RecordRows m_rows;
     std::array<QString, kColumnCount> m_captions{
-        QStringLiteral("Quantity"), QStringLiteral("Test Time"), QStringLiteral("Test Value"),
-        QStringLiteral("Envrionment Temp.")};
+        kRecordColumns[0].in(Language::English), kRecordColumns[1].in(Language::English),
+        kRecordColumns[2].in(Language::English), kRecordColumns[3].in(Language::English)};
 };

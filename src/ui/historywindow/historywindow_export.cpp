@@ -41,7 +41,7 @@ void HistoryWindow::exportDay()
     const QString target = m_prompts->saveFileName(this, initialName, kDayFilters);
     if (target.isEmpty())
         return;
-    tellExportOutcome(ExportDayAs(day.path, lines, Texts::kCsvHeader.in(m_settings.language),
+    tellExportOutcome(ExportDayAs(day.path, lines, RecordColumnsCsv(m_settings.language),
                                   {m_settings, m_clock->now()}, target),
                       HistoryTexts::kDayGone.in(m_settings.language));
 }

@@ -8,6 +8,7 @@
 #include "device/interfacetexts.h"
 #include "panestatusbar.h"
 #include "reception/settingsreport.h"
+#include "records/recordcolumns.h"
 #include "records/recordline.h"
 #include "records/recordlistmodel.h"
 #include "speech/speechannouncer.h"
@@ -63,7 +64,7 @@ bool CKestrimDlg::OnInitDialog()
     SetUpRecordList();
     EnableSettingsControls(false);
     m_buttonSaveAs->setEnabled(false);
-    m_csvHeader = QStringLiteral("Quantity,Test Time,Test Value,Envrionment Temp.");
+    m_csvHeader = RecordColumnsCsv(Language::English);
     CreateStatusBar();
     m_batteryBar->setRange(0, 100);
     m_batteryBar->setValue(0);

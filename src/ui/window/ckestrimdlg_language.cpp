@@ -37,7 +37,7 @@ void CKestrimDlg::SwitchLanguage(Language language)
     for (int column = 0; column < int(kListColumns.size()); ++column)
         m_recordList->horizontalHeader()->resizeSection(
             column, kListColumns[size_t(column)].width(language));
-    m_csvHeader = Texts::kCsvHeader.in(language);
+    m_csvHeader = RecordColumnsCsv(language);
     for (const SwitchedCaption &caption : kSwitchedCaptions) {
         QWidget *widget = findChild<QWidget *>(QString::number(caption.id));
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
