@@ -43,8 +43,10 @@ public:
 
     QDateTime now() const { return m_clock.now(); }
 
-private:
+    // The system's clock.
     static const Clock &DefaultClock();
+
+private:
     void run();
     void read(QDate day);
 
