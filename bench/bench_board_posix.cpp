@@ -36,7 +36,9 @@ double Ms(const QElapsedTimer &timer)
 QString Figures(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
-    const auto at = [&](double share) { return values[size_t(share * double(values.size() - 1))]; };
+    const auto at = [&](double share) {
+        return values[size_t(share * double(values.size() - 1))];
+    };
     return QStringLiteral("median %1 ms, p90 %2 ms, max %3 ms (%4 runs)")
         .arg(at(0.5), 0, 'f', 1)
         .arg(at(0.9), 0, 'f', 1)
@@ -70,7 +72,8 @@ int main(int argc, char *argv[])
     if (!OpenCurrent(connection))
         return 1;
     const QDate today = QDate::currentDate();
-    const int secondsToday = std::max(QTime(0, 0).secsTo(QTime::currentTime()) - 60, kToday / kDesks);
+    const int secondsToday =
+        std::max(QTime(0, 0).secsTo(QTime::currentTime()) - 60, kToday / kDesks);
     // Today: 100 readings a desk, spread over the day so far; earlier: 30 days of the same.
     const QString insert = QStringLiteral(
         "INSERT INTO readings (installation, desk, port, day, quantity, taken_at, value, unit,"
@@ -82,7 +85,8 @@ int main(int argc, char *argv[])
         " FROM generate_series(0, 30) AS d, generate_series(1, %4) AS n");
     QElapsedTimer timer;
     timer.start();
-    if (!Run(connection, insert.arg(kDesks).arg(today.toString(Qt::ISODate)).arg(secondsToday).arg(kToday)) ||
+    if (!Run(connection,
+             insert.arg(kDesks).arg(today.toString(Qt::ISODate)).arg(secondsToday).arg(kToday)) ||
         !Run(connection, QStringLiteral("ANALYZE readings")))
         return 1;
     out << "store: " << kDesks << " desks, " << kToday << " readings today, 31 days, written in "

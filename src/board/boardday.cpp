@@ -47,8 +47,8 @@ QByteArray BoardAnswerJson(const BoardAnswer &answer, const QDateTime &now, QDat
     for (const BoardDesk &desk : answer.day.desks) {
         readings += desk.readings;
         abnormal += desk.abnormal;
-        const bool quiet = isToday && (!desk.last.isValid() ||
-                                       desk.last.secsTo(now) >= kQuietAfterSecs);
+        const bool quiet =
+            isToday && (!desk.last.isValid() || desk.last.secsTo(now) >= kQuietAfterSecs);
         desks.append(QJsonObject{
             {QStringLiteral("desk"), desk.desk},
             {QStringLiteral("installation"), desk.installation},

@@ -39,9 +39,10 @@ void Send(httplib::Response &response, int status, const QByteArray &body, const
 
 void SendError(httplib::Response &response, int status, const QString &error)
 {
-    Send(response, status,
-         QJsonDocument(QJsonObject{{QStringLiteral("error"), error}}).toJson(QJsonDocument::Compact),
-         "application/json; charset=utf-8");
+    Send(
+        response, status,
+        QJsonDocument(QJsonObject{{QStringLiteral("error"), error}}).toJson(QJsonDocument::Compact),
+        "application/json; charset=utf-8");
 }
 
 } // namespace
@@ -87,7 +88,9 @@ BoardServer::BoardServer(BoardReader &reader)
     : m_http(std::make_unique<Http>())
 {
     httplib::Server &server = m_http->server;
-    server.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+    server.new_task_queue = [] {
+        return new httplib::ThreadPool(kThreads);
+    };
     server.set_keep_alive_max_count(1);
     server.set_payload_max_length(4096);
     server.set_default_headers({
@@ -101,16 +104,16 @@ BoardServer::BoardServer(BoardReader &reader)
 
     const QByteArray page = Resource(QStringLiteral("index.html"));
     server.Get("/", [page](const httplib::Request &request, httplib::Response &response) {
-        const Language language = ChooseLanguage(
-            QString::fromStdString(request.get_param_value("lang")),
-            QString::fromStdString(request.get_header_value("Accept-Language")));
+        const Language language =
+            ChooseLanguage(QString::fromStdString(request.get_param_value("lang")),
+                           QString::fromStdString(request.get_header_value("Accept-Language")));
         QByteArray html = page;
         html.replace("{{lang}}", language == Language::Chinese ? "zh-CN" : "en");
         Send(response, 200, html, "text/html; charset=utf-8");
     });
-    for (const auto &[path, type] :
-         {std::pair{"board.js", "text/javascript; charset=utf-8"},
-          std::pair{"board.css", "text/css; charset=utf-8"}, std::pair{"icon.svg", "image/svg+xml"}}) {
+    for (const auto &[path, type] : {std::pair{"board.js", "text/javascript; charset=utf-8"},
+                                     std::pair{"board.css", "text/css; charset=utf-8"},
+                                     std::pair{"icon.svg", "image/svg+xml"}}) {
         const QByteArray bytes = Resource(QString::fromLatin1(path));
         server.Get(std::string("/") + path,
                    [bytes, type](const httplib::Request &, httplib::Response &response) {
@@ -123,18 +126,17 @@ BoardServer::BoardServer(BoardReader &reader)
         Send(response, answer.known ? 200 : 503, BoardAnswerJson(answer, now, now.date()),
              "application/json; charset=utf-8");
     });
-    server.Get(R"(/api/day/(\d{4}-\d{2}-\d{2}))",
-               [&reader](const httplib::Request &request, httplib::Response &response) {
-                   const QDate day =
-                       QDate::fromString(QString::fromStdString(request.matches[1]), Qt::ISODate);
-                   if (!day.isValid())
-                       return SendError(response, 400, QStringLiteral("no such day"));
-                   const BoardAnswer answer = reader.day(day, kDayWaitMs);
-                   const QDateTime now = reader.now();
-                   Send(response, answer.known ? 200 : 503,
-                        BoardAnswerJson(answer, now, now.date()),
-                        "application/json; charset=utf-8");
-               });
+    server.Get(R"(/api/day/(\d{4}-\d{2}-\d{2}))", [&reader](const httplib::Request &request,
+                                                            httplib::Response &response) {
+        const QDate day =
+            QDate::fromString(QString::fromStdString(request.matches[1]), Qt::ISODate);
+        if (!day.isValid())
+            return SendError(response, 400, QStringLiteral("no such day"));
+        const BoardAnswer answer = reader.day(day, kDayWaitMs);
+        const QDateTime now = reader.now();
+        Send(response, answer.known ? 200 : 503, BoardAnswerJson(answer, now, now.date()),
+             "application/json; charset=utf-8");
+    });
     server.set_error_handler([](const httplib::Request &, httplib::Response &response) {
         if (response.body.empty())
             SendError(response, response.status,

@@ -17,9 +17,9 @@ int main(int argc, char *argv[])
     const std::optional<BoardOptions> options =
         ParseBoardOptions(QCoreApplication::arguments(), &problem, &helpOnly);
     if (!options) {
-        std::fputs(qPrintable(helpOnly ? problem : QStringLiteral("kestrim-board: ") + problem +
-                                                       u'\n'),
-                   helpOnly ? stdout : stderr);
+        std::fputs(
+            qPrintable(helpOnly ? problem : QStringLiteral("kestrim-board: ") + problem + u'\n'),
+            helpOnly ? stdout : stderr);
         return helpOnly ? 0 : 2;
     }
 
@@ -41,8 +41,8 @@ int main(int argc, char *argv[])
     }
     reader.start();
     server.start();
-    const QString where = options->host.contains(u':') ? u'[' + options->host + u']'
-                                                       : options->host;
+    const QString where =
+        options->host.contains(u':') ? u'[' + options->host + u']' : options->host;
     const CentralSettings &store = options->settings;
     std::printf("kestrim-board: the page is at http://%s:%d/ reading postgresql://%s@%s:%d/%s\n",
                 qPrintable(where), server.port(), qPrintable(store.user), qPrintable(store.host),

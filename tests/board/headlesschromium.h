@@ -60,24 +60,22 @@ public:
             if (in < 0 || out < 0 || ::dup2(in, 3) != 3 || ::dup2(out, 4) != 4)
                 ::_exit(126);
         });
-        m_process.start(program(),
-                        {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
-                         QStringLiteral("--disable-gpu"), QStringLiteral("--disable-quic"),
-                         QStringLiteral("--no-first-run"),
-                         QStringLiteral("--disable-background-networking"),
-                         QStringLiteral("--disable-component-update"),
-                         QStringLiteral("--disable-sync"), QStringLiteral("--disable-extensions"),
-                         QStringLiteral("--remote-debugging-pipe"),
-                         QStringLiteral("--user-data-dir=") + m_profile.path(),
-                         QStringLiteral("--window-size=%1,%2").arg(width).arg(height),
-                         QStringLiteral("about:blank")});
+        m_process.start(
+            program(),
+            {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
+             QStringLiteral("--disable-gpu"), QStringLiteral("--disable-quic"),
+             QStringLiteral("--no-first-run"), QStringLiteral("--disable-background-networking"),
+             QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
+             QStringLiteral("--disable-extensions"), QStringLiteral("--remote-debugging-pipe"),
+             QStringLiteral("--user-data-dir=") + m_profile.path(),
+             QStringLiteral("--window-size=%1,%2").arg(width).arg(height),
+             QStringLiteral("about:blank")});
         ::close(commands);
         ::close(answers);
         if (!m_process.waitForStarted(10000))
             return fail(QStringLiteral("the browser did not start: ") + m_process.errorString());
-        const QJsonObject target =
-            call(QStringLiteral("Target.createTarget"), {{QStringLiteral("url"), "about:blank"}},
-                 {}, 30000);
+        const QJsonObject target = call(QStringLiteral("Target.createTarget"),
+                                        {{QStringLiteral("url"), "about:blank"}}, {}, 30000);
         const QString id = target[QStringLiteral("targetId")].toString();
         if (id.isEmpty())
             return fail(QStringLiteral("no page: ") + m_error);
@@ -131,10 +129,10 @@ public:
     // The value of `expression` in the page (promises awaited); undefined when it threw.
     QJsonValue evaluate(const QString &expression)
     {
-        const QJsonObject answer = page(
-            QStringLiteral("Runtime.evaluate"),
-            {{QStringLiteral("expression"), expression}, {QStringLiteral("returnByValue"), true},
-             {QStringLiteral("awaitPromise"), true}});
+        const QJsonObject answer =
+            page(QStringLiteral("Runtime.evaluate"), {{QStringLiteral("expression"), expression},
+                                                      {QStringLiteral("returnByValue"), true},
+                                                      {QStringLiteral("awaitPromise"), true}});
         if (answer.contains(QStringLiteral("exceptionDetails"))) {
             m_error = QJsonDocument(answer[QStringLiteral("exceptionDetails")].toObject())
                           .toJson(QJsonDocument::Compact);
@@ -171,19 +169,20 @@ public:
     void setAcceptLanguage(const QString &languages)
     {
         page(QStringLiteral("Emulation.setUserAgentOverride"),
-             {{QStringLiteral("userAgent"), evaluate(QStringLiteral("navigator.userAgent")).toString()},
+             {{QStringLiteral("userAgent"),
+               evaluate(QStringLiteral("navigator.userAgent")).toString()},
               {QStringLiteral("acceptLanguage"), languages}});
     }
 
     // The whole page as PNG.
     QByteArray screenshot()
     {
-        return QByteArray::fromBase64(
-            page(QStringLiteral("Page.captureScreenshot"),
-                 {{QStringLiteral("format"), "png"}, {QStringLiteral("captureBeyondViewport"), true}},
-                 20000)[QStringLiteral("data")]
-                .toString()
-                .toLatin1());
+        return QByteArray::fromBase64(page(QStringLiteral("Page.captureScreenshot"),
+                                           {{QStringLiteral("format"), "png"},
+                                            {QStringLiteral("captureBeyondViewport"), true}},
+                                           20000)[QStringLiteral("data")]
+                                          .toString()
+                                          .toLatin1());
     }
 
     // `text` as a JavaScript string literal.
@@ -212,7 +211,8 @@ private:
             message[QStringLiteral("sessionId")] = session;
         const QByteArray bytes = QJsonDocument(message).toJson(QJsonDocument::Compact) + '\0';
         for (qsizetype sent = 0; sent < bytes.size();) {
-            const ssize_t n = ::write(m_write, bytes.constData() + sent, size_t(bytes.size() - sent));
+            const ssize_t n =
+                ::write(m_write, bytes.constData() + sent, size_t(bytes.size() - sent));
             if (n < 0 && errno != EINTR) {
                 m_error = QStringLiteral("the browser's pipe is closed");
                 return {};
@@ -235,7 +235,8 @@ private:
                 return answer[QStringLiteral("result")].toObject();
             }
             pollfd watched{m_read, POLLIN, 0};
-            const int ready = ::poll(&watched, 1, int(std::max<qint64>(deadline.remainingTime(), 0)));
+            const int ready =
+                ::poll(&watched, 1, int(std::max<qint64>(deadline.remainingTime(), 0)));
             if (ready == 0) {
                 m_error = QStringLiteral("no answer to %1 in %2 ms").arg(method).arg(timeoutMs);
                 return {};

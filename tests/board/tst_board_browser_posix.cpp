@@ -19,11 +19,12 @@ namespace {
 const QString kHostile = QStringLiteral("<img src=x onerror=alert(1)>");
 const QString kReader = QStringLiteral("board_reader");
 const QString kReaderPassword = QStringLiteral("board-pw");
+const QDate kEarlier(2026, 1, 15);
 
 // Every row of a table of the page, as the texts of its cells.
-const QString kRows = QStringLiteral(
-    "JSON.stringify([...document.querySelectorAll('%1 tbody tr')].map("
-    "r => [...r.cells].map(c => c.textContent)))");
+const QString kRows =
+    QStringLiteral("JSON.stringify([...document.querySelectorAll('%1 tbody tr')].map("
+                   "r => [...r.cells].map(c => c.textContent)))");
 
 QJsonArray Rows(HeadlessChromium &browser, const QString &table)
 {
@@ -47,6 +48,7 @@ private slots:
     void showsDesksAndAbnormalReadings();
     void hostileNameIsText();
     void newAbnormalReadingArrivesWithoutReload();
+    void earlierDayFromThePicker();
     void language_data();
     void language();
     void recordsServerStoppedAndRestarted();
@@ -86,10 +88,12 @@ void TestBoardBrowser::initTestCase()
     const QDateTime start = m_start;
     QVERIFY(m_desks->write(QStringLiteral("Entrance A"), 2, start.addSecs(-20 * 60),
                            {QStringLiteral("36.4C"), QStringLiteral("36.6C")}, {false, false}));
-    QVERIFY(m_desks->write(QStringLiteral("Entrance A"), 1, start.addSecs(-120),
-                           {QStringLiteral("36.5C"), QStringLiteral("38.2C"),
-                            QStringLiteral("36.7C")},
-                           {false, true, false}));
+    QVERIFY(
+        m_desks->write(QStringLiteral("Entrance A"), 1, start.addSecs(-120),
+                       {QStringLiteral("36.5C"), QStringLiteral("38.2C"), QStringLiteral("36.7C")},
+                       {false, true, false}));
+    QVERIFY(m_desks->write(QStringLiteral("Entrance A"), 1, QDateTime(kEarlier, QTime(9, 0)),
+                           {QStringLiteral("36.5C"), QStringLiteral("99.9F")}, {false, true}));
     QVERIFY(m_desks->send(QStringLiteral("Entrance A")));
     QVERIFY(m_desks->write(QStringLiteral("Hall B"), 1, start.addSecs(-60),
                            {QStringLiteral("97.7F"), QStringLiteral("100.4F")}, {false, true}));
@@ -97,7 +101,8 @@ void TestBoardBrowser::initTestCase()
     QVERIFY(m_desks->record(kHostile, 3, start.addSecs(-30), QStringLiteral("39.0C"), true));
 
     // The board's role may read the view and nothing else.
-    m_server.query(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(kReader, kReaderPassword));
+    m_server.query(
+        QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(kReader, kReaderPassword));
     m_server.query(QStringLiteral("GRANT SELECT ON current_readings TO ") + kReader,
                    QStringLiteral("board"));
     QVERIFY(startBoard());
@@ -127,10 +132,11 @@ bool TestBoardBrowser::startBoard(int port)
     environment.insert(QStringLiteral("PGPASSFILE"), QStringLiteral("/nonexistent"));
     m_board.setProcessEnvironment(environment);
     m_board.setProcessChannelMode(QProcess::SeparateChannels);
-    m_board.start(QStringLiteral(KESTRIM_BOARD_PROGRAM),
-                  {QStringLiteral("--url"),
-                   QStringLiteral("postgresql://%1@127.0.0.1:%2/board").arg(kReader).arg(m_server.port()),
-                   QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port)});
+    m_board.start(
+        QStringLiteral(KESTRIM_BOARD_PROGRAM),
+        {QStringLiteral("--url"),
+         QStringLiteral("postgresql://%1@127.0.0.1:%2/board").arg(kReader).arg(m_server.port()),
+         QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port)});
     if (!m_board.waitForStarted(10000))
         return false;
     static const QRegularExpression where(QStringLiteral("http://127\\.0\\.0\\.1:(\\d+)/"));
@@ -164,8 +170,8 @@ void TestBoardBrowser::keepScreenshot(const QString &name)
 void TestBoardBrowser::showsDesksAndAbnormalReadings()
 {
     QVERIFY(m_browser.navigate(page(QStringLiteral("?lang=en"))));
-    QVERIFY2(m_browser.waitFor(QStringLiteral(
-                 "document.querySelectorAll('#desks tbody tr').length >= 4")),
+    QVERIFY2(m_browser.waitFor(
+                 QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")),
              qPrintable(m_browser.error()));
     const QDateTime start = m_start;
     // By name and port; the port that sent nothing for 20 minutes is quiet.
@@ -197,12 +203,13 @@ void TestBoardBrowser::hostileNameIsText()
         QStringLiteral("[...document.querySelectorAll('td.desk')].some(c => c.textContent === %1)")
             .arg(HeadlessChromium::Quoted(kHostile))));
     // Shown as text in both tables, and no element was made of it.
-    QCOMPARE(m_browser.evaluate(QStringLiteral(
-                 "[...document.querySelectorAll('td.desk')].filter(c => c.textContent === %1).length")
+    QCOMPARE(m_browser.evaluate(QStringLiteral("[...document.querySelectorAll('td.desk')].filter(c "
+                                               "=> c.textContent === %1).length")
                                     .arg(HeadlessChromium::Quoted(kHostile))),
              QJsonValue(2));
-    QCOMPARE(m_browser.evaluate(QStringLiteral("document.querySelectorAll('img, [onerror]').length")),
-             QJsonValue(0));
+    QCOMPARE(
+        m_browser.evaluate(QStringLiteral("document.querySelectorAll('img, [onerror]').length")),
+        QJsonValue(0));
     QCOMPARE(m_browser.evaluate(QStringLiteral(
                  "[...document.querySelectorAll('td.desk')].every(c => c.children.length === 0)")),
              QJsonValue(true));
@@ -211,8 +218,11 @@ void TestBoardBrowser::hostileNameIsText()
 void TestBoardBrowser::newAbnormalReadingArrivesWithoutReload()
 {
     QVERIFY(m_browser.navigate(page()));
-    QVERIFY(m_browser.waitFor(QStringLiteral("document.querySelectorAll('#abnormal tbody tr').length >= 3")));
-    const int before = m_browser.evaluate(QStringLiteral("document.querySelectorAll('#abnormal tbody tr').length")).toInt();
+    QVERIFY(m_browser.waitFor(
+        QStringLiteral("document.querySelectorAll('#abnormal tbody tr').length >= 3")));
+    const int before =
+        m_browser.evaluate(QStringLiteral("document.querySelectorAll('#abnormal tbody tr').length"))
+            .toInt();
     // A reload would lose this.
     m_browser.evaluate(QStringLiteral("window.keptAcrossUpdates = 42"));
     const QDateTime at = QDateTime::currentDateTime();
@@ -225,12 +235,37 @@ void TestBoardBrowser::newAbnormalReadingArrivesWithoutReload()
              qPrintable(m_browser.error()));
     qInfo("the new abnormal reading was on the page %lld ms after the server had it",
           shown.elapsed());
-    QCOMPARE(m_browser.evaluate(QStringLiteral("document.querySelectorAll('#abnormal tbody tr').length")),
+    QCOMPARE(m_browser.evaluate(
+                 QStringLiteral("document.querySelectorAll('#abnormal tbody tr').length")),
              QJsonValue(before + 1));
-    QCOMPARE(m_browser.evaluate(QStringLiteral("document.querySelector('#abnormal tbody tr').className")),
+    QCOMPARE(m_browser.evaluate(
+                 QStringLiteral("document.querySelector('#abnormal tbody tr').className")),
              QJsonValue(QStringLiteral("new")));
     QCOMPARE(m_browser.evaluate(QStringLiteral("window.keptAcrossUpdates")), QJsonValue(42));
     QCOMPARE(Rows(m_browser, QStringLiteral("#abnormal"))[0].toArray()[4], QJsonValue("38.5"));
+}
+
+void TestBoardBrowser::earlierDayFromThePicker()
+{
+    QVERIFY(m_browser.navigate(page(QStringLiteral("?lang=en"))));
+    QVERIFY(m_browser.waitFor(
+        QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")));
+    m_browser.evaluate(QStringLiteral("(p => { p.value = '2026-01-15'; "
+                                      "p.dispatchEvent(new Event('change')); })"
+                                      "(document.getElementById('day'))"));
+    QVERIFY2(
+        m_browser.waitFor(QStringLiteral(
+            "location.search === '?lang=en&day=2026-01-15' && document.readyState === "
+            "'complete' && document.getElementById('desks-title').textContent === "
+            "'Desks on 2026-01-15' && document.querySelectorAll('#desks tbody tr').length === 1")),
+        qPrintable(m_browser.error()));
+    // That day's facts, and no "quiet" on a day that is over.
+    QCOMPARE(Rows(m_browser, QStringLiteral("#desks")),
+             (QJsonArray{QJsonArray{"Entrance A", "COM1", "2", "1", "09:00:01", ""}}));
+    QCOMPARE(Rows(m_browser, QStringLiteral("#abnormal")),
+             (QJsonArray{QJsonArray{"09:00:01", "Entrance A", "COM1", "99.9°F", "37.7"}}));
+    QCOMPARE(m_browser.evaluate(QStringLiteral("document.getElementById('day').value")),
+             QJsonValue(QStringLiteral("2026-01-15")));
 }
 
 void TestBoardBrowser::language_data()
@@ -239,11 +274,22 @@ void TestBoardBrowser::language_data()
     QTest::addColumn<QString>("acceptLanguage");
     QTest::addColumn<QString>("htmlLang");
     QTest::addColumn<QString>("deskHeader");
-    QTest::newRow("?lang=zh") << "?lang=zh" << "en-US,en" << "zh-CN" << "测温台";
-    QTest::newRow("browser prefers Chinese") << "" << "zh-CN,zh;q=0.9,en;q=0.8" << "zh-CN"
+    QTest::newRow("?lang=zh") << "?lang=zh"
+                              << "en-US,en"
+                              << "zh-CN"
+                              << "测温台";
+    QTest::newRow("browser prefers Chinese") << ""
+                                             << "zh-CN,zh;q=0.9,en;q=0.8"
+                                             << "zh-CN"
                                              << "测温台";
-    QTest::newRow("?lang=en over the browser") << "?lang=en" << "zh-CN,zh" << "en" << "Desk";
-    QTest::newRow("browser prefers English") << "" << "en-GB,zh;q=0.5" << "en" << "Desk";
+    QTest::newRow("?lang=en over the browser") << "?lang=en"
+                                               << "zh-CN,zh"
+                                               << "en"
+                                               << "Desk";
+    QTest::newRow("browser prefers English") << ""
+                                             << "en-GB,zh;q=0.5"
+                                             << "en"
+                                             << "Desk";
 }
 
 void TestBoardBrowser::language()
@@ -254,13 +300,17 @@ void TestBoardBrowser::language()
     QFETCH(QString, deskHeader);
     m_browser.setAcceptLanguage(acceptLanguage);
     QVERIFY(m_browser.navigate(page(query)));
-    QVERIFY(m_browser.waitFor(QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")));
-    QCOMPARE(m_browser.evaluate(QStringLiteral("document.documentElement.lang")), QJsonValue(htmlLang));
+    QVERIFY(m_browser.waitFor(
+        QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")));
+    QCOMPARE(m_browser.evaluate(QStringLiteral("document.documentElement.lang")),
+             QJsonValue(htmlLang));
     QCOMPARE(m_browser.evaluate(QStringLiteral("document.querySelector('#desks th').textContent")),
              QJsonValue(deskHeader));
     if (htmlLang == QStringLiteral("zh-CN")) {
         // The quiet port in Chinese too.
-        QVERIFY(m_browser.evaluate(QStringLiteral("document.body.innerText")).toString().contains(QStringLiteral("静默")));
+        QVERIFY(m_browser.evaluate(QStringLiteral("document.body.innerText"))
+                    .toString()
+                    .contains(QStringLiteral("静默")));
         if (query.isEmpty())
             return;
         keepScreenshot(QStringLiteral("board-zh"));
@@ -270,16 +320,21 @@ void TestBoardBrowser::language()
 void TestBoardBrowser::recordsServerStoppedAndRestarted()
 {
     QVERIFY(m_browser.navigate(page()));
-    QVERIFY(m_browser.waitFor(QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")));
-    const QString bannerShown = QStringLiteral("!document.getElementById('banner').hidden && "
-                                               "document.getElementById('banner').textContent.includes(%1)");
+    QVERIFY(m_browser.waitFor(
+        QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")));
+    const QString bannerShown =
+        QStringLiteral("!document.getElementById('banner').hidden && "
+                       "document.getElementById('banner').textContent.includes(%1)");
     m_server.stop();
     QVERIFY2(m_browser.waitFor(bannerShown.arg(HeadlessChromium::Quoted(
                                    QStringLiteral("The records server cannot be reached"))),
                                15000),
              qPrintable(m_browser.error()));
     // What was read last stays on the page.
-    QVERIFY(m_browser.evaluate(QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")).toBool());
+    QVERIFY(
+        m_browser
+            .evaluate(QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4"))
+            .toBool());
     keepScreenshot(QStringLiteral("board-server-down"));
 
     QVERIFY2(m_server.start(), qPrintable(m_server.log()));
@@ -294,7 +349,8 @@ void TestBoardBrowser::recordsServerStoppedAndRestarted()
 void TestBoardBrowser::boardStoppedAndRestarted()
 {
     QVERIFY(m_browser.navigate(page()));
-    QVERIFY(m_browser.waitFor(QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")));
+    QVERIFY(m_browser.waitFor(
+        QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")));
     m_board.terminate();
     QVERIFY(m_board.waitForFinished(10000));
     QCOMPARE(m_board.exitStatus(), QProcess::NormalExit);
@@ -311,12 +367,15 @@ void TestBoardBrowser::fitsAPhone()
 {
     QVERIFY(m_browser.setViewport(390, 844, true));
     QVERIFY(m_browser.navigate(page(QStringLiteral("?lang=zh"))));
-    QVERIFY(m_browser.waitFor(QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")));
+    QVERIFY(m_browser.waitFor(
+        QStringLiteral("document.querySelectorAll('#desks tbody tr').length >= 4")));
     QCOMPARE(m_browser.evaluate(QStringLiteral("window.innerWidth")), QJsonValue(390));
     // Nothing wider than the screen, and each row a card with its column's names.
-    QCOMPARE(m_browser.evaluate(QStringLiteral("document.documentElement.scrollWidth <= window.innerWidth")),
+    QCOMPARE(m_browser.evaluate(
+                 QStringLiteral("document.documentElement.scrollWidth <= window.innerWidth")),
              QJsonValue(true));
-    QCOMPARE(m_browser.evaluate(QStringLiteral("getComputedStyle(document.querySelector('#desks tr')).display")),
+    QCOMPARE(m_browser.evaluate(
+                 QStringLiteral("getComputedStyle(document.querySelector('#desks tr')).display")),
              QJsonValue(QStringLiteral("block")));
     keepScreenshot(QStringLiteral("board-phone"));
 }

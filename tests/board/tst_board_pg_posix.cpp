@@ -72,7 +72,8 @@ void TestBoardPg::initTestCase()
     QVERIFY(desks.send(QStringLiteral("Entrance A")));
     QVERIFY(desks.record(QStringLiteral("Hall B"), 2, now.addSecs(-10), QStringLiteral("36.9C"),
                          false));
-    m_server.query(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(kReader, kReaderPassword));
+    m_server.query(
+        QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(kReader, kReaderPassword));
     m_server.query(QStringLiteral("GRANT SELECT ON current_readings TO ") + kReader,
                    QStringLiteral("board"));
     qputenv("PGPASSWORD", kReaderPassword.toUtf8());
@@ -100,7 +101,8 @@ std::pair<int, QJsonObject> TestBoardPg::get(int port, const std::string &path)
 
 void TestBoardPg::readsAsAReadOnlyRole()
 {
-    BoardReader reader(ReaderSettings(m_server, QStringLiteral("board")), BoardReader::DefaultClock(), 100);
+    BoardReader reader(ReaderSettings(m_server, QStringLiteral("board")),
+                       BoardReader::DefaultClock(), 100);
     reader.start();
     QTRY_VERIFY(reader.today().known);
     const BoardAnswer today = reader.today();
@@ -114,7 +116,8 @@ void TestBoardPg::readsAsAReadOnlyRole()
     QCOMPARE(today.day.abnormal.size(), 1);
     QCOMPARE(today.day.abnormal[0].value + today.day.abnormal[0].unit, QStringLiteral("38.2C"));
     // The same role cannot read the table itself: the view is all it was given.
-    PgConnection connection(ReaderSettings(m_server, QStringLiteral("board")), QStringLiteral("test"));
+    PgConnection connection(ReaderSettings(m_server, QStringLiteral("board")),
+                            QStringLiteral("test"));
     QVERIFY(connection.open());
     QVERIFY(!connection.run(QStringLiteral("SELECT count(*) FROM readings")));
     QCOMPARE(connection.sqlState(), QStringLiteral("42501"));
@@ -144,21 +147,22 @@ void TestBoardPg::aDayIsOneIndexedQuery()
     BoardDesks desks(m_server, QStringLiteral("planned"));
     QVERIFY(desks.record(QStringLiteral("Entrance A"), 1, QDateTime::currentDateTime(),
                          QStringLiteral("36.5C"), false));
-    m_server.query(QStringLiteral(
-                       "INSERT INTO readings (installation, desk, port, day, quantity, taken_at,"
+    m_server.query(
+        QStringLiteral("INSERT INTO readings (installation, desk, port, day, quantity, taken_at,"
                        " value, unit, environment, environment_unit, abnormal)"
                        " SELECT md5('desk' || (n % 40))::uuid, 'Desk ' || (n % 40), 1,"
                        " DATE '2026-01-01' + n / 200, n, TIMESTAMP '2026-01-01 08:00' + n / 200 * "
                        " INTERVAL '1 day', 36.5, 'C', 24.5, 'C', n % 50 = 0"
                        " FROM generate_series(1, 60000) AS n"),
-                   QStringLiteral("planned"));
+        QStringLiteral("planned"));
     m_server.query(QStringLiteral("ANALYZE readings"), QStringLiteral("planned"));
     PgConnection connection(m_server.settings(QStringLiteral("board"), QStringLiteral("planned")),
                             QStringLiteral("test"));
     QVERIFY(connection.open());
     PgResult plan;
-    QVERIFY2(connection.run(QStringLiteral("EXPLAIN ") + BoardDayStatement(), {"2026-03-01"}, &plan),
-             qPrintable(connection.error()));
+    QVERIFY2(
+        connection.run(QStringLiteral("EXPLAIN ") + BoardDayStatement(), {"2026-03-01"}, &plan),
+        qPrintable(connection.error()));
     QString text;
     for (int row = 0; row < plan.rows(); ++row)
         text += plan.text(row, 0) + u'\n';
@@ -175,7 +179,8 @@ void TestBoardPg::aDayIsOneIndexedQuery()
 
 void TestBoardPg::hungOrStoppedServerNeverHoldsAnAnswer()
 {
-    BoardReader reader(ReaderSettings(m_server, QStringLiteral("board")), BoardReader::DefaultClock(), 100);
+    BoardReader reader(ReaderSettings(m_server, QStringLiteral("board")),
+                       BoardReader::DefaultClock(), 100);
     BoardServer server(reader);
     QString error;
     QVERIFY2(server.bind(QStringLiteral("127.0.0.1"), 0, &error), qPrintable(error));
@@ -203,12 +208,14 @@ void TestBoardPg::hungOrStoppedServerNeverHoldsAnAnswer()
     // Stopped: said, with the reason; then back.
     m_server.pause(false);
     m_server.stop();
-    QTRY_VERIFY_WITH_TIMEOUT(!get(server.port(), "/api/today").second[QStringLiteral("reachable")].toBool(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !get(server.port(), "/api/today").second[QStringLiteral("reachable")].toBool(), 10000);
     answer = get(server.port(), "/api/today").second;
     QVERIFY(!answer[QStringLiteral("error")].toString().isEmpty());
     QCOMPARE(answer[QStringLiteral("desks")].toArray().size(), 2);
     QVERIFY2(m_server.start(), qPrintable(m_server.log()));
-    QTRY_VERIFY_WITH_TIMEOUT(!get(server.port(), "/api/today").second[QStringLiteral("stale")].toBool(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !get(server.port(), "/api/today").second[QStringLiteral("stale")].toBool(), 15000);
     server.stop();
 }
 
@@ -230,7 +237,8 @@ void TestBoardPg::endpoints()
 {
     QFETCH(QString, path);
     QFETCH(int, status);
-    BoardReader reader(ReaderSettings(m_server, QStringLiteral("board")), BoardReader::DefaultClock(), 100);
+    BoardReader reader(ReaderSettings(m_server, QStringLiteral("board")),
+                       BoardReader::DefaultClock(), 100);
     BoardServer server(reader);
     QString error;
     QVERIFY2(server.bind(QStringLiteral("127.0.0.1"), 0, &error), qPrintable(error));
@@ -245,7 +253,8 @@ void TestBoardPg::endpoints()
     }
     QTEST(json[QStringLiteral("readings")].toInt(), "readings");
     const QJsonObject first = json[QStringLiteral("abnormal")][0].toObject();
-    QTEST(QStringList({first[QStringLiteral("value")].toString(), first[QStringLiteral("unit")].toString(),
+    QTEST(QStringList({first[QStringLiteral("value")].toString(),
+                       first[QStringLiteral("unit")].toString(),
                        first[QStringLiteral("celsius")].toString()})
               .join(u' ')
               .trimmed(),
