@@ -66,7 +66,8 @@ public:
              QStringLiteral("--disable-gpu"), QStringLiteral("--disable-quic"),
              QStringLiteral("--no-first-run"), QStringLiteral("--disable-background-networking"),
              QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
-             QStringLiteral("--disable-extensions"), QStringLiteral("--remote-debugging-pipe"),
+             QStringLiteral("--disable-dev-shm-usage"), QStringLiteral("--disable-extensions"),
+             QStringLiteral("--remote-debugging-pipe"),
              QStringLiteral("--user-data-dir=") + m_profile.path(),
              QStringLiteral("--window-size=%1,%2").arg(width).arg(height),
              QStringLiteral("about:blank")});

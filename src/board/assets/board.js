@@ -22,6 +22,7 @@ const TEXTS = {
     boardDown: "The board cannot be reached. Retrying…",
     serverDown: "The records server cannot be reached ({error}). Shown is what was read {age} ago, at {time}.",
     serverDownNothing: "The records server cannot be reached ({error}). Nothing has been read yet.",
+    reading: "Reading the records of this day…",
     serverSlow: "The records server has not answered for {age}. Shown is what was read at {time}.",
     updated: "Read from the records server at {time}.",
     seconds: "{n} s", minutes: "{n} min", hours: "{n} h",
@@ -45,6 +46,7 @@ const TEXTS = {
     boardDown: "无法连接看板程序，正在重试…",
     serverDown: "无法连接记录服务器（{error}）。显示的是 {age}前（{time}）读取的数据。",
     serverDownNothing: "无法连接记录服务器（{error}），还没有读到任何数据。",
+    reading: "正在读取这一天的记录…",
     serverSlow: "记录服务器已有 {age}没有应答。显示的是 {time} 读取的数据。",
     updated: "{time} 从记录服务器读取。",
     seconds: "{n} 秒", minutes: "{n} 分钟", hours: "{n} 小时",
@@ -185,7 +187,9 @@ function draw(answer) {
     drawAbnormal(answer);
     firstDraw = false;
   }
-  if (!answer.known) {
+  if (!answer.known && answer.reachable) {
+    showBanner(T.reading);
+  } else if (!answer.known) {
     showBanner(say(T.serverDownNothing, { error: answer.error }));
   } else if (!answer.reachable) {
     showBanner(say(T.serverDown, { error: answer.error, age: age(answer.ageSeconds), time: clock(answer.readAt) }));
