@@ -78,6 +78,10 @@ void TestBoardBrowser::initTestCase()
               "skipped");
     if (HeadlessChromium::program().isEmpty())
         QSKIP("Chromium is not installed (chromium): the board's browser tests are skipped");
+    // Today's readings reach 20 minutes back, and the page is today's.
+    if (QTime::currentTime() < QTime(0, 25))
+        QSKIP("the first 25 minutes of a day have no room for today's readings of 20 minutes "
+              "ago: the board's browser tests are skipped until 00:25");
     QVERIFY2(m_server.start(), qPrintable(m_server.log()));
     m_server.query(QStringLiteral("CREATE DATABASE board"));
     m_desks = std::make_unique<BoardDesks>(m_server, QStringLiteral("board"));

@@ -59,6 +59,10 @@ void TestBoardPg::initTestCase()
     if (PgCluster::programs().isEmpty())
         QSKIP("PostgreSQL 15 is not installed (postgresql-15): the board's tests against a "
               "real server are skipped");
+    // Today's readings reach a minute back.
+    if (QTime::currentTime() < QTime(0, 2))
+        QSKIP("the first two minutes of a day have no room for today's readings of a minute "
+              "ago: the board's tests are skipped until 00:02");
     QVERIFY2(m_server.start(), qPrintable(m_server.log()));
     m_server.query(QStringLiteral("CREATE DATABASE board"));
     m_server.query(QStringLiteral("CREATE DATABASE empty"));
