@@ -72,7 +72,7 @@ if [[ $# -ge 1 ]]; then
 else
     "$repo/scripts/install-deps.sh"
     cmake -S "$repo" -B "$repo/build-release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$repo/build-release" --target kestrim kestrim-sim
+    cmake --build "$repo/build-release" --target kestrim kestrim-sim kestrim-board
     (cd "$repo/build-release" && rm -f kestrim_*.deb && cpack -G DEB >/dev/null)
     deb=$(echo "$repo"/build-release/kestrim_*.deb)
 fi

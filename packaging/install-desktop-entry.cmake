@@ -1,5 +1,6 @@
-# Install-time part of packaging/CMakeLists.txt: writes the launcher and the desktop entry with the
-# absolute paths they will have under CMAKE_INSTALL_PREFIX, then installs them.
+# Install-time part of packaging/CMakeLists.txt: writes the launcher, the desktop entry and the
+# board's systemd unit with the absolute paths they will have under CMAKE_INSTALL_PREFIX, then
+# installs them.
 function(kestrim_installed_dir out dir)
   if(IS_ABSOLUTE "${dir}")
     set(${out} "${dir}" PARENT_SCOPE)
@@ -25,3 +26,13 @@ configure_file("${KESTRIM_PACKAGING_SOURCE_DIR}/${KESTRIM_APP_ID}.desktop.in"
 file(INSTALL DESTINATION "${libexecdir}/kestrim" TYPE PROGRAM FILES "${stage}/kestrim-desktop")
 file(INSTALL DESTINATION "${datadir}/applications" TYPE FILE
   FILES "${stage}/${KESTRIM_APP_ID}.desktop")
+
+# The board's unit, where systemd looks for the units of packages (/usr/lib/systemd/system under
+# /usr). Nothing enables it: the site does, once it has said where the store is.
+if(KESTRIM_BOARD)
+  set(KESTRIM_BOARD_BINARY "${bindir}/kestrim-board")
+  configure_file("${KESTRIM_PACKAGING_SOURCE_DIR}/kestrim-board.service.in"
+    "${stage}/kestrim-board.service" @ONLY)
+  file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/lib/systemd/system" TYPE FILE
+    FILES "${stage}/kestrim-board.service")
+endif()

@@ -62,6 +62,22 @@ exec_line=$(key Exec)
 grep -qx "exec '/usr/bin/kestrim' \"\$@\"" "$usr/libexec/kestrim/kestrim-desktop" ||
     fail "the launcher does not start /usr/bin/kestrim"
 
+# The board, when it was built: its program, and its systemd unit starting that program, valid and
+# enabled by nothing.
+if [[ -x "$build/src/board/kestrim-board" ]]; then
+    unit=$usr/lib/systemd/system/kestrim-board.service
+    [[ -x "$usr/bin/kestrim-board" ]] || fail "/usr/bin/kestrim-board is not an installed program"
+    [[ -s "$unit" ]] || fail "the board's unit is not in /usr/lib/systemd/system"
+    grep -qx 'ExecStart=/usr/bin/kestrim-board --url ${KESTRIM_BOARD_URL} --listen ${KESTRIM_BOARD_LISTEN}' "$unit" ||
+        fail "the board's unit does not start /usr/bin/kestrim-board"
+    [[ ! -e "$stage/etc" ]] || fail "the install wrote to /etc (the board's unit must stay disabled)"
+    if command -v systemd-analyze >/dev/null; then
+        cp "$unit" "$tmp/kestrim-board.service"
+        sed -i "s|/usr/bin/kestrim-board|$usr/bin/kestrim-board|" "$tmp/kestrim-board.service"
+        systemd-analyze verify "$tmp/kestrim-board.service" || fail "systemd-analyze rejects the board's unit"
+    fi
+fi
+
 # --- The launcher at work: a real prefix (no DESTDIR), kestrim replaced by a stand-in that
 # tells where it was started and with what.
 prefix=$tmp/prefix
