@@ -18,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -72,6 +73,36 @@ quint64 LastQuantity(const QStringList &lines)
             return quantity;
     }
     return 0;
+}
+
+// Every reading of the file is one a thermometer can send; every line is a reading or counted
+// unreadable; the chart's figures are finite and its time axis covers at most the day.
+void CheckHistory(const QString &dayFile, const QStringList &lines)
+{
+    DayHistory history;
+    history.load(dayFile, {});
+    FUZZ_CHECK(history.readings().size() + history.unreadable() == lines.size());
+    for (const HistoryReading &reading : history.readings()) {
+        FUZZ_CHECK(std::isfinite(reading.value));
+        switch (reading.unit) {
+        case HistoryReading::Unit::Celsius:
+            FUZZ_CHECK(reading.value >= -17.7f && reading.value <= 6553.5f);
+            break;
+        case HistoryReading::Unit::Fahrenheit:
+            FUZZ_CHECK(reading.value >= 0.0f && reading.value <= 11828.3f);
+            break;
+        case HistoryReading::Unit::Count:
+            FUZZ_CHECK(reading.value >= 0.0f && reading.value <= 65535.0f);
+            break;
+        }
+    }
+    for (TempUnit unit : {TempUnit::Celsius, TempUnit::Fahrenheit}) {
+        const HistoryChartData chart = BuildChartData(history.readings(), unit);
+        FUZZ_CHECK(std::isfinite(chart.lowest) && std::isfinite(chart.highest));
+        FUZZ_CHECK(chart.lowest >= -17.7f && chart.highest <= 11828.3f);
+        FUZZ_CHECK(chart.axisTicks >= 2 && chart.axisTicks <= 9);
+        FUZZ_CHECK(chart.axisFromMs >= 0 && chart.axisToMs <= 24 * 3600 * 1000);
+    }
 }
 
 } // namespace
@@ -136,6 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                QStringList({write.record.quantity, QStringLiteral("14:03:27"),
                             QStringLiteral("36.5C"), QStringLiteral("25.0C")}));
     FUZZ_CHECK(ReadTextLines(dayFile) == lines);
+    CheckHistory(dayFile, lines);
 
     if (write.indexError.isEmpty()) {
         const IndexFile index(indexFile);
