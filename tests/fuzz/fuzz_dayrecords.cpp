@@ -8,7 +8,14 @@
 // Byte 0 chooses the index: bit 0 adds a PATH naming the day (the index of an earlier run of the
 // day), bit 1 leaves the index out (the first run of the day). When the index names the day,
 // the list holds the day file's rows and the count follows them.
+//
+// The same file is then read back as the history and the reports read it: every reading taken
+// from it is a value a thermometer can send (absurd numbers such as 99999999999999999999C are
+// unreadable lines, each counted once), and the chart's axes stay within the day and within
+// what those values span.
 #include "fuzzcheck.h"
+#include "history/dayhistory.h"
+#include "history/historychartdata.h"
 #include "records/dayrecords.h"
 #include "records/indexfile.h"
 #include "records/recordline.h"
