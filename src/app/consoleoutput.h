@@ -6,4 +6,15 @@
 // answered where they were asked. Elsewhere it does nothing.
 #pragma once
 
+#include <QString>
+
 void AttachStartingConsole();
+
+// `text` with every control character (a line break, an escape sequence's ESC, a DEL) written
+// as \n, \r, \t or \xHH, and a backslash as \\, so a name read from a file prints as one line
+// of exactly what it holds.
+QString EscapedForTerminal(const QString &text);
+
+// A message of several lines as one: each line ends as a sentence before the next begins
+// ("… Permission denied. Nothing was exported.").
+QString OneLine(const QString &text);

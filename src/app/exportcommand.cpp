@@ -1,6 +1,7 @@
 #include "exportcommand.h"
 
 #include "centralsettings.h"
+#include "consoleoutput.h"
 #include "datafolder.h"
 #include "device/interfacetexts.h"
 #include "history/historytexts.h"
@@ -9,6 +10,7 @@
 #include "records/recordmessages.h"
 #include "reportexport.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSysInfo>
@@ -20,9 +22,10 @@ namespace {
 constexpr int kNothingExported = 1;
 constexpr int kNotOneDay = 2;
 
+// One line on standard error for each failure.
 int Say(int status, const QString &text)
 {
-    std::fputs(qPrintable(QStringLiteral("kestrim: ") + text + u'\n'), stderr);
+    std::fputs(qPrintable(QStringLiteral("kestrim: ") + OneLine(text) + u'\n'), stderr);
     return status;
 }
 
@@ -44,11 +47,11 @@ int Outcome(const ExportResult &result, const QString &nothingText)
     case ExportResult::Outcome::NotRead:
     case ExportResult::Outcome::NotWritten:
         return Say(kNothingExported,
-                   QString(RecordMessageText(result.outcome == ExportResult::Outcome::NotRead
-                                                 ? RecordMessage::ExportNotRead
-                                                 : RecordMessage::ExportNotWritten,
-                                             Language::English, result.path, result.error))
-                       .replace(u'\n', u' '));
+                   RecordMessageText(result.outcome == ExportResult::Outcome::NotRead
+                                         ? RecordMessage::ExportNotRead
+                                         : RecordMessage::ExportNotWritten,
+                                     Language::English, QDir::toNativeSeparators(result.path),
+                                     result.error));
     }
     return kNothingExported;
 }
@@ -103,8 +106,9 @@ int RunExport(const ExportRequest &request, const Clock &clock)
     context.made = clock.now();
     context.settings.language =
         request.language.value_or(LoadPreferences(kPreferencesFile).language);
-    const std::optional<CentralSettings> central = LoadCentralSettings(kPreferencesFile);
-    context.settings.desk = central ? central->desk : QSysInfo::machineHostName();
+    // Only the desk's name: an export makes and reads none of the central store's files.
+    const QString desk = CentralDeskName(kPreferencesFile);
+    context.settings.desk = desk.isEmpty() ? QSysInfo::machineHostName() : desk;
 
     const QDate date = request.day.isValid() ? request.day : context.made.date();
     QList<HistoryDay> days;

@@ -27,15 +27,31 @@ void KeepFilesPrivate()
 #endif
 }
 
-// The device the window would open for the port, in the data folder the window would use.
+// A command that answers on the terminal says what went wrong in one line of its own; the log's
+// lines (and Qt's, such as a missing XDG_RUNTIME_DIR under cron) are shown only when asked for
+// with QT_LOGGING_RULES.
+void QuietUnlessAsked()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        return;
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type == QtFatalMsg)
+            std::fputs(qPrintable(text + u'\n'), stderr);
+    });
+}
+
+// The device the window would open for the port, in the data folder the window would use. A
+// name from a Ports/ text is printed with its control characters escaped, so it cannot move the
+// cursor, clear the terminal or pass for several lines.
 int PrintPortDevice(int argc, char *argv[], const LaunchOptions &options)
 {
     KeepFilesPrivate();
+    QuietUnlessAsked();
     QCoreApplication application(argc, argv);
     if (!EnterChosenDataFolder(options.dataFolder))
         return 1;
     const QString device = PortMap().device(options.port);
-    std::fputs(qPrintable(QDir::toNativeSeparators(device) + u'\n'), stdout);
+    std::fputs(qPrintable(EscapedForTerminal(QDir::toNativeSeparators(device)) + u'\n'), stdout);
     return 0;
 }
 
@@ -60,6 +76,8 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(line.text + u'\n'), stderr);
         return 2;
     case CommandLine::Action::Export:
+        KeepFilesPrivate();
+        QuietUnlessAsked();
         return RunExportCommand(argc, argv, line.exportRequest, line.options.dataFolder);
     case CommandLine::Action::Device:
         return PrintPortDevice(argc, argv, line.options);

@@ -2,8 +2,10 @@
 
 #include "logging.h"
 #include "records/filesharing.h"
+#include "regularfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -22,8 +24,11 @@ bool CentralCursors::load()
 {
     m_cursors.clear();
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (QString error; !RegularFile::Open(file, QIODevice::ReadOnly, &error)) {
+        if (QFileInfo::exists(m_path))
+            qCWarning(lcCentral).noquote() << m_path << "cannot be read:" << error;
         return false;
+    }
     const QList<QByteArray> lines = file.readAll().split('\n');
     if (lines.size() < 2 || lines[0] != kFirstLine ||
         lines[1] != kIdentityKey + m_identity.toUtf8()) {

@@ -2,6 +2,7 @@
 
 #include "history/historyreading.h"
 #include "logging.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -41,7 +42,7 @@ CentralDayFile::Verdicts CentralDayFile::readVerdicts() const
 template <typename Take> bool CentralDayFile::readRows(qint64 offset, Take take) const
 {
     QFile file(m_day.path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(offset))
+    if (!RegularFile::Open(file, QIODevice::ReadOnly) || !file.seek(offset))
         return false;
     QByteArray pending;
     qint64 at = offset; // where `pending` starts in the file

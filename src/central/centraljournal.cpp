@@ -2,9 +2,11 @@
 
 #include "logging.h"
 #include "records/filesharing.h"
+#include "regularfile.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 
 namespace {
@@ -28,8 +30,11 @@ Journal Read(const QString &path)
 {
     Journal journal;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (QString error; !RegularFile::Open(file, QIODevice::ReadOnly, &error)) {
+        if (QFileInfo::exists(path))
+            qCWarning(lcCentral).noquote() << path << "cannot be read:" << error;
         return journal;
+    }
     const QList<QByteArray> lines = file.readAll().split('\n');
     if (lines.value(0) != kFirstLine || !lines.value(1).startsWith(kNextKey)) {
         qCWarning(lcCentral) << path << "is damaged; its deletions are not mirrored";

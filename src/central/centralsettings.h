@@ -46,19 +46,23 @@ struct CentralSettings {
 };
 
 // The url's parts and the desk; nothing for a url that is empty, not a PostgreSQL one or with an
-// option Kestrim does not pass on (`problem` then says why, for a url that was given). A desk left
+// option Kestrim does not pass on (`problem` then says why, for a url that was given, without
+// quoting any part of the url: a url that does not parse whole is only "the url could not be
+// read", so a password that needed %-escaping never reaches the log or the window). A desk left
 // empty is the computer's name. The url may name the host as `?host=/run/postgresql` (a socket
 // folder), as libpq does. The installation is left empty.
 std::optional<CentralSettings> ParseCentralSettings(const QString &url, const QString &desk,
                                                     QString *problem = nullptr);
 
-// `url` with any password replaced by "***", for the log.
-QString RedactedUrl(const QString &url);
-
 // The [central] group of the ini file at `path`, with the installation's identity (kept beside
 // it, made at the first call); nothing when it names no server, or names it in a way that is
 // refused (`problem` says why).
 std::optional<CentralSettings> LoadCentralSettings(const QString &path, QString *problem = nullptr);
+
+// The desk named in the [central] group of the ini file at `path` when it names a server that
+// is not refused (the computer's name when it names none for the desk); empty otherwise. Reads
+// nothing else and makes no file: for the reports of a desk that is not sending.
+QString CentralDeskName(const QString &path);
 
 // The installation's UUID from `path`, made and written there (readable by the owner only) when
 // the file is missing or holds no UUID. Empty when it cannot be written.

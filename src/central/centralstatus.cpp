@@ -10,6 +10,7 @@ constexpr Bilingual kPrefix{u"中心库：", u"central: "};
 constexpr Bilingual kUpToDate{u"已是最新", u"up to date"};
 constexpr Bilingual kUnreachable{u"无法连接", u"unreachable"};
 constexpr Bilingual kRefusing{u"服务器出错", u"server error"};
+constexpr Bilingual kPasswordRefused{u"服务器拒绝了密码", u"the server refused the password"};
 constexpr Bilingual kMissing{u"日文件缺失", u"day files missing"};
 constexpr Bilingual kNameShared{u"工位名称已被另一台电脑使用",
                                 u"desk name used by another installation"};
@@ -36,6 +37,8 @@ QString CentralStatusText(const CentralStatus &status, Language language)
         parts.append(kMissing.in(language));
     if (status.nameShared)
         parts.append(kNameShared.in(language));
+    if (status.link == CentralStatus::Link::PasswordRefused)
+        parts.append(kPasswordRefused.in(language));
     if (status.link == CentralStatus::Link::Unreachable ||
         status.link == CentralStatus::Link::Refusing) {
         QString part = status.link == CentralStatus::Link::Unreachable ? kUnreachable.in(language)

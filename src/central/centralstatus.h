@@ -10,10 +10,11 @@
 
 struct CentralStatus {
     enum class Link : quint8 {
-        Unknown,     // not asked yet this run (nothing was waiting)
-        Reachable,   // the last call was answered
-        Unreachable, // not reached, or it did not answer in time
-        Refusing,    // it answered with an error that is not about the data: tried again later
+        Unknown,         // not asked yet this run (nothing was waiting)
+        Reachable,       // the last call was answered
+        Unreachable,     // not reached, or it did not answer in time
+        Refusing,        // it answered with an error that is not about the data: tried again later
+        PasswordRefused, // it refused the password (or none was given): tried again later
     };
     CentralStatus() = default;
     CentralStatus(Link link, int waiting)

@@ -29,6 +29,9 @@ public:
     // Whether the last failure was the server answering with an error (as opposed to not being
     // reached).
     virtual bool answered() const { return false; }
+    // Whether the last failure was the server refusing the password (a wrong one, or none in
+    // PGPASSWORD or ~/.pgpass): the keeper has to act; trying again alone will not mend it.
+    virtual bool passwordRefused() const { return false; }
     // Whether another installation uses this store's desk name (known once open).
     virtual bool nameShared() const { return false; }
     virtual void close() = 0;

@@ -236,6 +236,18 @@ void CentralSync::mirror()
 void CentralSync::failed(CentralStore::Outcome outcome)
 {
     m_reason = m_store->error();
+    if (m_store->passwordRefused()) {
+        // Said as what it is, not as a server out of reach; the keeper fixes the password
+        // (PGPASSWORD, ~/.pgpass) and the next try takes it.
+        const int waitMs = m_backoff.next();
+        qCWarning(lcCentral).noquote()
+            << "the server refused the password, next try in" << waitMs << "ms:" << m_reason;
+        m_link = CentralStatus::Link::PasswordRefused;
+        m_store->close();
+        m_retry.start(waitMs);
+        publish();
+        return;
+    }
     if (outcome == CentralStore::Outcome::Refused) {
         // The server is there but answered with an error that is not about the data (a
         // read-only database, a permission, a lock): everything waits for the next try.

@@ -24,6 +24,10 @@ public:
         return m_connection.failure() == PgConnection::Failure::Data ||
                m_connection.failure() == PgConnection::Failure::Refused;
     }
+    bool passwordRefused() const override
+    {
+        return m_connection.failure() == PgConnection::Failure::PasswordRefused;
+    }
     void close() override;
     QString error() const override { return m_connection.error(); }
     void abort() override;

@@ -4,6 +4,8 @@
 
 #include <libpq-fe.h>
 
+#include <QRegularExpression>
+
 #ifdef Q_OS_WIN
 #include <winsock2.h>
 #else
@@ -21,6 +23,26 @@ constexpr int kSliceMs = 100;
 QString Message(const char *text)
 {
     return QString::fromUtf8(text).trimmed().replace(u'\n', QStringLiteral("; "));
+}
+
+// What a connection that failed to start says, and whether it failed on the password. The
+// server's message is in its own language, so the verbose form, which carries the SQLSTATE
+// ("FATAL:  28P01: …"), is asked for while connecting and told apart by the code; its
+// LOCATION line and the code itself are left out of what is shown.
+QString StartFailure(PGconn *conn, bool *passwordRefused)
+{
+    static const QRegularExpression code(QStringLiteral("(FATAL|ERROR):  ([0-9A-Z]{5}): "));
+    QString text = QString::fromUtf8(PQerrorMessage(conn));
+    const QRegularExpressionMatch found = code.match(text);
+    // 28P01: invalid_password; libpq's own words when it had no password to give.
+    *passwordRefused = (found.hasMatch() && found.captured(2) == QStringLiteral("28P01")) ||
+                       text.contains(QStringLiteral("no password supplied"));
+    if (found.hasMatch())
+        text.replace(found.capturedStart(2), found.capturedLength(2) + 2, QString());
+    QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+    lines.removeIf(
+        [](const QString &line) { return line.startsWith(QStringLiteral("LOCATION:")); });
+    return Message(lines.join(u'\n').toUtf8().constData());
 }
 
 } // namespace
@@ -115,14 +137,21 @@ bool PgConnection::connect()
         return failLost(QStringLiteral("out of memory"));
     if (PQstatus(m_conn) == CONNECTION_BAD)
         return failLost(Message(PQerrorMessage(m_conn)));
+    PQsetErrorVerbosity(m_conn, PQERRORS_VERBOSE);
     PostgresPollingStatusType state = PGRES_POLLING_WRITING;
     while (state != PGRES_POLLING_OK) {
-        if (state == PGRES_POLLING_FAILED)
-            return failLost(Message(PQerrorMessage(m_conn)));
+        if (state == PGRES_POLLING_FAILED) {
+            bool passwordRefused = false;
+            failLost(StartFailure(m_conn, &passwordRefused));
+            if (passwordRefused)
+                m_failure = Failure::PasswordRefused;
+            return false;
+        }
         if (!wait(state == PGRES_POLLING_WRITING, deadline))
             return false;
         state = PQconnectPoll(m_conn);
     }
+    PQsetErrorVerbosity(m_conn, PQERRORS_DEFAULT);
     if (PQsetnonblocking(m_conn, 1) != 0)
         return failLost(Message(PQerrorMessage(m_conn)));
     m_failure = Failure::None;

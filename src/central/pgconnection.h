@@ -39,9 +39,10 @@ public:
     // How a failed call failed.
     enum class Failure : quint8 {
         None,
-        Lost,    // no connection, no answer in time, or aborted: try again later
-        Data,    // the server refused the values (SQLSTATE class 22 or 23)
-        Refused, // any other error the server answered with: try again later
+        Lost,            // no connection, no answer in time, or aborted: try again later
+        Data,            // the server refused the values (SQLSTATE class 22 or 23)
+        Refused,         // any other error the server answered with: try again later
+        PasswordRefused, // the server turned the password down (or none was given)
     };
 
     // `purpose` names the connection ("sender", "reader") in the server's view and the log.

@@ -1,5 +1,8 @@
 #include "preferences.h"
 
+#include "logging.h"
+#include "regularfile.h"
+
 #include <QSettings>
 
 namespace {
@@ -12,11 +15,23 @@ int ValueIn(const QSettings &settings, const QString &key, int low, int high, in
     return ok && value >= low && value <= high ? value : fallback;
 }
 
+// QSettings opens the file itself and would wait for ever on a named pipe in its place.
+bool SettingsFileUsable(const QString &path)
+{
+    QString error;
+    if (RegularFile::Usable(path, &error))
+        return true;
+    qCWarning(lcApp).noquote() << path << error;
+    return false;
+}
+
 } // namespace
 
 Preferences LoadPreferences(const QString &path)
 {
     Preferences preferences;
+    if (!SettingsFileUsable(path))
+        return preferences;
     const QSettings settings(path, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         return preferences;
@@ -37,6 +52,8 @@ Preferences LoadPreferences(const QString &path)
 
 bool SavePreferences(const QString &path, const Preferences &preferences)
 {
+    if (!SettingsFileUsable(path))
+        return false;
     QSettings settings(path, QSettings::IniFormat);
     settings.setValue(QStringLiteral("device/port"), preferences.port);
     settings.setValue(QStringLiteral("device/model"), int(preferences.machineType));

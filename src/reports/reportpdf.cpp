@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -69,6 +70,7 @@ public:
     {}
 
     int paint();
+    int degreeLines() const { return m_degreeLines; }
 
 private:
     QString colon() const { return CaptionColon(m_language); }
@@ -101,6 +103,7 @@ private:
     QStringList m_summaryLines;
     QRectF m_summaryRect;
     QRectF m_chartRect;
+    int m_degreeLines = 0;
 };
 
 // The summary's items ("Readings: 5", "Abnormal: 1", …) flow onto as many lines as they need,
@@ -151,14 +154,22 @@ void ReportPainter::drawRunningHead()
                        title() + QStringLiteral("   ") + placeLine());
 }
 
-// The tick step of the degrees: a round number giving at most ten steps.
+// The tick step of the degrees: a round number (1, 2 or 5 times a power of ten, at least 0.2)
+// giving at most ten steps over any span.
 double DegreeStep(double span)
 {
-    for (double step : {0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0})
-        if (span / step <= 10.0)
-            return step;
-    return 200.0;
+    constexpr double kSteps = 10.0;
+    if (!(span / kSteps > 0.2))
+        return 0.2;
+    const double power = std::pow(10.0, std::floor(std::log10(span / kSteps)));
+    for (double factor : {1.0, 2.0, 5.0})
+        if (span / (factor * power) <= kSteps)
+            return factor * power;
+    return 10.0 * power;
 }
+
+// The most lines of degrees drawn: ten steps and their two ends, whatever the span.
+constexpr int kMostDegreeLines = 12;
 
 void ReportPainter::drawChart(const QRectF &area)
 {
@@ -190,7 +201,11 @@ void ReportPainter::drawChart(const QRectF &area)
 
     // The grid, with the degrees on the left and the times of day below.
     m_painter.setPen(QPen(kGridColour, Mm(0.15)));
-    for (double degrees = low; degrees <= high + step / 2; degrees += step) {
+    m_degreeLines = std::isfinite(high) && std::isfinite(low)
+                        ? std::clamp(int(std::lround((high - low) / step)) + 1, 2, kMostDegreeLines)
+                        : 2;
+    for (int line = 0; line < m_degreeLines; ++line) {
+        const double degrees = low + line * step;
         const double y = at({from, degrees}).y();
         m_painter.setPen(QPen(kGridColour, Mm(0.15)));
         m_painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
@@ -199,7 +214,7 @@ void ReportPainter::drawChart(const QRectF &area)
                            Qt::AlignRight | Qt::AlignVCenter,
                            QString::number(degrees, 'f', step < 1.0 ? 1 : 0));
     }
-    const int ticks = std::max(data.axisTicks, 2);
+    const int ticks = std::clamp(data.axisTicks, 2, kMostDegreeLines);
     for (int tick = 0; tick < ticks; ++tick) {
         const double ms = from + (to - from) * tick / (ticks - 1);
         const double x = at({ms, low}).x();
@@ -373,6 +388,7 @@ QByteArray DayReportPdf(const DayReport &report, ReportLayout *layout)
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     int pages = 0;
+    int degreeLines = 0;
     {
         QPdfWriter writer(&buffer);
         writer.setPageSize(QPageSize(QPageSize::A4));
@@ -385,8 +401,11 @@ QByteArray DayReportPdf(const DayReport &report, ReportLayout *layout)
         writer.setCreator(QStringLiteral("Kestrim"));
         ReportPainter painter(report, writer);
         pages = painter.paint();
+        degreeLines = painter.degreeLines();
     }
-    if (layout)
+    if (layout) {
         layout->pages = pages;
+        layout->degreeLines = degreeLines;
+    }
     return pages > 0 ? buffer.data() : QByteArray();
 }

@@ -12,6 +12,7 @@
 
 struct ReportLayout {
     int pages = 0;
+    int degreeLines = 0; // the chart's lines of degrees, at most 12 whatever the readings
 };
 
 // The whole PDF file. `layout`, when given, says how it came out.

@@ -32,6 +32,8 @@ struct FakeCentralServer {
     QMap<Key, Row> rows;
     QList<CentralBatch> batches;
     bool reachable = true;
+    // Connecting fails as a server refusing the password does.
+    bool refusePassword = false;
     // Batches that go through before the connection breaks (and the server is unreachable);
     // -1: no limit.
     int writesBeforeBreak = -1;
@@ -95,10 +97,16 @@ public:
     {
         const QMutexLocker lock(&m_server->mutex);
         ++m_server->opens;
-        m_open = m_server->reachable && !m_aborted;
-        m_error = m_open ? QString() : QStringLiteral("connection refused");
+        m_open = m_server->reachable && !m_server->refusePassword && !m_aborted;
+        m_passwordRefused = m_server->reachable && m_server->refusePassword;
+        m_error = m_open              ? QString()
+                  : m_passwordRefused ? QStringLiteral("connection to server at \"db.lan\" "
+                                                       "failed: FATAL:  password authentication "
+                                                       "failed for user \"kestrim\"")
+                                      : QStringLiteral("connection refused");
         return m_open;
     }
+    bool passwordRefused() const override { return m_passwordRefused; }
     bool isOpen() const override { return m_open; }
     void close() override { m_open = false; }
     QString error() const override { return m_error; }
@@ -214,6 +222,7 @@ private:
     std::shared_ptr<FakeCentralServer> m_server;
     QString m_desk;
     bool m_open = false;
+    bool m_passwordRefused = false;
     bool m_aborted = false;
     QString m_error;
     QList<CentralSetAside> m_setAside;
@@ -222,7 +231,8 @@ private:
 // How a failed comparison shows a status.
 inline char *toString(const CentralStatus &status)
 {
-    static const char *const links[] = {"unknown", "reachable", "unreachable", "refusing"};
+    static const char *const links[] = {"unknown", "reachable", "unreachable", "refusing",
+                                        "password refused"};
     return qstrdup(QByteArray(links[int(status.link)]) + ", " + QByteArray::number(status.waiting) +
                    " waiting, " + QByteArray::number(status.missing) + " missing, " +
                    QByteArray::number(status.setAside) + " set aside, reason " +

@@ -8,7 +8,14 @@
 // Byte 0 chooses the index: bit 0 adds a PATH naming the day (the index of an earlier run of the
 // day), bit 1 leaves the index out (the first run of the day). When the index names the day,
 // the list holds the day file's rows and the count follows them.
+//
+// The same file is then read back as the history and the reports read it: every reading taken
+// from it is a value a thermometer can send (absurd numbers such as 99999999999999999999C are
+// unreadable lines, each counted once), and the chart's axes stay within the day and within
+// what those values span.
 #include "fuzzcheck.h"
+#include "history/dayhistory.h"
+#include "history/historychartdata.h"
 #include "records/dayrecords.h"
 #include "records/indexfile.h"
 #include "records/recordline.h"
@@ -18,6 +25,7 @@
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -72,6 +80,36 @@ quint64 LastQuantity(const QStringList &lines)
             return quantity;
     }
     return 0;
+}
+
+// Every reading of the file is one a thermometer can send; every line is a reading or counted
+// unreadable; the chart's figures are finite and its time axis covers at most the day.
+void CheckHistory(const QString &dayFile, const QStringList &lines)
+{
+    DayHistory history;
+    history.load(dayFile, {});
+    FUZZ_CHECK(history.readings().size() + history.unreadable() == lines.size());
+    for (const HistoryReading &reading : history.readings()) {
+        FUZZ_CHECK(std::isfinite(reading.value));
+        switch (reading.unit) {
+        case HistoryReading::Unit::Celsius:
+            FUZZ_CHECK(reading.value >= -17.7f && reading.value <= 6553.5f);
+            break;
+        case HistoryReading::Unit::Fahrenheit:
+            FUZZ_CHECK(reading.value >= 0.0f && reading.value <= 11828.3f);
+            break;
+        case HistoryReading::Unit::Count:
+            FUZZ_CHECK(reading.value >= 0.0f && reading.value <= 65535.0f);
+            break;
+        }
+    }
+    for (TempUnit unit : {TempUnit::Celsius, TempUnit::Fahrenheit}) {
+        const HistoryChartData chart = BuildChartData(history.readings(), unit);
+        FUZZ_CHECK(std::isfinite(chart.lowest) && std::isfinite(chart.highest));
+        FUZZ_CHECK(chart.lowest >= -17.7f && chart.highest <= 11828.3f);
+        FUZZ_CHECK(chart.axisTicks >= 2 && chart.axisTicks <= 9);
+        FUZZ_CHECK(chart.axisFromMs >= 0 && chart.axisToMs <= 24 * 3600 * 1000);
+    }
 }
 
 } // namespace
@@ -136,6 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                QStringList({write.record.quantity, QStringLiteral("14:03:27"),
                             QStringLiteral("36.5C"), QStringLiteral("25.0C")}));
     FUZZ_CHECK(ReadTextLines(dayFile) == lines);
+    CheckHistory(dayFile, lines);
 
     if (write.indexError.isEmpty()) {
         const IndexFile index(indexFile);

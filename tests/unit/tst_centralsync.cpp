@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -91,6 +92,7 @@ private slots:
     void deletionsAreMarked();
     void lateWarningLineMakesTheReadingAbnormal();
     void refusedBatchIsTriedAgain();
+    void refusedPasswordHasItsOwnState();
     void readingRefusedAsDataIsSetAside();
     void repeatedQuantityIsSentOnce();
     void cursorsOfAnotherServerStartOver();
@@ -442,6 +444,29 @@ void TestCentralSync::lateWarningLineMakesTheReadingAbnormal()
 
 // An error that is not about the data (a read-only database) keeps the batch waiting and tries
 // again with the waits; nothing has to change on the desk for it to go once the server takes it.
+// A server that refuses the password is shown as that, not as out of reach, and the readings
+// wait; once the password is right, they go.
+void TestCentralSync::refusedPasswordHasItsOwnState()
+{
+    Replace(DayFile(kToday, 7), Lines(1, 2));
+    m_server->refusePassword = true;
+    m_sync = makeSync();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("the server refused the password"));
+    m_sync->start();
+    QTRY_COMPARE(m_sync->status().link, CentralStatus::Link::PasswordRefused);
+    QCOMPARE(m_sync->status().waiting, 2);
+    QCOMPARE(CentralStatusText(m_sync->status(), Language::English),
+             QStringLiteral("central: the server refused the password, 2 waiting"));
+    QCOMPARE(CentralStatusText(m_sync->status(), Language::Chinese),
+             QStringLiteral("中心库：服务器拒绝了密码，2 条待发送"));
+    {
+        const QMutexLocker lock(&m_server->mutex);
+        m_server->refusePassword = false;
+    }
+    QTRY_COMPARE(m_sync->status(), (CentralStatus{CentralStatus::Link::Reachable, 0}));
+    QCOMPARE(m_server->quantities(kDesk, 7, kToday, false), Range(1, 2));
+}
+
 void TestCentralSync::refusedBatchIsTriedAgain()
 {
     Replace(DayFile(kToday, 7), Lines(1, 2));

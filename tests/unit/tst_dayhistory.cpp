@@ -184,6 +184,19 @@ void TestDayHistory::recordLines_data()
     QTest::newRow("two points") << QByteArray("7,11:00:00,36.5.1C,24.5C") << false;
     QTest::newRow("environment cut") << QByteArray("7,11:00:00,36.5C,24.") << false;
     QTest::newRow("not text") << QByteArray("\xff\xfe\x01,\x80") << false;
+    // The thermometer sends 16-bit tenths: 0.0 to 6553.5 in its unit, the other unit converted.
+    QTest::newRow("highest Celsius") << QByteArray("7,11:00:00,6553.5C,24.5C") << true;
+    QTest::newRow("highest Fahrenheit") << QByteArray("7,11:00:00,11828.3F,76.1F") << true;
+    QTest::newRow("lowest Celsius") << QByteArray("7,11:00:00,36.5C,-17.7C") << true;
+    QTest::newRow("highest count") << QByteArray("7,11:00:00,65535,24.5C") << true;
+    QTest::newRow("beyond 16 bits, Celsius") << QByteArray("7,11:00:00,6553.6C,24.5C") << false;
+    QTest::newRow("beyond 16 bits, Fahrenheit") << QByteArray("7,11:00:00,11828.4F,76.1F") << false;
+    QTest::newRow("colder than 0.0F") << QByteArray("7,11:00:00,36.5C,-17.8C") << false;
+    QTest::newRow("below 0.0F") << QByteArray("7,11:00:00,-0.1F,76.1F") << false;
+    QTest::newRow("absurd value") << QByteArray("2,08:00:02,99999999999999999999C,24.5C") << false;
+    QTest::newRow("absurd environment") << QByteArray("7,11:00:00,36.5C,99999999C") << false;
+    QTest::newRow("count beyond 16 bits") << QByteArray("7,11:00:00,65536,24.5C") << false;
+    QTest::newRow("absurd count") << QByteArray("7,11:00:00,99999999999999999999,24.5C") << false;
 }
 
 // A line between two good ones: read, or skipped and counted without losing the next.

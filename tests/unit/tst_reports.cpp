@@ -83,6 +83,8 @@ private slots:
     void pdfReadsBack_data();
     void pdfReadsBack();
     void pdfPagesRender();
+    void pdfOfValuesNoThermometerSends_data();
+    void pdfOfValuesNoThermometerSends();
     void dayWithoutFileWritesNothing_data();
     void dayWithoutFileWritesNothing();
     void workbookReadsBack_data();
@@ -251,6 +253,50 @@ void TestReports::pdfPagesRender()
             QVERIFY(red > 10);
     }
     QVERIFY(!QFile::exists(QStringLiteral("page-%1.png").arg(layout.pages + 1)));
+}
+
+// A value beyond what a thermometer can send is an unreadable line, not a reading whose chart
+// needs millions of lines of degrees; even the widest span it can send draws at most twelve.
+void TestReports::pdfOfValuesNoThermometerSends_data()
+{
+    QTest::addColumn<QByteArray>("day");
+    QTest::addColumn<int>("readings");
+    QTest::addColumn<int>("unreadable");
+    QTest::newRow("eight nines") << QByteArray(
+                                        "1,08:00:00,36.5C,24.5C\r\n2,08:00:02,99999999C,24.5C\r\n")
+                                 << 1 << 1;
+    QTest::newRow("twenty nines")
+        << QByteArray("1,08:00:00,36.5C,24.5C\r\n2,08:00:02,99999999999999999999C,24.5C\r\n") << 1
+        << 1;
+    QTest::newRow("environment beyond") << QByteArray("1,08:00:00,36.5C,24.5C\r\n"
+                                                      "2,08:00:02,36.6C,-99999999C\r\n")
+                                        << 1 << 1;
+    QTest::newRow("widest span sent")
+        << QByteArray("1,08:00:00,0.0C,24.5C\r\n2,08:00:02,6553.5C,24.5C\r\n") << 2 << 0;
+}
+
+void TestReports::pdfOfValuesNoThermometerSends()
+{
+    QFETCH(QByteArray, day);
+    const QString path = QStringLiteral("TempData/2026/12/20261210-03.txt");
+    Write(path, day);
+    const std::optional<DayReport> report =
+        ReadDayReport(*HistoryDayOfFile(path), Context(Language::English));
+    QVERIFY(report);
+    QTEST(int(report->readings.size()), "readings");
+    QTEST(report->unreadable, "unreadable");
+    ReportLayout layout;
+    const QByteArray pdf = DayReportPdf(*report, &layout);
+    QCOMPARE(layout.pages, 1);
+    QVERIFY2(layout.degreeLines >= 2 && layout.degreeLines <= 12,
+             qPrintable(QString::number(layout.degreeLines)));
+    QVERIFY2(pdf.size() < 200 * 1024, qPrintable(QString::number(pdf.size())));
+    if (!HavePoppler())
+        return;
+    Write("day.pdf", pdf);
+    const QString text = PdfLines("day.pdf").join(u' ');
+    QVERIFY(!text.contains(QStringLiteral("99999999")));
+    QCOMPARE(text.contains(QStringLiteral("Unreadable: 1")), report->unreadable == 1);
 }
 
 void TestReports::dayWithoutFileWritesNothing_data()

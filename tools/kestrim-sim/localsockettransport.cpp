@@ -1,7 +1,11 @@
 #include "localsockettransport.h"
 
+#include "device/privatesocket.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
+
+#include <cstdio>
 
 namespace {
 
@@ -29,16 +33,23 @@ LocalSocketTransport::~LocalSocketTransport()
 
 bool LocalSocketTransport::open()
 {
+    // In a folder only this user can enter (see PrivateSocket), where the host looks for it.
+    QString problem;
+    const QString path = PrivateSocket::Resolve(m_name, &problem);
+    if (path.isEmpty()) {
+        m_errorString = QStringLiteral("cannot serve the pipe %1: %2").arg(m_name, problem);
+        return false;
+    }
     m_server = new QLocalServer(this);
     // Only this user may connect (a Unix socket's mode; the pipe's security on Windows).
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    bool listening = m_server->listen(m_name);
+    bool listening = m_server->listen(path);
     // A Unix socket left behind by a simulator that was killed: its name is free again once the
     // file is gone. (A named pipe goes with its last handle.) One that answers belongs to a
     // simulator still running and is left alone.
     if (!listening && m_server->serverError() == QAbstractSocket::AddressInUseError &&
-        !Answers(m_name) && QLocalServer::removeServer(m_name))
-        listening = m_server->listen(m_name);
+        !Answers(path) && QLocalServer::removeServer(path))
+        listening = m_server->listen(path);
     if (!listening) {
         m_errorString =
             QStringLiteral("cannot serve the pipe %1: %2").arg(m_name, m_server->errorString());
@@ -56,6 +67,14 @@ QString LocalSocketTransport::address() const
 void LocalSocketTransport::accept()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        // A process of another user is never the host (SO_PEERCRED on Linux).
+        if (QString problem; !PrivateSocket::PeerIsThisUser(socket->socketDescriptor(), &problem)) {
+            std::fprintf(stderr, "kestrim-sim: refused a connection: %s\n", qPrintable(problem));
+            std::fflush(stderr);
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         if (m_host) {
             m_host->disconnect(this);
             m_host->abort();

@@ -97,8 +97,10 @@ void SimOptions::Declare(QCommandLineParser &parser)
          "folder.",
          "path"},
         {"pipe",
-         "Serve a local socket of this name instead of a pseudo-terminal (on Windows the named "
-         "pipe \\\\.\\pipe\\<name>; the default there is kestrim-sim-<process id>).",
+         "Serve a local socket of this name instead of a pseudo-terminal: in $XDG_RUNTIME_DIR "
+         "or <temp>/kestrim-<uid>, a folder only this user can enter, taking no other user as "
+         "its host (on Windows the named pipe \\\\.\\pipe\\<name>; the default there is "
+         "kestrim-sim-<process id>).",
          "name"},
         {"every",
          "Take a plausible reading every <seconds> (36.2 to 37.2 C, or the next count in count "

@@ -1,6 +1,7 @@
 #include "cmscomm.h"
 
 #include "logging.h"
+#include "privatesocket.h"
 #include "serialsettings.h"
 
 CMscomm::CMscomm(QObject *parent)
@@ -32,7 +33,13 @@ CMscomm::~CMscomm()
 
 bool CMscomm::openSocket(const QString &device)
 {
-    m_socket.connectToServer(PortMap::PipeName(device));
+    QString problem;
+    const QString path = PrivateSocket::Resolve(PortMap::PipeName(device), &problem);
+    if (path.isEmpty()) {
+        fail(QSerialPort::DeviceNotFoundError, problem);
+        return false;
+    }
+    m_socket.connectToServer(path);
     if (!m_socket.waitForConnected(kSocketConnectMs)) {
         const auto error = m_socket.error() == QLocalSocket::ServerNotFoundError ||
                                    m_socket.error() == QLocalSocket::ConnectionRefusedError
@@ -41,6 +48,12 @@ bool CMscomm::openSocket(const QString &device)
                                ? QSerialPort::PermissionError
                                : QSerialPort::OpenError;
         fail(error, m_socket.errorString());
+        m_socket.abort();
+        return false;
+    }
+    if (!PrivateSocket::PeerIsThisUser(m_socket.socketDescriptor(), &problem)) {
+        qCWarning(lcSerial).noquote() << device << problem;
+        fail(QSerialPort::PermissionError, problem);
         m_socket.abort();
         return false;
     }
@@ -68,6 +81,13 @@ bool CMscomm::open(int portNumber, const QString &settingsText)
         return false;
     }
 
+    if (QString reason; !PortMap::IsOpenable(device, &reason)) {
+        qCWarning(lcSerial).noquote() << PortMap::PortName(portNumber) + u' ' +
+                                             m_portMap.describe(portNumber) +
+                                             QStringLiteral(": it was not opened");
+        fail(QSerialPort::DeviceNotFoundError, reason);
+        return false;
+    }
     if (PortMap::IsPipe(device)) {
         if (!openSocket(device))
             return false;
@@ -98,13 +118,20 @@ bool CMscomm::open(int portNumber, const QString &settingsText)
 
 bool CMscomm::CanOpen(const QString &device)
 {
+    if (!PortMap::IsOpenable(device))
+        return false;
     if (PortMap::IsPipe(device)) {
+        QString problem;
+        const QString path = PrivateSocket::Resolve(PortMap::PipeName(device), &problem);
+        if (path.isEmpty())
+            return false;
         QLocalSocket socket;
-        socket.connectToServer(PortMap::PipeName(device));
+        socket.connectToServer(path);
         if (!socket.waitForConnected(kSocketConnectMs))
             return false;
+        const bool ours = PrivateSocket::PeerIsThisUser(socket.socketDescriptor(), &problem);
         socket.disconnectFromServer();
-        return true;
+        return ours;
     }
     QSerialPort port(device);
     if (!port.open(QIODevice::ReadWrite))

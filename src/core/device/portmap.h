@@ -30,11 +30,22 @@ public:
     static QString PipeName(const QString &device) { return device.mid(kPipePrefix.size()); }
     // The serial ports the system lists now, by device and by name ("/dev/ttyUSB0", "COM3").
     static QStringList SystemPorts();
+    // Whether `device` is one Kestrim opens: a "pipe:" name, or a serial port (on Linux a
+    // character device of the tty kind: an adapter, a modem, a pseudo-terminal; elsewhere any
+    // character device; on Windows a COM name). Anything else (a named pipe, a socket, a
+    // regular file, /dev/zero, a disk) is never opened; `reason` then says it is not a serial
+    // port.
+    static bool IsOpenable(const QString &device, QString *reason = nullptr);
+    static QString NotSerialText();
 
     // The device to open for COMn.
     QString device(int portNumber) const;
-    // What the operator is shown for COMn, e.g. "Ports/com3 → /dev/pts/4" or "/dev/ttyUSB2".
+    // What the operator is shown for COMn, e.g. "Ports/com3 → /dev/pts/4" or "/dev/ttyUSB2";
+    // "… (not a serial port)" for an entry that names something else.
     QString describe(int portNumber) const;
+    // describe() for a tooltip: shown as the plain text it is, never read as rich text (a
+    // Ports/ text may hold "<img …>" or "<a …>").
+    QString tooltip(int portNumber) const;
     // Whether COMn is worth trying without being asked: it has an entry in Ports/, or its
     // device is among systemPorts. Opening a port the system does not list costs time (a
     // Bluetooth port can hold each open for seconds) and cannot succeed.

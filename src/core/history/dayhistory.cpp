@@ -1,6 +1,7 @@
 #include "history/dayhistory.h"
 
 #include "logging.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -71,8 +72,8 @@ bool DayHistory::readFrom(qint64 from)
     m_exists = QFileInfo(m_dayFile).isFile();
     if (!m_exists)
         return from == 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcRecords) << "history cannot read" << m_dayFile << file.errorString();
+    if (QString error; !RegularFile::Open(file, QIODevice::ReadOnly, &error)) {
+        qCWarning(lcRecords) << "history cannot read" << m_dayFile << error;
         return from == 0;
     }
     m_modified = file.fileTime(QFileDevice::FileModificationTime);

@@ -3,6 +3,7 @@
 #include "history/dayhistory.h"
 #include "history/daysummary.h"
 #include "history/historytexts.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -28,11 +29,8 @@ std::optional<DayReport> ReadDayReport(const HistoryDay &day, const ReportContex
     }
     // DayHistory reads an unreadable file as no lines; it is told apart here.
     QFile probe(day.path);
-    if (!probe.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = probe.errorString();
+    if (!RegularFile::Open(probe, QIODevice::ReadOnly, error))
         return std::nullopt;
-    }
     probe.close();
     DayHistory history;
     history.load(day.path, day.warningPath);

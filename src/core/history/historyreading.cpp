@@ -14,7 +14,23 @@ bool AllDigits(QStringView text)
            std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-// "36.5C", "-3.6C", "97.7F", "25C": a number of degrees and the unit letter.
+// What a thermometer can send: a 16-bit count of tenths of a degree in its own unit, which the
+// day file holds either as sent or converted into the other unit (the environment temperature
+// follows a change of unit), and a 16-bit count. A value beyond these came from no thermometer.
+const float kHighestSent = DecodeTenths(0xFFFF);
+const float kLowestCelsius = ToCelsius(0.0f);
+const float kHighestFahrenheit = ToFahrenheit(kHighestSent);
+constexpr quint32 kHighestCount = 0xFFFF;
+
+bool Sendable(float degrees, HistoryReading::Unit unit)
+{
+    if (unit == HistoryReading::Unit::Celsius)
+        return degrees >= kLowestCelsius && degrees <= kHighestSent;
+    return degrees >= 0.0f && degrees <= kHighestFahrenheit;
+}
+
+// "36.5C", "-3.6C", "97.7F", "25C": a number of degrees and the unit letter, within what a
+// thermometer can send in that unit.
 std::optional<HistoryReading::Unit> TemperatureUnit(QStringView text, float *degrees)
 {
     if (text.size() < 2)
@@ -32,9 +48,18 @@ std::optional<HistoryReading::Unit> TemperatureUnit(QStringView text, float *deg
         return std::nullopt;
     bool ok = false;
     *degrees = number.toFloat(&ok);
-    if (!ok)
+    const HistoryReading::Unit unit =
+        letter == u'C' ? HistoryReading::Unit::Celsius : HistoryReading::Unit::Fahrenheit;
+    if (!ok || !Sendable(*degrees, unit))
         return std::nullopt;
-    return letter == u'C' ? HistoryReading::Unit::Celsius : HistoryReading::Unit::Fahrenheit;
+    return unit;
+}
+
+bool Count(QStringView text, quint32 *count)
+{
+    bool ok = false;
+    *count = text.toUInt(&ok);
+    return ok && *count <= kHighestCount;
 }
 
 QTime ParseTime(QStringView text)
@@ -72,9 +97,9 @@ std::optional<HistoryReading> ParseHistoryReading(const QStringList &fields)
         return std::nullopt;
     if (const auto unit = TemperatureUnit(fields[2], &reading.value)) {
         reading.unit = *unit;
-    } else if (AllDigits(fields[2])) {
+    } else if (quint32 count = 0; AllDigits(fields[2]) && Count(fields[2], &count)) {
         reading.unit = HistoryReading::Unit::Count;
-        reading.value = fields[2].toFloat();
+        reading.value = float(count);
     } else {
         return std::nullopt;
     }

@@ -1,7 +1,10 @@
 // One record line of a day file read back as a reading: its time, its value and the value's
 // unit. A body or surface reading is a temperature ("36.5C", "97.7F"); a count-mode reading is
 // a plain number and is no temperature. A line that is not a whole record (cut short, hand
-// edited, extra fields) is no reading at all.
+// edited, extra fields), or whose value or environment temperature is beyond what the
+// thermometer's 16-bit fields can carry (0.0 to 6553.5 degrees in its unit, either unit after
+// conversion; counts up to 65535), is no reading at all: the history, the reports and the
+// central store count it as unreadable.
 #pragma once
 
 #include "thermometerkinds.h"

@@ -1,6 +1,7 @@
 #include "history/rangeexport.h"
 
 #include "records/recordline.h"
+#include "regularfile.h"
 
 #include <QFile>
 
@@ -23,8 +24,8 @@ ExportResult ExportDayRange(const QList<HistoryDay> &days, QDate first, QDate la
     QStringList lines;
     for (const HistoryDay &day : chosen) {
         QFile file(day.path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {ExportResult::Outcome::NotRead, day.path, file.errorString()};
+        if (QString error; !RegularFile::Open(file, QIODevice::ReadOnly, &error))
+            return {ExportResult::Outcome::NotRead, day.path, error};
         const QString date = day.date.toString(QStringLiteral("yyyy-MM-dd")) + u',';
         for (const QString &line : ReadTextLines(day.path))
             lines.append(date + line);

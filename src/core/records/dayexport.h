@@ -13,8 +13,14 @@
 // passes the other two on to ExportDay.
 enum class ExportFormat { Text, Csv, Report, Workbook, Unsupported };
 
-// The ending of the name, in lower case: "txt", "csv", "pdf", "xlsx", or anything else.
+// The ending of the name after its last dot, in any case: ".txt", ".csv", ".pdf", ".xlsx", or
+// anything else ("reportpdf" has no ending).
 ExportFormat ExportFormatOf(const QString &target);
+
+// Whether an export may be written at `target`: a regular file or nothing yet. A symbolic link
+// (even to a regular file: the file replaced would be someone else's), a named pipe, a device or
+// a folder is refused, `error` saying which.
+bool ExportTargetUsable(const QString &target, QString *error);
 
 struct ExportResult {
     enum class Outcome {
@@ -33,7 +39,8 @@ struct ExportResult {
 // in UTF-8 without a byte-order mark.
 QByteArray CsvExportBytes(const QString &csvHeader, const QStringList &lines);
 
-// Writes `bytes` to `target`, replacing it in one step.
+// Writes `bytes` to `target`, replacing it in one step; refused as NotWritten, with nothing
+// left behind, when ExportTargetUsable() refuses the target.
 ExportResult WriteExportFile(const QString &target, const QByteArray &bytes);
 
 // `dayFile`: the day file, empty when there is none. `lines`: its non-empty lines as they were

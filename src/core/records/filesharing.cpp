@@ -1,6 +1,7 @@
 #include "records/filesharing.h"
 
 #include "logging.h"
+#include "regularfile.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -78,6 +79,9 @@ bool RetryWhileHeld(const QString &path, const std::function<bool(QString *error
 
 bool ReplaceContents(const QString &path, const QByteArray &bytes, QString *error)
 {
+    // A named pipe or a device is never replaced by a file of Kestrim's.
+    if (!RegularFile::Usable(path, error))
+        return false;
     return RetryWhileHeld(
         path,
         [&path, &bytes](QString *reason) {

@@ -26,6 +26,7 @@ bool RetryWhileHeld(const QString &path, const std::function<bool(QString *error
 
 // Replaces the file at `path` with `bytes` in one step (a temporary file renamed over it), so
 // a reader sees the old contents or the new, never a part. Retried while the file is held.
+// Refused when something other than a regular file (a named pipe, a device) is at `path`.
 bool ReplaceContents(const QString &path, const QByteArray &bytes, QString *error);
 
 // Whether the system call that just failed on `path` failed because another program holds it

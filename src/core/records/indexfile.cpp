@@ -2,6 +2,7 @@
 
 #include "records/filesharing.h"
 #include "records/recordfile.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -15,16 +16,10 @@ namespace {
 
 bool Load(const QString &path, CSimpleIniA &ini, QString *error)
 {
-    QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!RecordFileUsable(path, error))
-        return false;
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    QByteArray bytes = file.readAll();
+    std::optional<QByteArray> read = RegularFile::ReadAll(path, error);
+    if (!read)
+        return error->isEmpty();
+    QByteArray bytes = std::move(*read);
     // The parser stops at a NUL byte; a stray run of them (a damaged block) must not hide the
     // keys after it, so it reads as a line break.
     bytes.replace('\0', '\n');

@@ -1,6 +1,7 @@
 #include "records/recordfile.h"
 
 #include "records/filesharing.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -58,14 +59,7 @@ QByteArray LineBreakOwed(QFile &file, qint64 size)
 
 bool RecordFileUsable(const QString &path, QString *error)
 {
-    const QFileInfo info(path);
-    // A folder fails to open at once, with the system's own reason.
-    if (!info.exists() || info.isFile() || info.isDir())
-        return true;
-    if (error)
-        *error = QStringLiteral("it is not a regular file (a named pipe or a device); it was "
-                                "not opened");
-    return false;
+    return RegularFile::Usable(path, error);
 }
 
 bool AppendRecordLine(const QString &path, const QString &line, QString *error)
@@ -77,10 +71,8 @@ bool AppendRecordLine(const QString &path, const QString &line, QString *error)
     const bool opened = FileSharing::RetryWhileHeld(
         path,
         [&file](QString *reason) {
-            if (file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
-                return true;
-            *reason = file.errorString();
-            return false;
+            return RegularFile::Open(
+                file, QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered, reason);
         },
         error);
     if (!opened)

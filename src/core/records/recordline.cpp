@@ -1,9 +1,10 @@
 #include "records/recordline.h"
 
 #include "logging.h"
-#include "records/recordfile.h"
+#include "regularfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -12,19 +13,14 @@ namespace {
 // The whole file as text; record files are ASCII, so reading them as UTF-8 is exact.
 QString ReadWholeFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists())
-        return {};
     QString error;
-    if (!RecordFileUsable(path, &error)) {
-        qCWarning(lcRecords) << "cannot read" << path << error;
+    const std::optional<QByteArray> bytes = RegularFile::ReadAll(path, &error);
+    if (!bytes) {
+        if (!error.isEmpty())
+            qCWarning(lcRecords) << "cannot read" << path << error;
         return {};
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcRecords) << "cannot read" << path << file.errorString();
-        return {};
-    }
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(*bytes);
 }
 
 } // namespace
@@ -65,7 +61,7 @@ RecordRows LoadRecordRows(const QString &path)
 quint64 LastRecordQuantity(const QString &path)
 {
     QFile file(path);
-    if (!RecordFileUsable(path) || !file.open(QIODevice::ReadOnly))
+    if (!QFileInfo::exists(path) || !RegularFile::Open(file, QIODevice::ReadOnly))
         return 0;
     // Record lines are a few dozen bytes: the file's last block normally holds the last record.
     // Earlier blocks are read, backwards, only while none is found; only whole lines are looked

@@ -44,13 +44,16 @@ void CKestrimDlg::StartCentral()
     // The last pane has what the other panes leave; with a server it must hold the longest
     // state, so the window grows by what that needs beyond the pane's own width.
     int needed = 0;
-    for (Language language : kLanguages) {
-        CentralStatus longest;
-        longest.link = CentralStatus::Link::Unreachable;
-        longest.waiting = 99999;
-        needed = qMax(needed,
-                      pane->fontMetrics().horizontalAdvance(CentralStatusText(longest, language)));
-    }
+    for (Language language : kLanguages)
+        for (CentralStatus::Link link :
+             {CentralStatus::Link::Unreachable, CentralStatus::Link::PasswordRefused}) {
+            CentralStatus longest;
+            longest.link = link;
+            longest.waiting = 99999;
+            needed =
+                qMax(needed,
+                     pane->fontMetrics().horizontalAdvance(CentralStatusText(longest, language)));
+        }
     m_windowWidth += qMax(0, needed + kCentralPaneMargin - kPaneWidths[kCentralPane]);
     resize(m_windowWidth, height());
     std::unique_ptr<CentralStore> store = m_seams.centralStore

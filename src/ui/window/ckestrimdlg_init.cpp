@@ -137,7 +137,7 @@ void CKestrimDlg::ProbePorts()
     const QStringList systemPorts = PortMap::SystemPorts();
     for (int n = PortMap::kFirstPort; n <= PortMap::kLastPort; ++n) {
         m_comboCom->addItem(PortMap::PortName(n));
-        m_comboCom->setItemData(m_comboCom->count() - 1, m_serial->portMap().describe(n),
+        m_comboCom->setItemData(m_comboCom->count() - 1, m_serial->portMap().tooltip(n),
                                 Qt::ToolTipRole);
         if (m_serial->portMap().isListed(n, systemPorts) &&
             CMscomm::CanOpen(m_serial->portMap().device(n)))
