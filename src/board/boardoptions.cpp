@@ -73,8 +73,8 @@ std::optional<BoardOptions> ParseBoardOptions(const QStringList &arguments, QStr
     const std::optional<CentralSettings> settings =
         ParseCentralSettings(parser.value(url), QStringLiteral("board"), &why);
     if (!settings) {
-        *problem = QStringLiteral("the url %1 cannot be used: %2")
-                       .arg(RedactedUrl(parser.value(url)), why);
+        // Never the url's text: a password in it must not reach a terminal or a log.
+        *problem = QStringLiteral("the --url cannot be used: %1").arg(why);
         return std::nullopt;
     }
     options.settings = *settings;
