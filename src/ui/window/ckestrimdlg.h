@@ -145,6 +145,8 @@ private:
     void OnSettingsReport(bool hasPro, const device::ProSettings &pro, bool answersConnect);
     void OnCommandAcknowledged(bool success);
     void OnCommandRefused(CommandRefusal reason);
+    // The thermometer's settings, now in force, into the day's settings file, for the reports.
+    void RecordSettingsInForce();
     void OnEnvironmentTemperature(float t);
     void OnMeasurement(quint16 count);
     // The unit, mode, alarm list and R9 Pro controls show what the thermometer holds.

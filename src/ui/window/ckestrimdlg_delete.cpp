@@ -46,6 +46,7 @@ void CKestrimDlg::OnSelectDelete()
     }
     m_recordModel->setRows(kept);
     ShowIndexFailure(write);
+    RenumberDaySettings(write.path, rows + arrived, kept, nullptr);
     emit recordsChanged(dayFile);
 }
 
@@ -61,6 +62,7 @@ void CKestrimDlg::OnDeleteAll()
     }
     m_recordModel->setRows({});
     ShowIndexFailure(write);
+    RenumberDaySettings(write.path, {}, {}, nullptr);
     if (!write.path.isEmpty())
         emit recordsChanged(write.path);
 }

@@ -101,6 +101,7 @@ void CKestrimDlg::OnSettingsReport(bool hasPro, const device::ProSettings &pro, 
     ShowThermometerSettings();
     if (hasPro)
         ShowPro(pro);
+    RecordSettingsInForce();
     // Asked for again after a refused command: the controls are right again, and that is all.
     if (!answersConnect)
         return;
@@ -119,6 +120,7 @@ void CKestrimDlg::OnCommandAcknowledged(bool success)
     if (success) {
         m_commandResult = QStringLiteral("success");
         m_editAck->setText(m_commandResult);
+        RecordSettingsInForce();
         return;
     }
     // The thermometer kept its settings: so do the controls, until its report (asked for again)
@@ -137,6 +139,20 @@ void CKestrimDlg::OnCommandRefused(CommandRefusal reason)
 {
     ShowThermometerSettings();
     m_seams.prompts->message(this, CommandRefusalText(reason, m_thermometer->model(), m_language));
+}
+
+void CKestrimDlg::RecordSettingsInForce()
+{
+    const device::ThermometerSettings &now = m_thermometer->settings();
+    DaySettingsLine settings;
+    settings.model = m_thermometer->model();
+    settings.unit = now.unit;
+    settings.mode = now.mode;
+    settings.alarmLimit = now.unit == TempUnit::Celsius ? now.alarmLimitC : now.alarmLimitF;
+    const RecordWrite write =
+        m_records.AppendSettings(m_seams.clock->now(), settings, RecordPort());
+    if (!write.ok)
+        ShowRecordMessage(RecordMessage::SettingsNotStored, write.path, write.error);
 }
 
 void CKestrimDlg::OnEnvironmentTemperature(float t)
