@@ -101,6 +101,7 @@ int RunExport(const ExportRequest &request, const Clock &clock)
 {
     ReportContext context;
     context.made = clock.now();
+    context.form = request.form;
     context.settings.language =
         request.language.value_or(LoadPreferences(kPreferencesFile).language);
     const std::optional<CentralSettings> central = LoadCentralSettings(kPreferencesFile);

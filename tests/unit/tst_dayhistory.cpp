@@ -296,32 +296,29 @@ void TestDayHistory::rangeExport_data()
     QTest::addColumn<QByteArray>("bytes");
     const QString english = HistoryTexts::kRangeCsvHeader.in(Language::English);
     const QString chinese = HistoryTexts::kRangeCsvHeader.in(Language::Chinese);
-    // The lines as they are in the files, the cut-short one too, each behind its date; oldest
-    // day first, then by port.
-    const QByteArray rows = "2026-12-08,1,09:15:02,36.3C,24.5C\r"
-                            "2026-12-08,2,09:16:40,37.9C,24.5C\r"
-                            "2026-12-08,3,09:18:11,97.7F,76.1F\r"
-                            "2026-12-08,4,09:20:00,12,24.5C\r"
-                            "2026-12-08,5,10:05:30,38.2C,24.6C\r"
-                            "2026-12-08,6,10:07:1\r"
-                            "2026-12-08,1,09:40:00,38.0C,24.5C\r"
-                            "2026-12-08,2,09:41:00,36.7C,24.5C\r"
-                            "2026-12-09,1,08:30:05,36.4C,22.5C\r"
-                            "2026-12-09,2,08:31:10,36.6C,22.5C\r";
+    // The lines as they are in the files, the cut-short one too, each behind its date and port
+    // and followed by its verdict (the cut-short one has none); oldest day first, then by port.
+    // The warning file's line of 09:40:00 belongs to COM4's file, not COM3's.
+    const QByteArray rows = "2026-12-08,COM3,1,09:15:02,36.3C,24.5C,FALSE\r"
+                            "2026-12-08,COM3,2,09:16:40,37.9C,24.5C,TRUE\r"
+                            "2026-12-08,COM3,3,09:18:11,97.7F,76.1F,FALSE\r"
+                            "2026-12-08,COM3,4,09:20:00,12,24.5C,FALSE\r"
+                            "2026-12-08,COM3,5,10:05:30,38.2C,24.6C,TRUE\r"
+                            "2026-12-08,COM3,6,10:07:1\r"
+                            "2026-12-08,COM4,1,09:40:00,38.0C,24.5C,TRUE\r"
+                            "2026-12-08,COM4,2,09:41:00,36.7C,24.5C,FALSE\r"
+                            "2026-12-09,COM3,1,08:30:05,36.4C,22.5C,FALSE\r"
+                            "2026-12-09,COM3,2,08:31:10,36.6C,22.5C,FALSE\r";
+    const QByteArray englishHeader =
+        "Date,Port,Quantity,Test Time,Test Value,Envrionment Temp.,Abnormal\r";
     QTest::newRow("English") << QDate(2026, 12, 1) << QDate(2026, 12, 31) << english << "range.csv"
-                             << Outcome::Written
-                             << "Date,Quantity,Test Time,Test Value,Envrionment Temp.\r" + rows;
-    QTest::newRow("Chinese") << QDate(2026, 12, 8) << QDate(2026, 12, 9) << chinese << "range.CSV"
-                             << Outcome::Written
-                             << QByteArray("\xe6\x97\xa5\xe6\x9c\x9f,\xe6\x95\xb0\xe9\x87\x8f,"
-                                           "\xe6\xb5\x8b\xe8\xaf\x95\xe6\x97\xb6\xe9\x97\xb4,"
-                                           "\xe6\xb5\x8b\xe9\x87\x8f\xe6\x95\xb0\xe5\x80\xbc,"
-                                           "\xe7\x8e\xaf\xe5\xa2\x83\xe6\xb8\xa9\xe5\xba\xa6\r") +
-                                    rows;
+                             << Outcome::Written << englishHeader + rows;
+    QTest::newRow("Chinese")
+        << QDate(2026, 12, 8) << QDate(2026, 12, 9) << chinese << "range.CSV" << Outcome::Written
+        << QString("日期,串口,数量,测试时间,测量数值,环境温度,异常\r").toUtf8() + rows;
     QTest::newRow("one day") << QDate(2026, 11, 30) << QDate(2026, 11, 30) << english << "day.csv"
                              << Outcome::Written
-                             << QByteArray("Date,Quantity,Test Time,Test Value,Envrionment Temp.\r"
-                                           "2026-11-30,1,16:02:44,36.8C,21.0C\r");
+                             << englishHeader + "2026-11-30,COM3,1,16:02:44,36.8C,21.0C,FALSE\r";
     QTest::newRow("no day in it") << QDate(2026, 10, 1) << QDate(2026, 10, 31) << english
                                   << "none.csv" << Outcome::NothingRecorded
                                   << QByteArray("<missing>");
