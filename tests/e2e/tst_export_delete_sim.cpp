@@ -274,13 +274,13 @@ void TestExportDeleteSim::reportAndWorkbookOfARecordedDay()
     // In the window's unit, now Fahrenheit.
     const QStringList lines = PdfLines(m_dir->filePath("day.pdf"));
     const QString text = lines.join(u' ');
-    for (const QString &expected :
+    for (const QString expected :
          {"Model: R9 Pro Mode: body (1–5), surface (6), body (7)",
           "Alarm limit: 99.5 °F (1–3), 100.4 °F (4–7)",
           "Readings: 7 Abnormal: 1 Body temperatures: 6 Highest: 100.8 °F Lowest: 97.0 °F",
           "Surface: 1 (92.3–92.3 °F)"})
         QVERIFY2(text.contains(expected), qPrintable(expected + "\n" + lines.join('\n')));
-    for (const QString &expected :
+    for (const QString expected :
          {"1 10:00:01 36.1 °C 24.5 °C", "4 10:01:05 37.7 °C 24.5 °C",
           "5 10:01:06 38.2 °C 24.5 °C Abnormal", "6 10:02:05 33.5 °C 24.5 °C",
           "Checked by: Signature: Date:", "Made: 2024-05-21 10:05:00 Page 1 of 1"})

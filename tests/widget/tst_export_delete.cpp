@@ -118,6 +118,7 @@ private slots:
     void readingWhileDeleteDataIsOpen_data();
     void readingWhileDeleteDataIsOpen();
     void deleteAllThenAReading();
+    void settingsFileFollowsDeletions();
     void readingBeforeTheFirstTick();
     void readingBetweenMidnightAndTheTick();
     void recordFailuresToldTruly_data();
@@ -510,6 +511,31 @@ void TestExportDelete::readingWhileDeleteDataIsOpen()
     QCOMPARE(listColumn(1).last(), QStringLiteral("09:00:12"));
     QCOMPARE(Read(kIndex), Index(int(quantities.size())));
     QCOMPARE(m_window->dayRecords().recordCount(), quint64(quantities.size()));
+}
+
+// The day's settings file keeps naming the readings its lines were in force for: Select Delete
+// renumbers it with the day file, and after Delete All the settings in force go on from 1.
+void TestExportDelete::settingsFileFollowsDeletions()
+{
+    const QString settings = QStringLiteral("TempData/2024/05/20240521-01-settings.txt");
+    connect();
+    record(1, 4);
+    m_clock->set(QDateTime(kDay, QTime(9, 0, 5)));
+    // The limit raised to 38.0 (0x017C).
+    Receive(*m_window, BuildFrame(FrameCode::Settings, QByteArray::fromHex("00017C01020000")));
+    record(6, 9);
+    QCOMPARE(Read(settings), "09:00:00,1,R9Pro,C,body,37.5C\r\n09:00:05,5,R9Pro,C,body,38.0C\r\n");
+    selectDelete([&](CDeleteDataDlg &dialog) {
+        chooseLine(dialog, 2, ID_SET_START_LINE);
+        chooseLine(dialog, 5, ID_SET_STOP_LINE);
+        QTest::mouseClick(dialog.findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
+                          Qt::LeftButton);
+    });
+    QCOMPARE(Read(kDayFile), Lines({1, 7, 8, 9}));
+    // The first reading taken at 38.0 is deleted; the next one, now the 2nd, starts the line.
+    QCOMPARE(Read(settings), "09:00:00,1,R9Pro,C,body,37.5C\r\n09:00:05,2,R9Pro,C,body,38.0C\r\n");
+    chooseFromRecordMenu(ID_DELETE_ALL);
+    QCOMPARE(Read(settings), "09:00:05,1,R9Pro,C,body,38.0C\r\n");
 }
 
 void TestExportDelete::deleteAllThenAReading()
