@@ -139,7 +139,8 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     const QCommandLineOption from(
         QStringLiteral("from"),
         QStringLiteral("With --export and --to: a range of days (every port, unless --port "
-                       "names one) as one .csv, .xlsx or .pdf file."),
+                       "names one) as one %1 file.")
+            .arg(ExportEndings(true)),
         QStringLiteral("YYYY-MM-DD"));
     const QCommandLineOption to(QStringLiteral("to"),
                                 QStringLiteral("With --export: the range's last day."),
@@ -173,10 +174,11 @@ CommandLine ParseCommandLine(const QStringList &arguments)
             parser.helpText().replace(usage, QStringLiteral("Usage: kestrim")) +
             QStringLiteral("\nExit status:\n"
                            "  0  the window closed, or --export wrote its file\n"
-                           "  1  --export found nothing to export (no records that day or in the "
-                           "range), or a file could not be read or written; nothing is written\n"
-                           "  2  a mistyped option, an unknown ending, or --export of a day with "
-                           "records on several ports without --port\n");
+                           "  1  --export found nothing to export (no records that day or in the\n"
+                           "     range), or a file could not be read or written; nothing is "
+                           "written\n"
+                           "  2  a mistyped option, an unknown ending, or --export of a day with\n"
+                           "     records on several ports without --port\n");
         return line;
     }
     if (parser.isSet(version)) {

@@ -74,6 +74,7 @@ private slots:
     void followsTheFile();
     void chartPoints();
     void chartThinsALongDayKeepingPeaks();
+    void chartStepsWithTheLimitsInForce();
     void rangeExport_data();
     void rangeExport();
 
@@ -263,6 +264,46 @@ void TestDayHistory::chartPoints()
     QCOMPARE(data.axisFromMs, QTime(9, 10).msecsSinceStartOfDay());
     QCOMPARE(data.axisToMs, QTime(10, 10).msecsSinceStartOfDay());
     QCOMPARE(data.axisTicks, 7);
+}
+
+// With the day's settings on record, the limit is a step line over the time axis (in the
+// chart's unit, a limit kept in °F converted) and surface readings are left out of the line;
+// without them there are no steps and the window's limit is drawn.
+void TestDayHistory::chartStepsWithTheLimitsInForce()
+{
+    const auto settings = [](quint64 next, WorkMode mode, TempUnit unit, float limit) {
+        DaySettingsLine line;
+        line.nextQuantity = next;
+        line.mode = mode;
+        line.unit = unit;
+        line.alarmLimit = limit;
+        return line;
+    };
+    QList<HistoryReading> readings;
+    const QList<std::pair<const char *, DaySettingsLine>> day{
+        {"36.5C", settings(1, WorkMode::Body, TempUnit::Celsius, 37.5f)},
+        {"36.6C", settings(1, WorkMode::Body, TempUnit::Celsius, 37.5f)},
+        {"37.7C", settings(3, WorkMode::Body, TempUnit::Celsius, 38.0f)},
+        {"33.0C", settings(4, WorkMode::Surface, TempUnit::Celsius, 38.0f)},
+        {"98.6F", settings(5, WorkMode::Body, TempUnit::Fahrenheit, 100.4f)}};
+    for (qsizetype at = 0; at < day.size(); ++at) {
+        HistoryReading reading = *ParseHistoryReading(
+            {QString::number(at + 1), QStringLiteral("09:%1:00").arg(10 * (at + 1)), day[at].first,
+             "24.0C"});
+        readings.append(reading);
+    }
+    const HistoryChartData without = BuildChartData(readings, TempUnit::Celsius);
+    QVERIFY(without.limitSteps.isEmpty());
+    QCOMPARE(without.readings.size(), 5);
+
+    for (qsizetype at = 0; at < day.size(); ++at)
+        readings[at].inForce = day[at].second;
+    const HistoryChartData data = BuildChartData(readings, TempUnit::Celsius);
+    QCOMPARE(data.readings.size(), 4);
+    QCOMPARE(data.lowest, 36.5f);
+    const double from = data.axisFromMs, to = data.axisToMs, at30 = 9.5 * 3600 * 1000;
+    QCOMPARE(data.limitSteps,
+             (QList<QPointF>{{from, 37.5}, {at30, 37.5}, {at30, 38.0}, {to, 38.0}}));
 }
 
 void TestDayHistory::chartThinsALongDayKeepingPeaks()
