@@ -267,7 +267,8 @@ void TestDayHistory::chartPoints()
 }
 
 // With the day's settings on record, the limit is a step line over the time axis (in the
-// chart's unit, a limit kept in °F converted) and surface readings are left out of the line;
+// chart's unit, a limit kept in °F converted) and surface readings are left out of the line
+// and of the summary's figures;
 // without them there are no steps and the window's limit is drawn.
 void TestDayHistory::chartStepsWithTheLimitsInForce()
 {
@@ -285,7 +286,7 @@ void TestDayHistory::chartStepsWithTheLimitsInForce()
         {"36.6C", settings(1, WorkMode::Body, TempUnit::Celsius, 37.5f)},
         {"37.7C", settings(3, WorkMode::Body, TempUnit::Celsius, 38.0f)},
         {"33.0C", settings(4, WorkMode::Surface, TempUnit::Celsius, 38.0f)},
-        {"98.6F", settings(5, WorkMode::Body, TempUnit::Fahrenheit, 100.4f)}};
+        {"98.8F", settings(5, WorkMode::Body, TempUnit::Fahrenheit, 100.4f)}};
     for (qsizetype at = 0; at < day.size(); ++at) {
         HistoryReading reading = *ParseHistoryReading(
             {QString::number(at + 1), QStringLiteral("09:%1:00").arg(10 * (at + 1)), day[at].first,
@@ -304,6 +305,11 @@ void TestDayHistory::chartStepsWithTheLimitsInForce()
     const double from = data.axisFromMs, to = data.axisToMs, at30 = 9.5 * 3600 * 1000;
     QCOMPARE(data.limitSteps,
              (QList<QPointF>{{from, 37.5}, {at30, 37.5}, {at30, 38.0}, {to, 38.0}}));
+    // The history's summary line leaves the surface reading out of its figures too.
+    QCOMPARE(SummaryText(SummariseDay(readings, 0, TempUnit::Celsius), TempUnit::Celsius,
+                         Language::English),
+             QStringLiteral("Readings: 5   Abnormal: 0   Highest: 37.7°C   Lowest: 36.5°C   "
+                            "Mean: 37.0°C   First: 09:10:00   Last: 09:50:00   Surface: 1"));
 }
 
 void TestDayHistory::chartThinsALongDayKeepingPeaks()

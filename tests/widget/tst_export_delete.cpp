@@ -124,6 +124,7 @@ private slots:
     void recordFailuresToldTruly_data();
     void recordFailuresToldTruly();
     void selectDeleteOfAFileHeldOpen();
+    void settingsThatCannotBeRecorded();
 
 private:
     void openWindow();
@@ -627,6 +628,24 @@ void TestExportDelete::recordFailuresToldTruly()
     QVERIFY2(m_prompts->messages[0].contains(message), qPrintable(m_prompts->messages[0]));
     QCOMPARE(list()->model()->rowCount(), listed);
     QCOMPARE(m_window->dayRecords().recordCount(), quint64(listed));
+}
+
+// The settings file cannot be written: the operator is told once what that means for the
+// reports, and the readings are stored as ever.
+void TestExportDelete::settingsThatCannotBeRecorded()
+{
+    const QString settings = QStringLiteral("TempData/2024/05/20240521-01-settings.txt");
+    QVERIFY(QDir().mkpath(settings));
+    connect();
+    QCOMPARE(m_prompts->messages.size(), 1);
+    QVERIFY2(m_prompts->messages[0].startsWith(
+                 "The thermometer's settings could not be recorded in " + settings +
+                 ": Is a directory\nReadings are stored as usual, but the reports will say "
+                 "\"limit not recorded\" for them."),
+             qPrintable(m_prompts->messages[0]));
+    record(1, 2);
+    QCOMPARE(Read(kDayFile), Lines({1, 2}));
+    QCOMPARE(m_prompts->messages.size(), 1);
 }
 
 // Another program keeps the day file open (on Windows the replace is then refused; injected

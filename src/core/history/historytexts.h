@@ -49,7 +49,8 @@ QString DegreeSign(TempUnit tempUnit);
 QString DegreesText(float degrees, TempUnit tempUnit);
 
 // "Readings: 5   Abnormal: 1   Highest: 37.9°C   Lowest: 36.5°C   Mean: 36.9°C   First: 09:00:01
-// Last: 09:15:00", then "Counts: K" when count-mode values were left out of the temperatures
+// Last: 09:15:00", then "Surface: K" when surface readings (by the day's settings on record) and
+// "Counts: K" when count-mode values were left out of the temperatures
 // and "Unreadable: K" when lines were skipped. A figure with nothing to take it from is "-".
 QString SummaryText(const DaySummary &summary, TempUnit tempUnit, Language language);
 
