@@ -35,7 +35,10 @@ FOLDERS = ("src", "tools", "tests")
 # the rest of /usr/include (the Linux C library) stays out of sight.
 SYSTEM_HEADERS = {
     "SIMPLEINI_INCLUDE_DIR": ["SimpleIni.h"],
+    # pkg-config's answer, or, where the build looked for the header itself (no pkg-config,
+    # as on Windows), the folder it found.
     "XLSXWRITER_INCLUDEDIR": ["xlsxwriter.h", "xlsxwriter"],
+    "XLSXWRITER_HEADER_DIR": ["xlsxwriter.h", "xlsxwriter"],
 }
 EXTRA_INCLUDES = []
 
@@ -67,8 +70,14 @@ def cross_command(entry):
     while i < len(words):
         word = words[i]
         if word in ("-I", "-isystem", "-D", "-include"):
-            command += [word, words[i + 1]]
+            # The Linux C library's folder never reaches the cross compiler, even when a
+            # header found there (libxlsxwriter's, without pkg-config) names it.
+            if words[i + 1] != "/usr/include":
+                command += [word, words[i + 1]]
             i += 2
+            continue
+        if word == "-I/usr/include":
+            i += 1
             continue
         if word.startswith(("-I", "-D", "-std=")):
             command.append(word)

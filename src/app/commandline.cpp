@@ -1,6 +1,6 @@
 #include "commandline.h"
 
-#include "records/dayexport.h"
+#include "exportformats.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -46,7 +46,7 @@ std::optional<Language> LanguageCode(const QString &text)
 }
 
 struct ExportOptions {
-    QCommandLineOption file, day, from, to, connect;
+    QCommandLineOption file, day, from, to, connect, abnormalOnly, summary;
 };
 
 CommandLine ParseExport(const QCommandLineParser &parser, CommandLine line,
@@ -58,10 +58,11 @@ CommandLine ParseExport(const QCommandLineParser &parser, CommandLine line,
     request.language = line.options.language;
     if (parser.isSet(options.connect))
         return Failure(QStringLiteral("--connect and --export do not go together"));
-    const ExportFormat format = ExportFormatOf(request.file);
-    if (request.file.isEmpty() || format == ExportFormat::Unsupported)
-        return Failure(QStringLiteral("--export \"%1\" does not end in .pdf, .xlsx, .csv or .txt")
-                           .arg(request.file));
+    const ExportFormatRow *row = ExportFormatFor(request.file);
+    if (request.file.isEmpty() || !row)
+        return Failure(QStringLiteral("--export \"%1\" does not end in %2")
+                           .arg(request.file, ExportEndings(false)));
+    const ExportFormat format = row->format;
     for (const auto &[option, date] :
          {std::pair{&options.day, &request.day}, std::pair{&options.from, &request.from},
           std::pair{&options.to, &request.to}}) {
@@ -80,8 +81,18 @@ CommandLine ParseExport(const QCommandLineParser &parser, CommandLine line,
             return Failure(QStringLiteral("--day or --from and --to, not both"));
         if (request.from > request.to)
             return Failure(QStringLiteral("--from is after --to"));
-        if (format != ExportFormat::Csv && format != ExportFormat::Workbook)
-            return Failure(QStringLiteral("a range of days is exported as .csv or .xlsx"));
+        if (!row->range)
+            return Failure(
+                QStringLiteral("a range of days is exported as %1").arg(ExportEndings(true)));
+    }
+    if (parser.isSet(options.abnormalOnly) && parser.isSet(options.summary))
+        return Failure(QStringLiteral("--abnormal-only or --summary, not both"));
+    if (parser.isSet(options.abnormalOnly) || parser.isSet(options.summary)) {
+        if (format != ExportFormat::Report || request.isRange())
+            return Failure(
+                QStringLiteral("--abnormal-only and --summary are for a day's .pdf report"));
+        request.form =
+            parser.isSet(options.summary) ? ReportForm::Summary : ReportForm::AbnormalOnly;
     }
     line.action = CommandLine::Action::Export;
     return line;
@@ -100,20 +111,27 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                        "folder is the install folder or cannot be written)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Start on this port, COM1 to COM20."),
-                                  QStringLiteral("COMn"));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Start on this port, COM1 to COM20. With --export: the day file of this "
+                       "port (needed when the day has records on several ports); for a range, "
+                       "only this port's files."),
+        QStringLiteral("COMn"));
     const QCommandLineOption connect(QStringLiteral("connect"),
                                      QStringLiteral("Connect to the thermometer at once."));
-    const QCommandLineOption language(QStringLiteral("language"),
-                                      QStringLiteral("Interface language: en or zh."),
-                                      QStringLiteral("en|zh"));
+    const QCommandLineOption language(
+        QStringLiteral("language"),
+        QStringLiteral("Interface language: en or zh. With --export: the language of the report, "
+                       "the workbook's captions and the CSV's header (otherwise the one "
+                       "remembered in Kestrim.ini of the data folder)."),
+        QStringLiteral("en|zh"));
     const QCommandLineOption exportFile(
         QStringLiteral("export"),
-        QStringLiteral("Write the records to FILE and exit, without a window: .pdf (the printed "
-                       "day report), .xlsx (a workbook), .csv or .txt (a copy of the day file), "
-                       "in the working folder's records. Exits 1 when there is nothing to "
-                       "export."),
+        QStringLiteral("Write the records of the data folder to FILE and exit, without a window. "
+                       "The ending names the format: .pdf (the printed report), .xlsx (a "
+                       "workbook), .csv, or .txt (a copy of the day file); a range of days as "
+                       "%1.")
+            .arg(ExportEndings(true)),
         QStringLiteral("FILE"));
     const QCommandLineOption day(QStringLiteral("day"),
                                  QStringLiteral("With --export: the day, today when not given."),
@@ -121,7 +139,8 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     const QCommandLineOption from(
         QStringLiteral("from"),
         QStringLiteral("With --export and --to: a range of days (every port, unless --port "
-                       "names one) as one .csv or .xlsx file."),
+                       "names one) as one %1 file.")
+            .arg(ExportEndings(true)),
         QStringLiteral("YYYY-MM-DD"));
     const QCommandLineOption to(QStringLiteral("to"),
                                 QStringLiteral("With --export: the range's last day."),
@@ -134,11 +153,19 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         QStringLiteral("device"),
         QStringLiteral("Print the device that stands behind --port COMn (an entry in Ports/ of "
                        "the data folder, or the system's own name) and exit."));
+    const QCommandLineOption abnormalOnly(
+        QStringLiteral("abnormal-only"),
+        QStringLiteral("With --export of a .pdf: the summary, the chart and only the abnormal "
+                       "readings."));
+    const QCommandLineOption summary(
+        QStringLiteral("summary"),
+        QStringLiteral("With --export of a .pdf: the summary and the chart on one page."));
     const QCommandLineOption record(
         QStringLiteral("record"),
         QStringLiteral("Record from the thermometer on --port COMn without a window: each reading "
                        "is spoken, stored and printed as a line, until Ctrl+C or SIGTERM."));
-    parser.addOptions({port, connect, language, data, exportFile, day, from, to, device, record});
+    parser.addOptions({port, connect, language, data, exportFile, day, from, to, abnormalOnly,
+                       summary, device, record});
 
     if (!parser.parse(arguments))
         return Failure(parser.errorText());
@@ -147,7 +174,15 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         line.action = CommandLine::Action::Help;
         // The usage line names the program as people type it, whatever path started it.
         static const QRegularExpression usage(QStringLiteral("^Usage: \\S+"));
-        line.text = parser.helpText().replace(usage, QStringLiteral("Usage: kestrim"));
+        line.text =
+            parser.helpText().replace(usage, QStringLiteral("Usage: kestrim")) +
+            QStringLiteral("\nExit status:\n"
+                           "  0  the window closed, or --export wrote its file\n"
+                           "  1  --export found nothing to export (no records that day or in the\n"
+                           "     range), or a file could not be read or written; nothing is "
+                           "written\n"
+                           "  2  a mistyped option, an unknown ending, or --export of a day with\n"
+                           "     records on several ports without --port\n");
         return line;
     }
     if (parser.isSet(version)) {
@@ -193,10 +228,10 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         line.action = CommandLine::Action::Record;
     }
     if (!parser.isSet(exportFile)) {
-        for (const QCommandLineOption &only : {day, from, to})
+        for (const QCommandLineOption &only : {day, from, to, abnormalOnly, summary})
             if (parser.isSet(only))
                 return Failure(QStringLiteral("--%1 needs --export").arg(only.names().first()));
         return line;
     }
-    return ParseExport(parser, line, {exportFile, day, from, to, connect});
+    return ParseExport(parser, line, {exportFile, day, from, to, connect, abnormalOnly, summary});
 }

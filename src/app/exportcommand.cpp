@@ -104,6 +104,7 @@ int RunExport(const ExportRequest &request, const Clock &clock)
 {
     ReportContext context;
     context.made = clock.now();
+    context.form = request.form;
     context.settings.language =
         request.language.value_or(LoadPreferences(kPreferencesFile).language);
     // Only the desk's name: an export makes and reads none of the central store's files.

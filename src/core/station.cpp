@@ -35,6 +35,10 @@ Station::Station(Parts parts, QObject *parent)
             [this](const QByteArray &bytes) { m_thermometer->receive(bytes); });
     connect(m_port, &CMscomm::connectionLost, this, &Station::onPortLost);
     connect(m_thermometer, &Thermometer::reportApplied, this, &Station::onReport);
+    connect(m_thermometer, &Thermometer::acknowledged, this, [this](bool success) {
+        if (success)
+            recordSettingsInForce();
+    });
     connect(m_thermometer, &Thermometer::measured, this, &Station::onMeasured);
     connect(m_thermometer, &Thermometer::noAnswer, this, &Station::onNoAnswer);
 }
@@ -140,6 +144,7 @@ void Station::repeatAnnouncement()
 // The report that answers a Connect readies the day's records of the port and lists them.
 void Station::onReport(bool answersConnect)
 {
+    recordSettingsInForce();
     if (!answersConnect)
         return;
     m_listModel->setRows(m_records.PrepareDayRecords(recordPort()));
@@ -205,11 +210,35 @@ void Station::reportWrite(RecordMessage message, const RecordWrite &write)
     emit recordProblem(message, write.path, write.error);
 }
 
-RecordWrite Station::replaceDayFile(const RecordRows &rows, QDate day, int port)
+void Station::recordSettingsInForce()
+{
+    const device::ThermometerSettings &now = m_thermometer->settings();
+    DaySettingsLine settings;
+    settings.model = m_thermometer->model();
+    settings.unit = now.unit;
+    settings.mode = now.mode;
+    settings.alarmLimit = now.unit == TempUnit::Celsius ? now.alarmLimitC : now.alarmLimitF;
+    const RecordWrite write = m_records.AppendSettings(m_clock->now(), settings, recordPort());
+    if (!write.ok)
+        reportWrite(RecordMessage::SettingsNotStored, write);
+}
+
+// The settings file names quantities: it follows the day file's renumbered rows.
+void Station::renumberDaySettings(const QString &dayFile, const RecordRows &before,
+                                  const RecordRows &after)
+{
+    QString error;
+    if (!dayFile.isEmpty() && !RenumberDaySettings(dayFile, before, after, &error))
+        qCWarning(lcRecords) << "settings file of" << dayFile << "not renumbered:" << error;
+}
+
+RecordWrite Station::replaceDayFile(const RecordRows &before, const RecordRows &rows, QDate day,
+                                    int port)
 {
     const RecordWrite write = m_records.replaceDayFile(rows, day, port);
     if (!write.ok)
         return write;
+    renumberDaySettings(write.path, before, rows);
     m_listModel->setRows(rows);
     if (!write.indexError.isEmpty())
         emit recordProblem(RecordMessage::IndexNotUpdated, write.indexPath, write.indexError);
@@ -222,6 +251,7 @@ RecordWrite Station::deleteDayFile()
     const RecordWrite write = m_records.deleteDayFile();
     if (!write.ok)
         return write;
+    renumberDaySettings(write.path, {}, {});
     m_listModel->setRows({});
     if (!write.indexError.isEmpty())
         emit recordProblem(RecordMessage::IndexNotUpdated, write.indexPath, write.indexError);

@@ -96,8 +96,10 @@ public:
                   SpeechAnnouncer::Urgency urgency = SpeechAnnouncer::Urgency::Normal);
     void repeatAnnouncement();
 
-    // Deletions: the kept rows replace the day file, or the day file goes; the list follows.
-    RecordWrite replaceDayFile(const RecordRows &rows, QDate day, int port);
+    // Deletions: the kept rows replace the day file (`before` were its rows), or the day file
+    // goes; the list and the day's settings file follow.
+    RecordWrite replaceDayFile(const RecordRows &before, const RecordRows &rows, QDate day,
+                               int port);
     RecordWrite deleteDayFile();
 
     // The last reading handed on, stored or not.
@@ -125,6 +127,10 @@ signals:
 
 private:
     void onReport(bool answersConnect);
+    // The thermometer's settings, now in force, into the day's settings file, for the reports.
+    void recordSettingsInForce();
+    void renumberDaySettings(const QString &dayFile, const RecordRows &before,
+                             const RecordRows &after);
     void onMeasured(const Measurement &measurement);
     void onPortLost(const QString &reason);
     void onNoAnswer();

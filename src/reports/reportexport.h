@@ -1,7 +1,8 @@
 // Every export of the day and of a range of days, chosen by the ending of the target's name
-// (case ignored): ".txt" and ".csv" as they always were, ".pdf" the printed day report and
-// ".xlsx" the workbook. A range is exported as ".csv" or ".xlsx". The target is replaced in one
-// step; when nothing can be exported, nothing is written.
+// (case ignored) from the table of formats (exportformats.h): ".txt" and ".csv" as they always
+// were, ".pdf" the printed day report and
+// ".xlsx" the workbook. A range is exported as ".csv", ".xlsx" or ".pdf" (the range report).
+// The target is replaced in one step; when nothing can be exported, nothing is written.
 #pragma once
 
 #include "history/dayreport.h"
@@ -15,7 +16,8 @@ ExportResult ExportDayAs(const QString &dayFile, const QStringList &lines, const
                          const ReportContext &context, const QString &target);
 
 // Every day file of `days` dated from `first` to `last` (both included), oldest first and by
-// port: the CSV under `csvHeader` (see ExportDayRange) or a workbook of one sheet each.
+// port: the CSV under `csvHeader` (see ExportDayRange), a workbook of one sheet each, or the
+// range report (see RangeReportPdf).
 ExportResult ExportRangeAs(const QList<HistoryDay> &days, QDate first, QDate last,
                            const QString &csvHeader, const ReportContext &context,
                            const QString &target);

@@ -1,6 +1,8 @@
 #include "reportpdf.h"
 
 #include "history/historytexts.h"
+#include "history/reportsummary.h"
+#include "reportpage.h"
 #include "reporttexts.h"
 
 #include <QBuffer>
@@ -15,22 +17,9 @@
 
 namespace {
 
-// Drawing units: 300 per inch. Lengths below are in millimetres.
-constexpr int kDpi = 300;
-constexpr double Mm(double mm)
-{
-    return mm * kDpi / 25.4;
-}
+using namespace ReportPage;
 
-constexpr double kLeft = 15.0;
-constexpr double kWidth = 180.0;
-constexpr double kTop = 14.0;
-constexpr double kTableBottom = 277.0;
-constexpr double kFooterTop = 281.0;
-constexpr double kRowHeight = 4.8;
-constexpr double kHeaderHeight = 6.5;
 constexpr double kChartHeight = 82.0;
-constexpr double kCellPad = 2.0;
 // Quantity, time, value, environment, abnormal: 180 mm in all.
 constexpr std::array<double, 5> kColumnWidths{24.0, 32.0, 34.0, 44.0, 46.0};
 constexpr std::array<Qt::Alignment::Int, 5> kColumnAlign{
@@ -38,25 +27,9 @@ constexpr std::array<Qt::Alignment::Int, 5> kColumnAlign{
 // Past this many readings the line is drawn without a dot for each.
 constexpr qsizetype kDottedReadings = 150;
 
-// The history window's green line and red marks; in black-and-white print the marks differ from
-// the line by their shape and outline, not only their colour.
-const QColor kLineColour{0, 111, 3};
-const QColor kAbnormalColour{245, 3, 3};
-const QColor kGridColour{205, 205, 205};
-const QColor kAbnormalRowShade{208, 208, 208};
-
-// Latin letters, digits and the degree sign in Liberation Sans, Chinese in AR PL UKai, both
-// embedded. Not Noto Sans CJK: Qt's PDF writer names each embedded glyph by the first character
-// the font maps to it, and Noto maps the Kangxi radicals (U+2F00…) to the glyphs of the
-// ideographs and gives digits among Latin letters glyphs of their own, so copied text would
-// read "⽇" for "日" and lose the digits.
 QFont ReportFont(double points, bool bold = false)
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("AR PL UKai CN")});
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
+    return Font(points, bold);
 }
 
 class ReportPainter {
@@ -67,7 +40,11 @@ public:
         , m_language(report.context.settings.language)
         , m_rowFont(ReportFont(8.5))
         , m_abnormalRowFont(ReportFont(8.5, true))
-    {}
+    {
+        for (qsizetype row = 0; row < report.rows.size(); ++row)
+            if (report.context.form == ReportForm::Full || report.readings[row].abnormal)
+                m_shown.append(row);
+    }
 
     int paint();
     int degreeLines() const { return m_degreeLines; }
@@ -76,8 +53,11 @@ private:
     QString colon() const { return CaptionColon(m_language); }
     QString title() const
     {
-        return ReportTexts::kTitle.in(m_language) + QStringLiteral("  ") +
-               m_report.day.date.toString(QStringLiteral("yyyy-MM-dd"));
+        QString text = ReportTexts::kTitle.in(m_language) + QStringLiteral("  ") +
+                       m_report.day.date.toString(QStringLiteral("yyyy-MM-dd"));
+        if (m_report.context.form == ReportForm::AbnormalOnly)
+            text += QStringLiteral("  (") + ReportTexts::kAbnormalOnly.in(m_language) + u')';
+        return text;
     }
     QString placeLine() const
     {
@@ -85,13 +65,18 @@ private:
                QString::number(m_report.day.port) + QStringLiteral("   ") +
                ReportTexts::kDesk.in(m_language) + colon() + m_report.context.settings.desk;
     }
+    bool listsRows() const { return m_report.context.form != ReportForm::Summary; }
     // Where the table starts on the first page: below the heading, summary and chart.
     double layOutFirstPage();
+    // Where the table starts on later pages: below the running head.
+    double layOutLaterPages();
     void drawFirstPageHead();
     void drawRunningHead();
     void drawChart(const QRectF &area);
     void drawTableHeader(double top);
     void drawRow(qsizetype row, double top);
+    void drawNoRows(double top);
+    void drawSignOff(double top);
     void drawFooter(int page, int pages);
 
     const DayReport &m_report;
@@ -100,6 +85,9 @@ private:
     Language m_language;
     QFont m_rowFont;
     QFont m_abnormalRowFont;
+    QList<qsizetype> m_shown; // the rows the table lists
+    QRectF m_placeRect;
+    QRectF m_runningRect;
     QStringList m_summaryLines;
     QRectF m_summaryRect;
     QRectF m_chartRect;
@@ -121,14 +109,33 @@ QStringList SummaryLines(const QString &summary, const QFontMetricsF &metrics, d
     return lines;
 }
 
+// Text that wraps at the margin: a long desk name goes on a line of its own instead of being
+// cut off.
+constexpr int kWrap = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+
 double ReportPainter::layOutFirstPage()
 {
+    const QFontMetricsF place(ReportFont(10.5), &m_writer);
+    m_placeRect = place.boundingRect(QRectF(Mm(kLeft), Mm(kTop + 10.5), Mm(kWidth), Mm(200.0)),
+                                     kWrap, placeLine());
+    m_placeRect.setWidth(Mm(kWidth));
     const QFontMetricsF metrics(ReportFont(9.5), &m_writer);
-    m_summaryLines = SummaryLines(m_report.summaryText(), metrics, Mm(kWidth));
-    m_summaryRect = QRectF(Mm(kLeft), Mm(kTop + 17.0), Mm(kWidth),
+    m_summaryLines.clear();
+    for (const QString &line : m_report.summaryLines())
+        m_summaryLines += SummaryLines(line, metrics, Mm(kWidth));
+    m_summaryRect = QRectF(Mm(kLeft), m_placeRect.bottom() + Mm(2.0), Mm(kWidth),
                            metrics.lineSpacing() * m_summaryLines.size());
     m_chartRect = QRectF(Mm(kLeft), m_summaryRect.bottom() + Mm(3.0), Mm(kWidth), Mm(kChartHeight));
     return m_chartRect.bottom() + Mm(5.0);
+}
+
+double ReportPainter::layOutLaterPages()
+{
+    const QFontMetricsF metrics(ReportFont(8.5), &m_writer);
+    m_runningRect = metrics.boundingRect(QRectF(Mm(kLeft), Mm(kTop), Mm(kWidth), Mm(100.0)), kWrap,
+                                         title() + QStringLiteral("   ") + placeLine());
+    m_runningRect.setWidth(Mm(kWidth));
+    return std::max(Mm(kTop + 7.0), m_runningRect.bottom() + Mm(2.0));
 }
 
 void ReportPainter::drawFirstPageHead()
@@ -138,8 +145,7 @@ void ReportPainter::drawFirstPageHead()
     m_painter.drawText(QRectF(Mm(kLeft), Mm(kTop), Mm(kWidth), Mm(9.0)),
                        Qt::AlignLeft | Qt::AlignVCenter, title());
     m_painter.setFont(ReportFont(10.5));
-    m_painter.drawText(QRectF(Mm(kLeft), Mm(kTop + 10.0), Mm(kWidth), Mm(6.0)),
-                       Qt::AlignLeft | Qt::AlignVCenter, placeLine());
+    m_painter.drawText(m_placeRect, kWrap, placeLine());
     m_painter.setFont(ReportFont(9.5));
     m_painter.drawText(m_summaryRect, Qt::AlignLeft | Qt::AlignTop, m_summaryLines.join(u'\n'));
     drawChart(m_chartRect);
@@ -149,9 +155,7 @@ void ReportPainter::drawRunningHead()
 {
     m_painter.setPen(Qt::black);
     m_painter.setFont(ReportFont(8.5));
-    m_painter.drawText(QRectF(Mm(kLeft), Mm(kTop), Mm(kWidth), Mm(5.0)),
-                       Qt::AlignLeft | Qt::AlignVCenter,
-                       title() + QStringLiteral("   ") + placeLine());
+    m_painter.drawText(m_runningRect, kWrap, title() + QStringLiteral("   ") + placeLine());
 }
 
 // The tick step of the degrees: a round number (1, 2 or 5 times a power of ten, at least 0.2)
@@ -185,13 +189,20 @@ void ReportPainter::drawChart(const QRectF &area)
         return;
     }
     const QRectF plot = area.adjusted(Mm(13.0), Mm(5.0), -Mm(2.0), -Mm(13.0));
-    const double limit = settings.alarmLimit;
+    // The limits in force over the day, as a step line; the axis shows each of them.
+    const QList<QPointF> limits = m_report.limitSteps(data);
+    double lowestLimit = limits.first().y(), highestLimit = lowestLimit;
+    for (const QPointF &point : limits) {
+        lowestLimit = std::min(lowestLimit, point.y());
+        highestLimit = std::max(highestLimit, point.y());
+    }
     const double step =
-        DegreeStep(std::max(std::ceil(std::max(double(data.highest), limit) + 0.5) -
-                                std::floor(std::min(double(data.lowest), limit) - 0.5),
+        DegreeStep(std::max(std::ceil(std::max(double(data.highest), highestLimit) + 0.5) -
+                                std::floor(std::min(double(data.lowest), lowestLimit) - 0.5),
                             1.0));
-    const double low = std::floor((std::min(double(data.lowest), limit) - 0.5) / step) * step;
-    const double high = std::ceil((std::max(double(data.highest), limit) + 0.5) / step) * step;
+    const double low = std::floor((std::min(double(data.lowest), lowestLimit) - 0.5) / step) * step;
+    const double high =
+        std::ceil((std::max(double(data.highest), highestLimit) + 0.5) / step) * step;
     const double from = data.axisFromMs;
     const double to = std::max(double(data.axisToMs), from + 1.0);
     const auto at = [&](const QPointF &point) {
@@ -236,7 +247,10 @@ void ReportPainter::drawChart(const QRectF &area)
     m_painter.setRenderHint(QPainter::Antialiasing);
     const QPen limitPen(kAbnormalColour, Mm(0.35), Qt::DashLine);
     m_painter.setPen(limitPen);
-    m_painter.drawLine(at({from, limit}), at({to, limit}));
+    QPolygonF limitLine;
+    for (const QPointF &point : limits)
+        limitLine.append(at(point));
+    m_painter.drawPolyline(limitLine);
     QPolygonF line;
     line.reserve(data.readings.size());
     for (const QPointF &point : data.readings)
@@ -279,7 +293,9 @@ void ReportPainter::drawChart(const QRectF &area)
     m_painter.drawLine(QPointF(x, y), QPointF(x + Mm(7.0), y));
     x += Mm(9.0);
     label(HistoryTexts::kAlarmLimit.in(m_language) + u' ' +
-          DegreesText(settings.alarmLimit, settings.tempUnit));
+          (lowestLimit == highestLimit ? DegreesText(float(lowestLimit), settings.tempUnit)
+                                       : DegreesText(float(lowestLimit), settings.tempUnit) + u'–' +
+                                             DegreesText(float(highestLimit), settings.tempUnit)));
     m_painter.restore();
 }
 
@@ -316,9 +332,10 @@ void ReportPainter::drawRow(qsizetype row, double top)
     double x = Mm(kLeft);
     for (size_t column = 0; column < kColumnWidths.size(); ++column) {
         const double width = Mm(kColumnWidths[column]);
-        const QString text = column < 4 ? fields.value(int(column))
-                             : abnormal ? ReportTexts::kAbnormal.in(m_language)
-                                        : QString();
+        const QString text = column >= 4
+                                 ? (abnormal ? ReportTexts::kAbnormal.in(m_language) : QString())
+                             : column >= 2 ? ReportValueText(fields.value(int(column)))
+                                           : fields.value(int(column));
         if (!text.isEmpty())
             m_painter.drawText(
                 QRectF(x + Mm(kCellPad), top, width - Mm(2 * kCellPad), Mm(kRowHeight)),
@@ -334,34 +351,55 @@ void ReportPainter::drawRow(qsizetype row, double top)
 
 void ReportPainter::drawFooter(int page, int pages)
 {
-    m_painter.setPen(QPen(Qt::black, Mm(0.2)));
-    m_painter.drawLine(QPointF(Mm(kLeft), Mm(kFooterTop)),
-                       QPointF(Mm(kLeft + kWidth), Mm(kFooterTop)));
-    m_painter.setFont(ReportFont(8.0));
-    const QRectF line(Mm(kLeft), Mm(kFooterTop + 1.0), Mm(kWidth), Mm(5.0));
-    m_painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
-                       ReportTexts::kMade.in(m_language) + colon() +
-                           m_report.context.made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-    m_painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter,
-                       ReportTexts::kPageOf.in(m_language).arg(page).arg(pages));
+    DrawFooter(m_painter, m_language, m_report.context.made, page, pages);
+}
+
+void ReportPainter::drawNoRows(double top)
+{
+    m_painter.setPen(Qt::black);
+    m_painter.setFont(m_rowFont);
+    m_painter.drawText(QRectF(Mm(kLeft + kCellPad), top, Mm(kWidth), Mm(kRowHeight)),
+                       Qt::AlignLeft | Qt::AlignVCenter, ReportTexts::kNoAbnormal.in(m_language));
+}
+
+void ReportPainter::drawSignOff(double top)
+{
+    DrawSignOff(m_painter, m_language, top);
 }
 
 int ReportPainter::paint()
 {
     const double firstTop = layOutFirstPage();
-    const double laterTop = Mm(kTop + 7.0);
+    const double laterTop = layOutLaterPages();
     const auto rowsFrom = [](double tableTop) {
         return std::max(1, int((Mm(kTableBottom) - tableTop - Mm(kHeaderHeight)) / Mm(kRowHeight)));
     };
-    const qsizetype rows = m_report.rows.size();
-    const int firstRows = rowsFrom(firstTop);
-    const int laterRows = rowsFrom(laterTop);
-    const int pages =
-        1 + (rows > firstRows ? int((rows - firstRows + laterRows - 1) / laterRows) : 0);
+    // Each page's rows; the sign-off follows the last row, on a page of its own when it does not
+    // fit below it.
+    QList<qsizetype> pageRows;
+    double signOffTop = firstTop;
+    if (listsRows()) {
+        const qsizetype rows = std::max<qsizetype>(m_shown.size(), 1); // "none" takes a row
+        qsizetype placed = 0;
+        while (placed < rows) {
+            const double top = pageRows.isEmpty() ? firstTop : laterTop;
+            const qsizetype count = std::min<qsizetype>(rows - placed, rowsFrom(top));
+            pageRows.append(count);
+            placed += count;
+            signOffTop = top + Mm(kHeaderHeight) + count * Mm(kRowHeight) + Mm(4.0);
+        }
+        if (signOffTop + Mm(kSignOffHeight) > Mm(kTableBottom)) {
+            pageRows.append(0);
+            signOffTop = laterTop;
+        }
+    } else {
+        pageRows.append(0);
+    }
+    const int pages = int(pageRows.size());
 
     if (!m_painter.begin(&m_writer))
         return 0;
-    qsizetype row = 0;
+    qsizetype shown = 0;
     for (int page = 1; page <= pages; ++page) {
         if (page > 1)
             m_writer.newPage();
@@ -370,11 +408,18 @@ int ReportPainter::paint()
             drawFirstPageHead();
         else
             drawRunningHead();
-        drawTableHeader(top);
-        top += Mm(kHeaderHeight);
-        const qsizetype end = std::min(rows, row + (page == 1 ? firstRows : laterRows));
-        for (; row < end; ++row, top += Mm(kRowHeight))
-            drawRow(row, top);
+        const qsizetype rows = pageRows[page - 1];
+        if (rows > 0) {
+            drawTableHeader(top);
+            top += Mm(kHeaderHeight);
+            if (m_shown.isEmpty())
+                drawNoRows(top);
+            for (qsizetype n = 0; n < rows && shown < m_shown.size();
+                 ++n, ++shown, top += Mm(kRowHeight))
+                drawRow(m_shown[shown], top);
+        }
+        if (page == pages)
+            drawSignOff(signOffTop);
         drawFooter(page, pages);
     }
     m_painter.end();

@@ -58,7 +58,7 @@ inline QString PythonWithOpenpyxl()
 
 // Every sheet of the workbook as openpyxl reads it: its name, the cell below and right of the
 // frozen panes, the column widths and each row's cells as [type name, value], a time of day as
-// "HH:MM:SS".
+// "HH:MM:SS" and a date as "YYYY-MM-DD".
 inline QJsonArray WorkbookSheets(const QString &python, const QString &xlsx)
 {
     static const QString script = QStringLiteral(R"(
@@ -68,7 +68,8 @@ sheets = []
 for sheet in book.worksheets:
     rows = []
     for row in sheet.iter_rows(values_only=True):
-        rows.append([[type(v).__name__, v.strftime('%H:%M:%S') if isinstance(v, datetime.time) else v]
+        rows.append([[type(v).__name__, v.strftime('%H:%M:%S') if isinstance(v, datetime.time)
+                      else v.strftime('%Y-%m-%d') if isinstance(v, datetime.datetime) else v]
                      for v in row])
     sheets.append({'name': sheet.title, 'freeze': sheet.freeze_panes,
                    'widths': [sheet.column_dimensions[c].width for c in 'ABCDEFG'], 'rows': rows})

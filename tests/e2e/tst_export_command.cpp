@@ -148,8 +148,8 @@ void TestExportCommand::exports_data()
         << QStringList{"--export", "out.csv",    "--from", "2026-11-01",
                        "--to",     "2026-12-31", "--port", "COM1"}
         << 0
-        << QByteArray("Date,Quantity,Test Time,Test Value,Envrionment Temp.\r"
-                      "2026-12-08,1,10:00:00,36.6C,23.5C\r")
+        << QByteArray("Date,Port,Quantity,Test Time,Test Value,Envrionment Temp.,Abnormal\r"
+                      "2026-12-08,COM1,1,10:00:00,36.6C,23.5C,FALSE\r")
         << "";
     QTest::newRow("several ports that day")
         << QStringList{"--export", "out.pdf", "--day", "2026-12-08"} << 2 << missing
@@ -166,17 +166,27 @@ void TestExportCommand::exports_data()
         << QStringList{"--export", "out.xlsx", "--from", "2026-10-01", "--to", "2026-10-31"} << 1
         << missing << "kestrim: no records from 2026-10-01 to 2026-10-31";
     QTest::newRow("unknown ending") << QStringList{"--export", "out.doc"} << 2 << missing
-                                    << "kestrim: --export \"out.doc\" does not end in .pdf, "
-                                       ".xlsx, .csv or .txt";
+                                    << "kestrim: --export \"out.doc\" does not end in .txt, "
+                                       ".csv, .pdf or .xlsx";
     QTest::newRow("an ending without its dot")
         << QStringList{"--export", "reportpdf"} << 2 << missing
-        << "kestrim: --export \"reportpdf\" does not end in .pdf, .xlsx, .csv or .txt";
+        << "kestrim: --export \"reportpdf\" does not end in .txt, .csv, .pdf or .xlsx";
     QTest::newRow("not a date") << QStringList{"--export", "out.csv", "--day", "2026-13-01"} << 2
                                 << missing
                                 << "kestrim: --day \"2026-13-01\" is not a date like 2026-12-09";
-    QTest::newRow("a range as PDF")
-        << QStringList{"--export", "out.pdf", "--from", "2026-11-30", "--to", "2026-12-08"} << 2
-        << missing << "kestrim: a range of days is exported as .csv or .xlsx";
+    QTest::newRow("a range as TXT")
+        << QStringList{"--export", "out.txt", "--from", "2026-11-30", "--to", "2026-12-08"} << 2
+        << missing << "kestrim: a range of days is exported as .csv, .pdf or .xlsx";
+    QTest::newRow("a range with --summary")
+        << QStringList{"--export", "out.pdf",    "--from",   "2026-11-30",
+                       "--to",     "2026-12-08", "--summary"}
+        << 2 << missing << "kestrim: --abnormal-only and --summary are for a day's .pdf report";
+    QTest::newRow("--abnormal-only and --summary")
+        << QStringList{"--export", "out.pdf", "--abnormal-only", "--summary"} << 2 << missing
+        << "kestrim: --abnormal-only or --summary, not both";
+    QTest::newRow("--summary of a workbook")
+        << QStringList{"--export", "out.xlsx", "--summary"} << 2 << missing
+        << "kestrim: --abnormal-only and --summary are for a day's .pdf report";
     QTest::newRow("--from without --to")
         << QStringList{"--export", "out.csv", "--from", "2026-11-30"} << 2 << missing
         << "kestrim: --from and --to go together";
@@ -214,9 +224,11 @@ void TestExportCommand::reportAndWorkbook()
     QVERIFY2(lines.value(0) == "测温日报 2026-12-08", qPrintable(lines.mid(0, 4).join(u'\n')));
     QVERIFY(lines.value(1).startsWith("串口：COM3 工位："));
     // One reading of the day is in Fahrenheit; the report is in the unit of the others.
-    QVERIFY2(lines.value(2).startsWith("读数：123 异常：2 最高：38.6°C 最低：36.2°C"),
-             qPrintable(lines.value(2)));
-    QVERIFY(lines.contains("103 14:48:24 38.6C 23.5C 异常"));
+    // Recorded before the day's settings were kept: the limit is said to be unknown.
+    QCOMPARE(lines.value(2), QStringLiteral("报警上限：未记录"));
+    QVERIFY2(lines.value(3).startsWith("读数：123 异常：2 最高：38.6 °C 最低：36.2 °C"),
+             qPrintable(lines.value(3)));
+    QVERIFY(lines.contains("103 14:48:24 38.6 °C 23.5 °C 异常"));
     QVERIFY(lines.last().endsWith("第 3 页，共 3 页"));
 
     run = Kestrim(m_dir->path(),
@@ -226,8 +238,9 @@ void TestExportCommand::reportAndWorkbook()
     for (const QJsonValue &sheet : WorkbookSheets(python, m_dir->filePath("range.xlsx")))
         sheets.append(sheet[QStringLiteral("name")].toString() + u' ' +
                       QString::number(sheet[QStringLiteral("rows")].toArray().size()));
-    QCOMPARE(sheets, (QStringList{"2026-11-30 3", "2026-12-01 1", "2026-12-08 COM1 2",
-                                  "2026-12-08 COM3 124"}));
+    QCOMPARE(sheets,
+             (QStringList{"Summary 5", "All readings 127", "2026-11-30 COM3 3", "2026-12-01 COM3 1",
+                          "2026-12-08 COM1 2", "2026-12-08 COM3 124"}));
 }
 
 void TestExportCommand::readsTheDataFolder_data()

@@ -22,10 +22,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -216,8 +219,11 @@ void TestExportDeleteSim::exportAndDeleteWhileMeasuring()
     QVERIFY2(m_prompts->messages.isEmpty(), qPrintable(m_prompts->messages.join('\n')));
 }
 
-// A day recorded from the thermometer, one reading above the alarm limit, saved as the printed
-// report and as the workbook, and read back by poppler and openpyxl.
+// A day recorded from the thermometer as a supervisor would file it: the alarm limit raised
+// from 37.5 to 38.0 after three readings (so 37.7 is normal and 38.2 abnormal), a surface
+// reading, then Fahrenheit. Every accepted change is one line of the day's settings file; the
+// printed report and the workbook, read back by poppler and openpyxl, state the limits and
+// modes with the readings they covered and keep the surface reading out of the statistics.
 void TestExportDeleteSim::reportAndWorkbookOfARecordedDay()
 {
     const QString python = PythonWithOpenpyxl();
@@ -226,33 +232,73 @@ void TestExportDeleteSim::reportAndWorkbookOfARecordedDay()
     connectWindow();
     for (int n = 1; n <= 3; ++n)
         measure(n, n);
-    m_clock->set(QDateTime(kDay, QTime(10, 0, 4)));
-    QVERIFY(m_sim->send(QStringLiteral("38.2")));
-    QTRY_COMPARE_WITH_TIMEOUT(list()->model()->rowCount(), 4, kWait);
+    const auto change = [this](QTime at, const std::function<void()> &act) {
+        m_clock->set(QDateTime(kDay, at));
+        control<QLineEdit>(IDC_EDIT_ACK)->setText(QString());
+        act();
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLineEdit>(IDC_EDIT_ACK)->text(),
+                                  QStringLiteral("success"), kWait);
+    };
+    const auto click = [this](int id) {
+        return [this, id] {
+            control<QAbstractButton>(id)->click();
+        };
+    };
+    const auto reading = [this](QTime at, const char *value, int rows) {
+        m_clock->set(QDateTime(kDay, at));
+        QVERIFY(m_sim->send(QString::fromLatin1(value)));
+        QTRY_COMPARE_WITH_TIMEOUT(list()->model()->rowCount(), rows, kWait);
+    };
+    change(QTime(10, 1, 0), [this] {
+        auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
+        alarm->setCurrentIndex(alarm->findText(QStringLiteral("38.0")));
+        emit alarm->activated(alarm->currentIndex());
+    });
+    reading(QTime(10, 1, 5), "37.7", 4);
+    reading(QTime(10, 1, 6), "38.2", 5);
+    change(QTime(10, 2, 0), click(IDC_RADIO_SURFACE_MODE));
+    reading(QTime(10, 2, 5), "33.5", 6);
+    change(QTime(10, 3, 0), click(IDC_RADIO_BODY_MODE));
+    change(QTime(10, 3, 0), click(IDC_RADIO_FAHRENHEIT));
+    reading(QTime(10, 3, 5), "99.0", 7);
+    QCOMPARE(Read(QStringLiteral("TempData/2024/05/20240521-03-settings.txt")),
+             QByteArray("10:00:00,1,R9Pro,C,body,37.5C\r\n"
+                        "10:01:00,4,R9Pro,C,body,38.0C\r\n"
+                        "10:02:00,6,R9Pro,C,surface,38.0C\r\n"
+                        "10:03:00,7,R9Pro,C,body,38.0C\r\n"
+                        "10:03:00,7,R9Pro,F,body,100.4F\r\n"));
     m_clock->set(QDateTime(kDay, QTime(10, 5, 0)));
     saveAs("day.pdf");
     saveAs("day.xlsx");
     QVERIFY2(m_prompts->messages.isEmpty(), qPrintable(m_prompts->messages.join('\n')));
 
+    // In the window's unit, now Fahrenheit.
     const QStringList lines = PdfLines(m_dir->filePath("day.pdf"));
-    const QStringList expectedLines{
-        "Day report 2024-05-21",
-        "Readings: 4 Abnormal: 1 Highest: 38.2°C Lowest: 36.1°C Mean: 36.7°C First: 10:00:01 "
-        "Last: 10:00:04",
-        "1 10:00:01 36.1C 24.5C",
-        "3 10:00:03 36.3C 24.5C",
-        "4 10:00:04 38.2C 24.5C Abnormal",
-        "Made: 2024-05-21 10:05:00 Page 1 of 1"};
-    for (const QString &expected : expectedLines)
+    const QString text = lines.join(u' ');
+    for (const QString expected :
+         {"Model: R9 Pro Mode: body (1–5), surface (6), body (7)",
+          "Alarm limit: 99.5 °F (1–3), 100.4 °F (4–7)",
+          "Readings: 7 Abnormal: 1 Body temperatures: 6 Highest: 100.8 °F Lowest: 97.0 °F",
+          "Surface: 1 (92.3–92.3 °F)"})
+        QVERIFY2(text.contains(expected), qPrintable(expected + "\n" + lines.join('\n')));
+    for (const QString expected :
+         {"1 10:00:01 36.1 °C 24.5 °C", "4 10:01:05 37.7 °C 24.5 °C",
+          "5 10:01:06 38.2 °C 24.5 °C Abnormal", "6 10:02:05 33.5 °C 24.5 °C",
+          "Checked by: Signature: Date:", "Made: 2024-05-21 10:05:00 Page 1 of 1"})
         QVERIFY2(lines.contains(expected), qPrintable(expected + "\n" + lines.join('\n')));
+    QVERIFY(lines.filter(QRegularExpression("^7 10:03:05 99.0 °F ")).size() == 1);
 
     const QJsonArray sheets = WorkbookSheets(python, m_dir->filePath("day.xlsx"));
-    QCOMPARE(sheets.size(), 1);
-    const QJsonArray rows = sheets[0].toObject()["rows"].toArray();
-    QCOMPARE(rows.size(), 5);
-    QCOMPARE(rows[4].toArray()[2].toArray()[1].toDouble(), 38.2);
-    QCOMPARE(rows[4].toArray()[6].toArray()[1].toBool(), true);
-    QCOMPARE(rows[3].toArray()[6].toArray()[1].toBool(), false);
+    QCOMPARE(sheets.size(), 2);
+    const QJsonArray summary = sheets[0].toObject()["rows"].toArray()[1].toArray();
+    QCOMPARE(summary[1].toArray()[1].toString(), QStringLiteral("COM3"));
+    QCOMPARE(summary[5].toArray()[1].toString(), QStringLiteral("99.5 °F (1–3), 100.4 °F (4–7)"));
+    QCOMPARE(sheets[1].toObject()["name"].toString(), QStringLiteral("2024-05-21 COM3"));
+    const QJsonArray rows = sheets[1].toObject()["rows"].toArray();
+    QCOMPARE(rows.size(), 8);
+    QCOMPARE(rows[5].toArray()[2].toArray()[1].toDouble(), 38.2);
+    QCOMPARE(rows[5].toArray()[6].toArray()[1].toBool(), true);
+    QCOMPARE(rows[4].toArray()[6].toArray()[1].toBool(), false);
 }
 
 QTEST_MAIN(TestExportDeleteSim)

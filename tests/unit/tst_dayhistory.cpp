@@ -74,6 +74,7 @@ private slots:
     void followsTheFile();
     void chartPoints();
     void chartThinsALongDayKeepingPeaks();
+    void chartStepsWithTheLimitsInForce();
     void rangeExport_data();
     void rangeExport();
 
@@ -278,6 +279,52 @@ void TestDayHistory::chartPoints()
     QCOMPARE(data.axisTicks, 7);
 }
 
+// With the day's settings on record, the limit is a step line over the time axis (in the
+// chart's unit, a limit kept in °F converted) and surface readings are left out of the line
+// and of the summary's figures;
+// without them there are no steps and the window's limit is drawn.
+void TestDayHistory::chartStepsWithTheLimitsInForce()
+{
+    const auto settings = [](quint64 next, WorkMode mode, TempUnit unit, float limit) {
+        DaySettingsLine line;
+        line.nextQuantity = next;
+        line.mode = mode;
+        line.unit = unit;
+        line.alarmLimit = limit;
+        return line;
+    };
+    QList<HistoryReading> readings;
+    const QList<std::pair<const char *, DaySettingsLine>> day{
+        {"36.5C", settings(1, WorkMode::Body, TempUnit::Celsius, 37.5f)},
+        {"36.6C", settings(1, WorkMode::Body, TempUnit::Celsius, 37.5f)},
+        {"37.7C", settings(3, WorkMode::Body, TempUnit::Celsius, 38.0f)},
+        {"33.0C", settings(4, WorkMode::Surface, TempUnit::Celsius, 38.0f)},
+        {"98.8F", settings(5, WorkMode::Body, TempUnit::Fahrenheit, 100.4f)}};
+    for (qsizetype at = 0; at < day.size(); ++at) {
+        HistoryReading reading = *ParseHistoryReading(
+            {QString::number(at + 1), QStringLiteral("09:%1:00").arg(10 * (at + 1)), day[at].first,
+             "24.0C"});
+        readings.append(reading);
+    }
+    const HistoryChartData without = BuildChartData(readings, TempUnit::Celsius);
+    QVERIFY(without.limitSteps.isEmpty());
+    QCOMPARE(without.readings.size(), 5);
+
+    for (qsizetype at = 0; at < day.size(); ++at)
+        readings[at].inForce = day[at].second;
+    const HistoryChartData data = BuildChartData(readings, TempUnit::Celsius);
+    QCOMPARE(data.readings.size(), 4);
+    QCOMPARE(data.lowest, 36.5f);
+    const double from = data.axisFromMs, to = data.axisToMs, at30 = 9.5 * 3600 * 1000;
+    QCOMPARE(data.limitSteps,
+             (QList<QPointF>{{from, 37.5}, {at30, 37.5}, {at30, 38.0}, {to, 38.0}}));
+    // The history's summary line leaves the surface reading out of its figures too.
+    QCOMPARE(SummaryText(SummariseDay(readings, 0, TempUnit::Celsius), TempUnit::Celsius,
+                         Language::English),
+             QStringLiteral("Readings: 5   Abnormal: 0   Highest: 37.7°C   Lowest: 36.5°C   "
+                            "Mean: 37.0°C   First: 09:10:00   Last: 09:50:00   Surface: 1"));
+}
+
 void TestDayHistory::chartThinsALongDayKeepingPeaks()
 {
     QList<HistoryReading> readings;
@@ -309,32 +356,29 @@ void TestDayHistory::rangeExport_data()
     QTest::addColumn<QByteArray>("bytes");
     const QString english = HistoryTexts::kRangeCsvHeader.in(Language::English);
     const QString chinese = HistoryTexts::kRangeCsvHeader.in(Language::Chinese);
-    // The lines as they are in the files, the cut-short one too, each behind its date; oldest
-    // day first, then by port.
-    const QByteArray rows = "2026-12-08,1,09:15:02,36.3C,24.5C\r"
-                            "2026-12-08,2,09:16:40,37.9C,24.5C\r"
-                            "2026-12-08,3,09:18:11,97.7F,76.1F\r"
-                            "2026-12-08,4,09:20:00,12,24.5C\r"
-                            "2026-12-08,5,10:05:30,38.2C,24.6C\r"
-                            "2026-12-08,6,10:07:1\r"
-                            "2026-12-08,1,09:40:00,38.0C,24.5C\r"
-                            "2026-12-08,2,09:41:00,36.7C,24.5C\r"
-                            "2026-12-09,1,08:30:05,36.4C,22.5C\r"
-                            "2026-12-09,2,08:31:10,36.6C,22.5C\r";
+    // The lines as they are in the files, the cut-short one too, each behind its date and port
+    // and followed by its verdict (the cut-short one has none); oldest day first, then by port.
+    // The warning file's line of 09:40:00 belongs to COM4's file, not COM3's.
+    const QByteArray rows = "2026-12-08,COM3,1,09:15:02,36.3C,24.5C,FALSE\r"
+                            "2026-12-08,COM3,2,09:16:40,37.9C,24.5C,TRUE\r"
+                            "2026-12-08,COM3,3,09:18:11,97.7F,76.1F,FALSE\r"
+                            "2026-12-08,COM3,4,09:20:00,12,24.5C,FALSE\r"
+                            "2026-12-08,COM3,5,10:05:30,38.2C,24.6C,TRUE\r"
+                            "2026-12-08,COM3,6,10:07:1\r"
+                            "2026-12-08,COM4,1,09:40:00,38.0C,24.5C,TRUE\r"
+                            "2026-12-08,COM4,2,09:41:00,36.7C,24.5C,FALSE\r"
+                            "2026-12-09,COM3,1,08:30:05,36.4C,22.5C,FALSE\r"
+                            "2026-12-09,COM3,2,08:31:10,36.6C,22.5C,FALSE\r";
+    const QByteArray englishHeader =
+        "Date,Port,Quantity,Test Time,Test Value,Envrionment Temp.,Abnormal\r";
     QTest::newRow("English") << QDate(2026, 12, 1) << QDate(2026, 12, 31) << english << "range.csv"
-                             << Outcome::Written
-                             << "Date,Quantity,Test Time,Test Value,Envrionment Temp.\r" + rows;
-    QTest::newRow("Chinese") << QDate(2026, 12, 8) << QDate(2026, 12, 9) << chinese << "range.CSV"
-                             << Outcome::Written
-                             << QByteArray("\xe6\x97\xa5\xe6\x9c\x9f,\xe6\x95\xb0\xe9\x87\x8f,"
-                                           "\xe6\xb5\x8b\xe8\xaf\x95\xe6\x97\xb6\xe9\x97\xb4,"
-                                           "\xe6\xb5\x8b\xe9\x87\x8f\xe6\x95\xb0\xe5\x80\xbc,"
-                                           "\xe7\x8e\xaf\xe5\xa2\x83\xe6\xb8\xa9\xe5\xba\xa6\r") +
-                                    rows;
+                             << Outcome::Written << englishHeader + rows;
+    QTest::newRow("Chinese")
+        << QDate(2026, 12, 8) << QDate(2026, 12, 9) << chinese << "range.CSV" << Outcome::Written
+        << QString("日期,串口,数量,测试时间,测量数值,环境温度,异常\r").toUtf8() + rows;
     QTest::newRow("one day") << QDate(2026, 11, 30) << QDate(2026, 11, 30) << english << "day.csv"
                              << Outcome::Written
-                             << QByteArray("Date,Quantity,Test Time,Test Value,Envrionment Temp.\r"
-                                           "2026-11-30,1,16:02:44,36.8C,21.0C\r");
+                             << englishHeader + "2026-11-30,COM3,1,16:02:44,36.8C,21.0C,FALSE\r";
     QTest::newRow("no day in it") << QDate(2026, 10, 1) << QDate(2026, 10, 31) << english
                                   << "none.csv" << Outcome::NothingRecorded
                                   << QByteArray("<missing>");

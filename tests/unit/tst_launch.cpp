@@ -95,6 +95,15 @@ void TestLaunch::commandLine_data()
                                               << int(A::Run) << 11 << false << english << "";
     QTest::newRow("help") << QStringList{"--help"} << int(A::Help) << 0 << false << asRemembered
                           << "Usage: kestrim [options]";
+    QTest::newRow("help: the exit status")
+        << QStringList{"--help"} << int(A::Help) << 0 << false << asRemembered
+        << "Exit status:\n  0  the window closed, or --export wrote its file\n  1  ";
+    QTest::newRow("help: --language for an export")
+        << QStringList{"--help"} << int(A::Help) << 0 << false << asRemembered
+        << "language of the report, the workbook's captions";
+    QTest::newRow("help: a range as .csv, .pdf or .xlsx")
+        << QStringList{"--help"} << int(A::Help) << 0 << false << asRemembered
+        << "a range of days as .csv, .pdf or";
     QTest::newRow("version") << QStringList{"--version"} << int(A::Version) << 0 << false
                              << asRemembered << "kestrim 2.1";
     QTest::newRow("device of a port") << QStringList{"--port", "COM3", "--device"} << int(A::Device)

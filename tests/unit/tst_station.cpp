@@ -159,7 +159,7 @@ void TestStation::deletionsFollowTheList()
     receive(Report("00017701 02000001") + Reading(365) + Reading(366) + Reading(367));
     QSignalSpy changed(m_station.get(), &Station::recordsChanged);
     const RecordRows rows = m_station->records().dayFileRows();
-    QVERIFY(m_station->replaceDayFile({rows.at(0), rows.at(2)}, kDay, 2).ok);
+    QVERIFY(m_station->replaceDayFile(rows, {rows.at(0), rows.at(2)}, kDay, 2).ok);
     QCOMPARE(m_station->listModel()->rowCount(), 2);
     QCOMPARE(ReadFile("TempData/2026/12/20261211-02.txt"),
              QByteArray("1,08:00:05,36.5C,0.0C\r\n3,08:00:05,36.7C,0.0C\r\n"));

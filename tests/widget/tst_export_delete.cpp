@@ -120,11 +120,13 @@ private slots:
     void deleteAllAsksFirst_data();
     void deleteAllAsksFirst();
     void deleteAllThenAReading();
+    void settingsFileFollowsDeletions();
     void readingBeforeTheFirstTick();
     void readingBetweenMidnightAndTheTick();
     void recordFailuresToldTruly_data();
     void recordFailuresToldTruly();
     void selectDeleteOfAFileHeldOpen();
+    void settingsThatCannotBeRecorded();
 
 private:
     void openWindow();
@@ -292,9 +294,13 @@ void TestExportDelete::saveAs()
         m_prompts->saveTargets = {m_dir->filePath(target)};
 
     m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->click();
-    QCOMPARE(m_prompts->saveDialogs,
-             QStringList{
-                 "test.txt|TempTable (*.txt)|TempTable(*.csv)|Report (*.pdf)|Workbook (*.xlsx)"});
+    // The filters of .txt and .csv read the same in either language.
+    QCOMPARE(
+        m_prompts->saveDialogs,
+        QStringList{language == Language::Chinese
+                        ? "test.txt|TempTable (*.txt)|TempTable(*.csv)|报表 (*.pdf)|工作簿 (*.xlsx)"
+                        : "test.txt|TempTable (*.txt)|TempTable(*.csv)|Report (*.pdf)|"
+                          "Workbook (*.xlsx)"});
     QTEST(Read(target.isEmpty() ? "day.txt" : target), "bytes");
     QTEST(m_prompts->messages, "messages");
 }
@@ -545,6 +551,32 @@ void TestExportDelete::deleteAllAsksFirst()
         m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->isEnabled());
 }
 
+// The day's settings file keeps naming the readings its lines were in force for: Select Delete
+// renumbers it with the day file, and after Delete All the settings in force go on from 1.
+void TestExportDelete::settingsFileFollowsDeletions()
+{
+    const QString settings = QStringLiteral("TempData/2024/05/20240521-01-settings.txt");
+    connect();
+    record(1, 4);
+    m_clock->set(QDateTime(kDay, QTime(9, 0, 5)));
+    // The limit raised to 38.0 (0x017C).
+    Receive(*m_window, BuildFrame(FrameCode::Settings, QByteArray::fromHex("00017C0102000001")));
+    record(6, 9);
+    QCOMPARE(Read(settings), "09:00:00,1,R9Pro,C,body,37.5C\r\n09:00:05,5,R9Pro,C,body,38.0C\r\n");
+    selectDelete([&](CDeleteDataDlg &dialog) {
+        chooseLine(dialog, 2, ID_SET_START_LINE);
+        chooseLine(dialog, 5, ID_SET_STOP_LINE);
+        QTest::mouseClick(dialog.findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
+                          Qt::LeftButton);
+    });
+    QCOMPARE(Read(kDayFile), Lines({1, 7, 8, 9}));
+    // The first reading taken at 38.0 is deleted; the next one, now the 2nd, starts the line.
+    QCOMPARE(Read(settings), "09:00:00,1,R9Pro,C,body,37.5C\r\n09:00:05,2,R9Pro,C,body,38.0C\r\n");
+    m_prompts->answers = {true};
+    chooseFromRecordMenu(ID_DELETE_ALL);
+    QCOMPARE(Read(settings), "09:00:05,1,R9Pro,C,body,38.0C\r\n");
+}
+
 void TestExportDelete::deleteAllThenAReading()
 {
     connect();
@@ -639,6 +671,24 @@ void TestExportDelete::recordFailuresToldTruly()
     QVERIFY2(m_prompts->messages[0].contains(message), qPrintable(m_prompts->messages[0]));
     QCOMPARE(list()->model()->rowCount(), listed);
     QCOMPARE(m_window->dayRecords().recordCount(), quint64(listed));
+}
+
+// The settings file cannot be written: the operator is told once what that means for the
+// reports, and the readings are stored as ever.
+void TestExportDelete::settingsThatCannotBeRecorded()
+{
+    const QString settings = QStringLiteral("TempData/2024/05/20240521-01-settings.txt");
+    QVERIFY(QDir().mkpath(settings));
+    connect();
+    QCOMPARE(m_prompts->messages.size(), 1);
+    QVERIFY2(m_prompts->messages[0].startsWith(
+                 "The thermometer's settings could not be recorded in " + settings +
+                 ": Is a directory\nReadings are stored as usual, but the reports will say "
+                 "\"limit not recorded\" for them."),
+             qPrintable(m_prompts->messages[0]));
+    record(1, 2);
+    QCOMPARE(Read(kDayFile), Lines({1, 2}));
+    QCOMPARE(m_prompts->messages.size(), 1);
 }
 
 // Another program keeps the day file open (on Windows the replace is then refused; injected

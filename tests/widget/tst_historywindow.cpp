@@ -459,15 +459,17 @@ void TestHistoryWindow::exports_data()
     QTest::newRow("day as .txt") << false << false << "out.txt" << kDayDialog << day
                                  << QStringList{};
     QTest::newRow("day as .csv, Chinese")
-        << false << true << "out.csv" << kDayDialog
+        << false << true << "out.csv"
+        << "20261208-02.txt|TempTable (*.txt)|TempTable(*.csv)|报表 (*.pdf)|工作簿 (*.xlsx)"
         << QByteArray("数量,测试时间,测量数值,环境温度\r1,10:00:00,36.6C,23.5C\r") << QStringList{};
     QTest::newRow("day as .dat") << false << false << "out.dat" << kDayDialog
                                  << QByteArray("<missing>") << QStringList{"Unsupported text"};
     QTest::newRow("range, Chinese")
         << true << true << "out.csv"
-        << "20261130-20261208.csv|TempTable(*.csv)|Workbook (*.xlsx)"
-        << QByteArray("日期,数量,测试时间,测量数值,环境温度\r2026-11-30,1,09:00:00,36.5C,21.0C\r"
-                      "2026-12-08,1,10:00:00,36.6C,23.5C\r")
+        << "20261130-20261208.csv|TempTable(*.csv)|报表 (*.pdf)|工作簿 (*.xlsx)"
+        << QByteArray("日期,串口,数量,测试时间,测量数值,环境温度,异常\r"
+                      "2026-11-30,COM1,1,09:00:00,36.5C,21.0C,FALSE\r"
+                      "2026-12-08,COM2,1,10:00:00,36.6C,23.5C,FALSE\r")
         << QStringList{};
 }
 
@@ -511,12 +513,14 @@ void TestHistoryWindow::exportsReportAndWorkbook()
 
     const QString text = PdfLines(m_dir->filePath("day.pdf")).join(u'\n');
     QVERIFY2(text.contains(QStringLiteral("测温日报 2026-12-08\n串口：COM1")), qPrintable(text));
-    QVERIFY(text.contains(QStringLiteral("1 08:00:00 36.2C 23.5C")));
-    QVERIFY(text.contains(QStringLiteral("制表时间：2026-12-09 08:30:00 第 1 页，共 2 页")));
+    QVERIFY(text.contains(QStringLiteral("1 08:00:00 36.2 °C 23.5 °C")));
+    QVERIFY2(text.contains(QStringLiteral("制表时间：2026-12-09 08:30:00 第 1 页，共 3 页")),
+             qPrintable(text.right(300)));
     QStringList sheets;
     for (const QJsonValue &sheet : WorkbookSheets(python, m_dir->filePath("range.xlsx")))
         sheets.append(sheet[QStringLiteral("name")].toString());
-    QCOMPARE(sheets, (QStringList{"2026-11-30", "2026-12-08 COM1", "2026-12-08 COM2"}));
+    QCOMPARE(sheets, (QStringList{"汇总", "全部读数", "2026-11-30 COM1", "2026-12-08 COM1",
+                                  "2026-12-08 COM2"}));
 }
 
 QTEST_MAIN(TestHistoryWindow)

@@ -4,6 +4,7 @@
 #include "history/daysummary.h"
 #include "history/historytexts.h"
 #include "regularfile.h"
+#include "records/dayrecords.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,25 @@ QString DayReport::summaryText() const
 {
     const TempUnit unit = context.settings.tempUnit;
     return SummaryText(SummariseDay(readings, unreadable, unit), unit, context.settings.language);
+}
+
+ReportSummary DayReport::summary() const
+{
+    return SummariseReport(readings, unreadable, settingsRecorded, context.settings.tempUnit);
+}
+
+QStringList DayReport::summaryLines() const
+{
+    return ReportSummaryLines(summary(), context.settings.tempUnit, context.settings.language);
+}
+
+QList<QPointF> DayReport::limitSteps(const HistoryChartData &chart) const
+{
+    if (!chart.limitSteps.isEmpty())
+        return chart.limitSteps;
+    const double limit = context.settings.alarmLimit;
+    return {{double(chart.axisFromMs), limit},
+            {double(std::max(chart.axisToMs, chart.axisFromMs + 1)), limit}};
 }
 
 HistoryChartData DayReport::chartData(int maxPoints) const
@@ -40,6 +60,13 @@ std::optional<DayReport> ReadDayReport(const HistoryDay &day, const ReportContex
     report.rows = history.rows();
     report.readings = history.readings();
     report.unreadable = history.unreadable();
+    const DaySettings settings = DaySettings::Read(
+        day.path,
+        day.date.isValid() ? DayRecords().dayFilePath(day.date.addDays(-1), day.port) : QString());
+    report.settingsRecorded = settings.recorded();
+    if (report.settingsRecorded)
+        for (HistoryReading &reading : report.readings)
+            reading.inForce = settings.inForce(reading.quantity);
     return report;
 }
 

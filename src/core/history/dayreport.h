@@ -8,6 +8,7 @@
 #include "history/historyday.h"
 #include "history/historyreading.h"
 #include "history/historysettings.h"
+#include "history/reportsummary.h"
 #include "records/recordline.h"
 
 #include <QDateTime>
@@ -16,10 +17,15 @@
 
 #include <optional>
 
+// How much of the day the printed report lists: every reading, only the abnormal ones (after
+// the same summary and chart), or the summary and chart alone on one page.
+enum class ReportForm { Full, AbnormalOnly, Summary };
+
 // Where and when a report is made, and how its temperatures are shown.
 struct ReportContext {
     HistorySettings settings; // the language, the unit of the summary and chart, the limit, desk
     QDateTime made;           // the time the report is made, from the program's clock
+    ReportForm form = ReportForm::Full;
 };
 
 struct DayReport {
@@ -28,10 +34,19 @@ struct DayReport {
     RecordRows rows;                // the readable lines, as the history's table shows them
     QList<HistoryReading> readings; // one for each row
     int unreadable = 0;             // lines that are no record line
+    // The day's settings file (or the day before's, carried over midnight) named the settings
+    // of its readings; each reading's are in its `inForce`.
+    bool settingsRecorded = false;
 
     // "Readings: 5   Abnormal: 1   …" as the history window shows it.
     QString summaryText() const;
+    ReportSummary summary() const;
+    // The report's summary: model and modes, limits, figures (see ReportSummaryLines).
+    QStringList summaryLines() const;
     HistoryChartData chartData(int maxPoints = 2000) const;
+    // The alarm limit over the chart's time axis as a step line: the limits in force, or the
+    // context's limit when none is on record.
+    QList<QPointF> limitSteps(const HistoryChartData &chart) const;
 };
 
 // Reads `day`'s day file and warning file. Nothing when the day file is not there or cannot be

@@ -18,6 +18,10 @@ DaySummary SummariseDay(const QList<HistoryReading> &readings, int unreadable, T
             ++summary.counts;
             continue;
         }
+        if (reading.isSurface()) {
+            ++summary.surface;
+            continue;
+        }
         const float degrees = reading.degreesIn(tempUnit);
         summary.highest = summary.temperatures == 0 ? degrees : std::max(summary.highest, degrees);
         summary.lowest = summary.temperatures == 0 ? degrees : std::min(summary.lowest, degrees);

@@ -1,6 +1,7 @@
 // The figures of one day for the history's summary line. Temperatures are taken in one unit,
 // the window's, whatever unit each was stored in; count-mode readings are readings but no
-// temperatures, so they are counted apart and left out of the highest, lowest and mean.
+// temperatures, so they are counted apart and left out of the highest, lowest and mean, and so
+// are the readings the day's settings on record say were taken in surface mode.
 #pragma once
 
 #include "history/historyreading.h"
@@ -12,6 +13,7 @@ struct DaySummary {
     int readings = 0;     // the day file's readable lines
     int abnormal = 0;     // of them, found in the day's warning file
     int counts = 0;       // of them, count-mode values
+    int surface = 0;      // of them, surface-mode temperatures by the day's settings on record
     int temperatures = 0; // of them, temperatures; the three figures below need one
     float highest = 0.0f;
     float lowest = 0.0f;

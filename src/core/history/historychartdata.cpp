@@ -53,6 +53,27 @@ void ChooseTimeAxis(HistoryChartData &data)
     }
 }
 
+// Each change of the limit in force is a step at the time of the first reading taken with it.
+void LimitSteps(HistoryChartData &data, const QList<HistoryReading> &readings, TempUnit tempUnit)
+{
+    std::optional<double> limit;
+    for (const HistoryReading &reading : readings) {
+        if (!reading.inForce)
+            continue;
+        const double next = reading.inForce->alarmLimitIn(tempUnit);
+        if (!limit) {
+            data.limitSteps.append({double(data.axisFromMs), next});
+        } else if (next != *limit) {
+            const double at = reading.time.msecsSinceStartOfDay();
+            data.limitSteps.append({at, *limit});
+            data.limitSteps.append({at, next});
+        }
+        limit = next;
+    }
+    if (limit)
+        data.limitSteps.append({double(std::max(data.axisToMs, data.axisFromMs + 1)), *limit});
+}
+
 } // namespace
 
 HistoryChartData BuildChartData(const QList<HistoryReading> &readings, TempUnit tempUnit,
@@ -62,7 +83,9 @@ HistoryChartData BuildChartData(const QList<HistoryReading> &readings, TempUnit 
     QList<QPointF> all, abnormal;
     all.reserve(readings.size());
     for (const HistoryReading &reading : readings) {
-        if (!reading.isTemperature())
+        // Surface readings, by the settings on record, are no body temperatures: drawn on the
+        // same line they would read as a fever's opposite.
+        if (!reading.isTemperature() || reading.isSurface())
             continue;
         const QPointF point(reading.time.msecsSinceStartOfDay(), reading.degreesIn(tempUnit));
         if (all.isEmpty()) {
@@ -78,6 +101,7 @@ HistoryChartData BuildChartData(const QList<HistoryReading> &readings, TempUnit 
             abnormal.append(point);
     }
     ChooseTimeAxis(data);
+    LimitSteps(data, readings, tempUnit);
     data.readings = Thin(all, std::max(maxPoints, 4));
     data.abnormal = Thin(abnormal, std::max(maxPoints, 4));
     return data;

@@ -1,7 +1,9 @@
 // The points of a day's chart: the temperatures over the time of day, in the window's unit,
 // and the abnormal ones again to mark them. Count-mode values are no temperatures and are left
-// out. A day with more readings than the chart can show is thinned to the lowest and highest
-// reading of each run of neighbours, so its peaks and dips stay in the picture.
+// out, and so are the readings the day's settings on record say were taken in surface mode.
+// The limits in force, when the day's settings are on record, become a step line. A day with
+// more readings than the chart can show is thinned to the lowest and highest reading of each
+// run of neighbours, so its peaks and dips stay in the picture.
 #pragma once
 
 #include "history/historyreading.h"
@@ -22,6 +24,9 @@ struct HistoryChartData {
     int axisFromMs = 0;
     int axisToMs = 0;
     int axisTicks = 2;
+    // The alarm limits in force as a step line over the time axis, from the day's settings on
+    // record; empty when none are, and the window's limit is drawn instead.
+    QList<QPointF> limitSteps;
 
     bool isEmpty() const { return readings.isEmpty(); }
 };

@@ -89,6 +89,7 @@ std::optional<HistoryReading> ParseHistoryReading(const QStringList &fields)
     if (fields.size() != 4 || !AllDigits(fields[0]))
         return std::nullopt;
     HistoryReading reading;
+    reading.quantity = fields[0].toULongLong();
     reading.time = ParseTime(fields[1]);
     if (!reading.time.isValid())
         return std::nullopt;

@@ -7,6 +7,7 @@
 // central store count it as unreadable.
 #pragma once
 
+#include "records/daysettingsfile.h"
 #include "thermometerkinds.h"
 
 #include <QStringList>
@@ -17,12 +18,20 @@
 struct HistoryReading {
     enum class Unit : quint8 { Celsius, Fahrenheit, Count };
 
+    quint64 quantity = 0; // the first field of the line
     QTime time;
     float value = 0.0f; // degrees in `unit`, or the count
     Unit unit = Unit::Celsius;
     bool abnormal = false; // the day's warning file holds it
+    // The thermometer's settings when it was taken, when the day's settings file says so.
+    std::optional<DaySettingsLine> inForce;
 
     bool isTemperature() const { return unit != Unit::Count; }
+    // A temperature taken in surface mode, by the settings on record: not a body temperature.
+    bool isSurface() const
+    {
+        return isTemperature() && inForce && inForce->mode == WorkMode::Surface;
+    }
     // The temperature in the window's unit, converted with the program's own rounding when it
     // was stored in the other one.
     float degreesIn(TempUnit tempUnit) const;

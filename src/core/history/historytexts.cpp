@@ -13,6 +13,7 @@ struct SummaryLabels {
     Bilingual first{u"首次", u"First"};
     Bilingual last{u"末次", u"Last"};
     Bilingual counts{u"计数值", u"Counts"};
+    Bilingual surface{u"表面温度", u"Surface"};
     Bilingual unreadable{u"无法读取", u"Unreadable"};
 };
 
@@ -49,6 +50,8 @@ QString SummaryText(const DaySummary &summary, TempUnit tempUnit, Language langu
         labels.first.in(language) + colon + time(summary.first),
         labels.last.in(language) + colon + time(summary.last),
     };
+    if (summary.surface > 0)
+        items.append(labels.surface.in(language) + colon + QString::number(summary.surface));
     if (summary.counts > 0)
         items.append(labels.counts.in(language) + colon + QString::number(summary.counts));
     if (summary.unreadable > 0)

@@ -20,9 +20,11 @@ inline constexpr Bilingual kDayGone{u"这一天的记录文件已不存在。",
 inline constexpr Bilingual kRangeEmpty{
     u"所选日期之间没有测量记录，未导出任何内容。",
     u"No day between the dates chosen has records; nothing was exported."};
-// The first line of a range export: a date column before the day export's columns.
-inline constexpr Bilingual kRangeCsvHeader{u"日期,数量,测试时间,测量数值,环境温度",
-                                           u"Date,Quantity,Test Time,Test Value,Envrionment Temp."};
+// The first line of a range export: the date and port before the day export's columns (their
+// words as the day's CSV has them), whether the reading is abnormal after them.
+inline constexpr Bilingual kRangeCsvHeader{
+    u"日期,串口,数量,测试时间,测量数值,环境温度,异常",
+    u"Date,Port,Quantity,Test Time,Test Value,Envrionment Temp.,Abnormal"};
 // The chart.
 inline constexpr Bilingual kReadingsSeries{u"读数", u"Readings"};
 inline constexpr Bilingual kAbnormalSeries{u"异常", u"Abnormal"};
@@ -47,7 +49,8 @@ QString DegreeSign(TempUnit tempUnit);
 QString DegreesText(float degrees, TempUnit tempUnit);
 
 // "Readings: 5   Abnormal: 1   Highest: 37.9°C   Lowest: 36.5°C   Mean: 36.9°C   First: 09:00:01
-// Last: 09:15:00", then "Counts: K" when count-mode values were left out of the temperatures
+// Last: 09:15:00", then "Surface: K" when surface readings (by the day's settings on record) and
+// "Counts: K" when count-mode values were left out of the temperatures
 // and "Unreadable: K" when lines were skipped. A figure with nothing to take it from is "-".
 QString SummaryText(const DaySummary &summary, TempUnit tempUnit, Language language);
 

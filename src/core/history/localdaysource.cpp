@@ -2,6 +2,7 @@
 
 #include "device/interfacetexts.h"
 #include "history/historytexts.h"
+#include "records/dayrecords.h"
 #include "records/recordlistmodel.h"
 
 #include <QFileInfo>
@@ -74,7 +75,14 @@ HistoryFigures LocalDaySource::figures() const
 {
     if (!m_shown)
         return {};
-    return {m_shown->date, m_day.readings(), m_day.unreadable(), std::nullopt};
+    // The settings file is a few lines: read as the figures are asked for, it follows the day.
+    QList<HistoryReading> readings = m_day.readings();
+    const DaySettings settings = DaySettings::Read(
+        m_shown->path, DayRecords().dayFilePath(m_shown->date.addDays(-1), m_shown->port));
+    if (settings.recorded())
+        for (HistoryReading &reading : readings)
+            reading.inForce = settings.inForce(reading.quantity);
+    return {m_shown->date, readings, m_day.unreadable(), std::nullopt};
 }
 
 QString LocalDaySource::note() const

@@ -243,6 +243,44 @@ RecordWrite DayRecords::AppendReading(const QDateTime &instant, const QString &t
     return write;
 }
 
+RecordWrite DayRecords::AppendSettings(const QDateTime &instant, DaySettingsLine settings,
+                                       int port) const
+{
+    RecordWrite write;
+    if (!instant.isValid()) {
+        write.error = QStringLiteral("the clock gives no date and time");
+        return write;
+    }
+    // The quantity AppendReading would give a reading now: the count of the index's day, or of
+    // the day it rolls over to, carried on after the file's last record.
+    const QDate day = instant.date();
+    const QString dayFile = dayFilePath(day, port);
+    quint64 count = day == m_indexDay ? m_recordCount : IndexFile(indexFilePath(day)).count();
+    if (day != m_indexDay || dayFile != m_countedFile)
+        count = std::max(count, LastRecordQuantity(dayFile));
+    settings.time = instant.time();
+    settings.nextQuantity = count + 1;
+    write.path = DaySettingsPath(dayFile);
+    // The same settings reported again (asked for after a refused command, a reconnection) are
+    // still in force: the line on record covers them.
+    const QList<DaySettingsLine> recorded = ReadDaySettings(dayFile);
+    if (!recorded.isEmpty()) {
+        DaySettingsLine last = recorded.last();
+        last.time = settings.time;
+        last.nextQuantity = settings.nextQuantity;
+        if (last == settings) {
+            write.ok = true;
+            return write;
+        }
+    }
+    write.line = FormatDaySettingsLine(settings);
+    QDir().mkpath(dayFolder(day));
+    write.ok = AppendDaySettings(dayFile, settings, &write.error);
+    if (!write.ok)
+        qCWarning(lcRecords) << "cannot append to" << write.path << write.error;
+    return write;
+}
+
 RecordWrite DayRecords::WriteWarningRecord(const QString &line, QDate today) const
 {
     RecordWrite write;

@@ -8,6 +8,7 @@
 // folder and use the platform's separator. Dates and the port are passed in by the caller.
 #pragma once
 
+#include "records/daysettingsfile.h"
 #include "records/recordline.h"
 #include "records/recordwrite.h"
 
@@ -34,6 +35,11 @@ public:
     // Without a valid instant nothing is stored.
     RecordWrite AppendReading(const QDateTime &instant, const QString &testValue,
                               const QString &envTemp, int port);
+    // The thermometer's settings in force from `instant` on, as one line of the settings file
+    // beside the day file of the instant's day and `port`, naming the quantity the next reading
+    // of that file takes (the settings' time and quantity are filled in here). Settings the
+    // file's last line already holds are not written again. `write.path` is the settings file.
+    RecordWrite AppendSettings(const QDateTime &instant, DaySettingsLine settings, int port) const;
     // Appends `line` to the warning file of `today`; the day file and index stay as they are.
     RecordWrite WriteWarningRecord(const QString &line, QDate today) const;
     // Midnight: the index follows `newDay` (created when a connection has opened one), the

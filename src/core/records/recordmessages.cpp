@@ -7,7 +7,7 @@
 namespace {
 
 // In the order of RecordMessage. %1 is the file, %2 the system's reason.
-constexpr std::array<Bilingual, 9> kTexts{{
+constexpr std::array<Bilingual, 10> kTexts{{
     {u"无法写入记录文件 %1：%2\n此次测量未保存。",
      u"The reading could not be stored in %1: %2\nIt is not counted or listed; free the disk or "
      u"fix the folder's permissions."},
@@ -26,8 +26,12 @@ constexpr std::array<Bilingual, 9> kTexts{{
     {u"无法读取记录文件 %1：%2\n未导出任何内容。",
      u"The day file %1 could not be read: %2\nNothing was exported."},
     {u"无法写入 %1：%2\n未导出任何内容。", u"%1 could not be written: %2\nNothing was exported."},
+    {u"无法将温度计的当前设置写入 "
+     u"%1：%2\n测量照常保存，但报表中这些读数的报警上限将显示为“未记录”。",
+     u"The thermometer's settings could not be recorded in %1: %2\nReadings are stored as "
+     u"usual, but the reports will say \"limit not recorded\" for them."},
 }};
-static_assert(kTexts.size() == size_t(RecordMessage::ExportNotWritten) + 1,
+static_assert(kTexts.size() == size_t(RecordMessage::SettingsNotStored) + 1,
               "one text for each RecordMessage");
 
 } // namespace

@@ -16,7 +16,8 @@ enum class RecordMessage {
     ExportUnsupported,     // a save name ending in none of .txt, .csv, .pdf, .xlsx
     ExportNothingRecorded, // a .txt export with no day file yet
     ExportNotRead,         // the day file could not be read
-    ExportNotWritten,      // the chosen file could not be written (the last one)
+    ExportNotWritten,      // the chosen file could not be written
+    SettingsNotStored,     // the settings in force could not be added to the settings file (last)
 };
 
 QString RecordMessageText(RecordMessage message, Language language, const QString &path = {},

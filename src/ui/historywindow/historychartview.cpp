@@ -85,8 +85,18 @@ void HistoryChartView::showDay(QDate day, const HistoryChartData &data,
     m_time->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
     m_time->setTickCount(data.axisTicks);
     m_degrees->setTitleText(DegreeSign(settings.tempUnit));
-    const float low = std::min(data.lowest, settings.alarmLimit);
-    const float high = std::max(data.highest, settings.alarmLimit);
+    // The limits in force when the day's settings are on record, else the window's.
+    const QList<QPointF> limits =
+        data.limitSteps.isEmpty() ? QList<QPointF>{{double(data.axisFromMs), settings.alarmLimit},
+                                                   {double(data.axisToMs), settings.alarmLimit}}
+                                  : data.limitSteps;
+    float lowestLimit = float(limits.first().y()), highestLimit = lowestLimit;
+    for (const QPointF &point : limits) {
+        lowestLimit = std::min(lowestLimit, float(point.y()));
+        highestLimit = std::max(highestLimit, float(point.y()));
+    }
+    const float low = std::min(data.lowest, lowestLimit);
+    const float high = std::max(data.highest, highestLimit);
     m_degrees->setRange(std::floor(low - 0.5f), std::ceil(high + 0.5f));
     m_degrees->setTickCount(9); // nice numbers then take about a degree a step
     m_degrees->applyNiceNumbers();
@@ -98,8 +108,9 @@ void HistoryChartView::showDay(QDate day, const HistoryChartData &data,
     m_abnormal->setName(HistoryTexts::kAbnormalSeries.in(language));
     m_abnormal->replace(OnDay(data.abnormal, dayStart));
     m_limit->setName(HistoryTexts::kAlarmLimit.in(language) + u' ' +
-                     DegreesText(settings.alarmLimit, settings.tempUnit));
-    m_limit->replace(empty ? QList<QPointF>()
-                           : QList<QPointF>{{double(from), settings.alarmLimit},
-                                            {double(to), settings.alarmLimit}});
+                     (lowestLimit == highestLimit
+                          ? DegreesText(lowestLimit, settings.tempUnit)
+                          : DegreesText(lowestLimit, settings.tempUnit) + u'–' +
+                                DegreesText(highestLimit, settings.tempUnit)));
+    m_limit->replace(empty ? QList<QPointF>() : OnDay(limits, dayStart));
 }

@@ -1,11 +1,12 @@
 // The history window's exports: the day chosen, as Save As exports today, and a range of days
-// as one CSV file or workbook. The operator chooses the file; what went wrong is told in the
-// window's language.
+// as one CSV file, workbook or range report. The operator chooses the file; what went wrong is told
+// in the window's language.
 #include "historywindow/historywindow.h"
 
 #include "clock.h"
 #include "device/interfacetexts.h"
 #include "dialogs/prompts.h"
+#include "exportformats.h"
 #include "history/historytexts.h"
 #include "records/recordline.h"
 #include "records/recordmessages.h"
@@ -15,12 +16,6 @@
 #include <QFileInfo>
 
 namespace {
-
-const QStringList kDayFilters{QStringLiteral("TempTable (*.txt)"),
-                              QStringLiteral("TempTable(*.csv)"), QStringLiteral("Report (*.pdf)"),
-                              QStringLiteral("Workbook (*.xlsx)")};
-const QStringList kRangeFilters{QStringLiteral("TempTable(*.csv)"),
-                                QStringLiteral("Workbook (*.xlsx)")};
 
 QString Compact(QDate date)
 {
@@ -38,7 +33,8 @@ void HistoryWindow::exportDay()
     const HistoryDay day = *shownDay();
     const QStringList lines = ReadTextLines(day.path);
     const QString initialName = QFileInfo(day.path).fileName();
-    const QString target = m_prompts->saveFileName(this, initialName, kDayFilters);
+    const QString target =
+        m_prompts->saveFileName(this, initialName, ExportFilters(false, m_settings.language));
     if (target.isEmpty())
         return;
     tellExportOutcome(ExportDayAs(day.path, lines, RecordColumnsCsv(m_settings.language),
@@ -51,7 +47,8 @@ void HistoryWindow::exportRange()
     const QDate first = std::min(m_from->date(), m_to->date());
     const QDate last = std::max(m_from->date(), m_to->date());
     const QString initialName = Compact(first) + u'-' + Compact(last) + QStringLiteral(".csv");
-    const QString target = m_prompts->saveFileName(this, initialName, kRangeFilters);
+    const QString target =
+        m_prompts->saveFileName(this, initialName, ExportFilters(true, m_settings.language));
     if (target.isEmpty())
         return;
     tellExportOutcome(ExportRangeAs(FindHistoryDays(), first, last,

@@ -40,7 +40,7 @@ void CKestrimDlg::OnSelectDelete()
     const RecordRows arrived = LoadRecordRows(dayFile).mid(rows.size());
     const RecordRows kept = FollowOn(dialog.rows(), arrived);
     const qint64 journal = JournalCentralDeletion(dayFile, rows + arrived, kept);
-    const RecordWrite write = m_station->replaceDayFile(kept, day, m_station->recordPort());
+    const RecordWrite write = m_station->replaceDayFile(rows + arrived, kept, day, m_station->recordPort());
     if (!write.ok) {
         WithdrawCentralDeletion(journal);
         ShowRecordMessage(RecordMessage::DayFileNotRewritten, write.path, write.error);

@@ -1,14 +1,13 @@
 // "Save As": the day file exported under a name the operator chooses.
 #include "ckestrimdlg.h"
 
+#include "exportformats.h"
 #include "records/recordline.h"
 #include "reportexport.h"
 
 namespace {
 
 const QString kInitialName = QStringLiteral("test.txt");
-const QStringList kFilters{QStringLiteral("TempTable (*.txt)"), QStringLiteral("TempTable(*.csv)"),
-                           QStringLiteral("Report (*.pdf)"), QStringLiteral("Workbook (*.xlsx)")};
 
 } // namespace
 
@@ -17,7 +16,8 @@ void CKestrimDlg::OnBnClickedSaveAs()
     // The lines are taken before the dialog; the copy of a .txt is of the file as it is then.
     const QString dayFile = dayRecords().existingDayFile();
     const QStringList lines = dayFile.isEmpty() ? QStringList() : ReadTextLines(dayFile);
-    const QString target = m_seams.prompts->saveFileName(this, kInitialName, kFilters);
+    const QString target =
+        m_seams.prompts->saveFileName(this, kInitialName, ExportFilters(false, m_language));
     if (target.isEmpty())
         return;
 
