@@ -192,7 +192,7 @@ void TestDayHistory::recordLines_data()
     QTest::newRow("highest count") << QByteArray("7,11:00:00,65535,24.5C") << true;
     QTest::newRow("beyond 16 bits, Celsius") << QByteArray("7,11:00:00,6553.6C,24.5C") << false;
     QTest::newRow("beyond 16 bits, Fahrenheit") << QByteArray("7,11:00:00,11828.4F,76.1F") << false;
-    QTest::newRow("colder than 0.0F") << QByteArray("7,11:00:00,36.5C,-17.8C") << false;
+    QTest::newRow("colder than 0.0F") << QByteArray("7,11:00:00,36.5C,-17.9C") << false;
     QTest::newRow("below 0.0F") << QByteArray("7,11:00:00,-0.1F,76.1F") << false;
     QTest::newRow("absurd value") << QByteArray("2,08:00:02,99999999999999999999C,24.5C") << false;
     QTest::newRow("absurd environment") << QByteArray("7,11:00:00,36.5C,99999999C") << false;
