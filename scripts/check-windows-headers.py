@@ -6,7 +6,8 @@ the MinGW-w64 cross compiler with -fsyntax-only: the Windows system headers, _WI
 Windows branches of the Qt headers (Q_OS_WIN), with the same include folders, definitions and
 warnings as the build. Files named *_posix.cpp are Unix-only and left out; the Windows-only
 files (*_win.cpp), which this build does not compile, are checked with the flags of their
-*_posix.cpp counterpart. The Windows resource script (kestrim.rc) goes through windres.
+*_posix.cpp counterpart. kestrim-board (src/board, tests/board) is built on Linux only and left
+out too. The Windows resource script (kestrim.rc) goes through windres.
 
 Limits: the Qt headers are this machine's Linux ones, so their configuration (qconfig.h, the
 features) is Linux's; nothing is linked, no template is instantiated past what the syntax check
@@ -28,6 +29,10 @@ COMPILER = "x86_64-w64-mingw32-g++-posix"
 WINDRES = "x86_64-w64-mingw32-windres"
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FOLDERS = ("src", "tools", "tests")
+# Programs built on Linux only (kestrim-board: cpp-httplib from Debian, POSIX signals), and
+# their tests: never compiled for Windows, so not checked against its headers.
+LINUX_ONLY = (os.path.join("src", "board") + os.sep, os.path.join("tests", "board") + os.sep,
+              os.path.join("bench", "bench_board"))
 
 
 # Headers the build finds in the system's include folder, which the build's commands do not
@@ -150,7 +155,7 @@ def main():
         path = os.path.relpath(os.path.realpath(entry["file"]), ROOT)
         if not path.startswith(tuple(f + os.sep for f in FOLDERS)):
             continue  # generated (moc, resources) or outside the tree
-        if path.endswith("_posix.cpp"):
+        if path.endswith("_posix.cpp") or path.startswith(LINUX_ONLY):
             continue
         units.append(entry)
     extra, missing = windows_only(entries)
