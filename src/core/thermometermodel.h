@@ -16,6 +16,8 @@ struct ThermometerModel {
     MachineType type;
     // The name as the model buttons and messages show it.
     const char16_t *name;
+    // The name as the day's settings file writes it (one word: the file is comma-separated).
+    const char16_t *fileName;
     // Payload bytes of its settings report: unit, mode, limit (2), then the model's own fields.
     qsizetype reportPayload;
     // Length of its settings report and of its settings command, as the frame's length byte
@@ -44,8 +46,9 @@ struct ThermometerModel {
 inline constexpr int kCommandBufferLength = 13;
 
 inline constexpr std::array<ThermometerModel, 2> kThermometerModels{{
-    {MachineType::R9, u"R9", 4, 9, 370, 380, 37.0f, 38.0f, false, false, false, false},
-    {MachineType::R9Pro, u"R9  Pro", 8, 13, 360, 389, 36.0f, 39.0f, true, true, true, true},
+    {MachineType::R9, u"R9", u"R9", 4, 9, 370, 380, 37.0f, 38.0f, false, false, false, false},
+    {MachineType::R9Pro, u"R9  Pro", u"R9Pro", 8, 13, 360, 389, 36.0f, 39.0f, true, true, true,
+     true},
 }};
 
 // The row of a model.

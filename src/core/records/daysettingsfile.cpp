@@ -3,8 +3,11 @@
 #include "logging.h"
 #include "reception/temperature.h"
 #include "records/recordfile.h"
+#include "thermometermodel.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -12,7 +15,7 @@ const QLatin1String kSettingsEnding("-settings.txt");
 
 QString ModelWord(MachineType model)
 {
-    return model == MachineType::R9Pro ? QStringLiteral("R9Pro") : QStringLiteral("R9");
+    return QString::fromUtf16(ModelOf(model).fileName);
 }
 
 // The old quantity of each row of `after`, found by walking `before` in order for the same
@@ -86,12 +89,12 @@ std::optional<DaySettingsLine> ParseDaySettingsLine(QStringView text)
     line.nextQuantity = fields[1].toULongLong(&ok);
     if (!line.time.isValid() || !ok || line.nextQuantity == 0)
         return std::nullopt;
-    if (fields[2] == u"R9")
-        line.model = MachineType::R9;
-    else if (fields[2] == u"R9Pro")
-        line.model = MachineType::R9Pro;
-    else
+    const auto model =
+        std::find_if(kThermometerModels.begin(), kThermometerModels.end(),
+                     [&](const ThermometerModel &row) { return fields[2] == row.fileName; });
+    if (model == kThermometerModels.end())
         return std::nullopt;
+    line.model = model->type;
     if (fields[3] == u"C")
         line.unit = TempUnit::Celsius;
     else if (fields[3] == u"F")
