@@ -367,40 +367,35 @@ bool Thermometer::sendCommand(const SettingChange &change)
         emit commandRefused(check.refusal);
         return false;
     }
-    if (m_inFlight) {
+    if (m_inFlight)
         m_waiting.append(change);
-        emit commandPending(change.field);
-        return true;
-    }
+    else if (!dispatch(change))
+        return false;
+    emit commandPending(change.field);
+    return true;
+}
+
+bool Thermometer::dispatch(const SettingChange &change)
+{
+    // Built on the settings the thermometer confirmed last.
     const AppliedChange applied = ApplyChange(m_confirmed, m_model, change);
+    if (applied.refusal != CommandRefusal::None) {
+        emit commandRefused(applied.refusal);
+        return false;
+    }
     if (!send(applied.frame)) {
+        m_waiting.clear();
         emit commandRefused(CommandRefusal::NotConnected);
         return false;
     }
     m_inFlight = change;
     m_acknowledgementTimeout->start(kAcknowledgementTimeoutMs);
-    emit commandPending(change.field);
     return true;
 }
 
 void Thermometer::sendNextCommand()
 {
-    while (!m_waiting.isEmpty()) {
-        const SettingChange change = m_waiting.takeFirst();
-        const AppliedChange applied = ApplyChange(m_confirmed, m_model, change);
-        if (applied.refusal != CommandRefusal::None) {
-            emit commandRefused(applied.refusal);
-            continue;
-        }
-        if (!send(applied.frame)) {
-            m_waiting.clear();
-            emit commandRefused(CommandRefusal::NotConnected);
-            return;
-        }
-        m_inFlight = change;
-        m_acknowledgementTimeout->start(kAcknowledgementTimeoutMs);
-        return;
-    }
+    while (!m_waiting.isEmpty() && !dispatch(m_waiting.takeFirst())) {}
 }
 
 bool Thermometer::queryTick()

@@ -189,6 +189,9 @@ private:
     void onAcknowledgement(QByteArrayView payload);
     void onMeasurement(quint16 value);
     void dropCommands();
+    // Sends `change`, built on the confirmed settings, as the command in flight; false when it
+    // cannot be built or sent (commandRefused() says why; a closed port drops the waiting ones).
+    bool dispatch(const SettingChange &change);
     void sendNextCommand();
     void commandLost(bool answered, SettingField field);
     void requestSettings();
