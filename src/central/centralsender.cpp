@@ -1,5 +1,6 @@
 #include "centralsender.h"
 
+#include "centraljournal.h"
 #include "centralstore.h"
 #include "centralsync.h"
 
@@ -14,6 +15,9 @@ CentralSender::CentralSender(std::unique_ptr<CentralStore> store, CentralCursors
                 m_status = status;
                 emit statusChanged(status);
             });
+    // Before the thread looks at anything, and before this desk can delete again: a deletion
+    // noted by a run that stopped before the rewrite is withdrawn, one it made is kept.
+    CentralJournal().settle();
     m_sync.post([](CentralSync &sync) { sync.start(); });
 }
 

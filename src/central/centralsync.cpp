@@ -6,6 +6,19 @@
 
 #include <algorithm>
 
+namespace {
+
+// How many of the journal's first entries are made: done, or shown by their day file.
+qsizetype ReadyDeletions(const QList<CentralJournalEntry> &entries)
+{
+    const auto waiting = std::find_if(entries.begin(), entries.end(), [](const auto &entry) {
+        return !entry.done && !DayFileShows(entry);
+    });
+    return waiting - entries.begin();
+}
+
+} // namespace
+
 CentralSync::CentralSync(std::unique_ptr<CentralStore> store, CentralCursors cursors,
                          CentralBackoff backoff, QObject *parent, CentralJournal journal)
     : QObject(parent)
@@ -146,7 +159,7 @@ void CentralSync::step()
             drop(done);
     }
     m_pending = m_journal.entries();
-    if (m_queue.isEmpty() && m_pending.isEmpty()) {
+    if ((m_queue.isEmpty() && m_pending.isEmpty()) || heldByDeletion()) {
         publish();
         return;
     }
@@ -190,13 +203,23 @@ void CentralSync::sent(CentralDayFile *file)
     publish();
 }
 
-// The deletions of the journal, all in one transaction; then the files they changed are looked
-// at again (a file Delete All removed is forgotten).
+// A deletion noted but not yet made (the window is rewriting the day file) holds everything
+// back: the server must not drop readings the file may still hold, nor get rows of a file
+// before the deletion that changed it. The window wakes the sender once it is made or withdrawn.
+bool CentralSync::heldByDeletion() const
+{
+    return !m_pending.isEmpty() && ReadyDeletions(m_pending) == 0;
+}
+
+// The journal's deletions that are made, oldest first, in one transaction; then the files they
+// changed are looked at again (a file Delete All removed is forgotten). They go in their order,
+// so they stop at the first one not yet made.
 void CentralSync::mirror()
 {
     QList<CentralDeletion> deletions;
     qint64 last = 0;
-    for (const CentralJournalEntry &entry : std::as_const(m_pending)) {
+    const QList<CentralJournalEntry> ready = m_pending.first(ReadyDeletions(m_pending));
+    for (const CentralJournalEntry &entry : ready) {
         last = std::max(last, entry.number);
         const std::optional<HistoryDay> day = HistoryDayOfFile(entry.dayFile);
         if (!day)
@@ -212,21 +235,21 @@ void CentralSync::mirror()
         failed(outcome);
         return;
     }
-    const QList<CentralJournalEntry> mirrored = std::exchange(m_pending, {});
+    m_pending.remove(0, ready.size());
     m_journal.drop(last);
-    qCInfo(lcCentral) << mirrored.size() << "deletions mirrored";
+    qCInfo(lcCentral) << ready.size() << "deletions mirrored";
     m_backoff.reset();
     m_freshTry = true;
     m_link = CentralStatus::Link::Reachable;
     m_reason.clear();
-    for (const CentralJournalEntry &entry : mirrored) {
+    for (const CentralJournalEntry &entry : ready) {
         if (entry.all && !QFileInfo::exists(entry.dayFile)) {
             m_cursors.remove(entry.dayFile);
             m_missing.remove(entry.dayFile);
         }
     }
     m_cursors.save();
-    for (const CentralJournalEntry &entry : mirrored)
+    for (const CentralJournalEntry &entry : ready)
         if (const std::optional<HistoryDay> day = HistoryDayOfFile(entry.dayFile))
             look(*day, m_live.contains(day->path));
     schedule();

@@ -10,9 +10,9 @@
 //
 // The day files are the truth: what to send is read from them, and the cursors (CentralCursors)
 // record what the server committed. CentralDayFile says what a day file still needs. The
-// deletions the desk made wait in the journal (CentralJournal) and are mirrored before anything
-// else is sent; a day file the server has rows of that is missing or unreadable is reported
-// (the status's `missing`), never taken for a deletion.
+// deletions the desk made wait in the journal (CentralJournal) and are mirrored, once the day
+// file shows them, before anything else is sent; a day file the server has rows of that is missing
+// or unreadable is reported (the status's `missing`), never taken for a deletion.
 //
 // A server error about the data of a reading (SQLSTATE classes 22 and 23) sets that reading
 // aside, reported in the log and the status; any other error, answered or not, keeps the batch
@@ -65,6 +65,7 @@ private:
     void schedule();
     void step();
     void sent(CentralDayFile *file);
+    bool heldByDeletion() const;
     void mirror();
     void failed(CentralStore::Outcome outcome);
     bool deletionPending(const QString &dayFile) const;

@@ -1,7 +1,9 @@
 // The central store through the window, on the offscreen platform against a private
 // PostgreSQL server: off without [central]; readings reaching the server with the status pane
 // saying so, in both languages; the window storing and listing readings while the server hangs;
-// Delete All mirrored; the history's "All desks" showing two desks' readings.
+// Delete All mirrored, and not when the file could not be removed; the history's "All desks"
+// showing two desks' readings.
+#include "centraljournal.h"
 #include "centralsync.h"
 #include "controls/fonts.h"
 #include "fakecentralstore.h"
@@ -12,6 +14,7 @@
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "records/dayrecords.h"
+#include "records/filesharing.h"
 #include "window/ckestrimdlg.h"
 #include "window/panestatusbar.h"
 #include "windowtesting.h"
@@ -24,6 +27,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTcpServer>
 #include <QTest>
@@ -35,7 +39,7 @@ const QDate kToday(2026, 12, 9);
 // Celsius, body mode, alarm limit 37.5 °C, R9 Pro fields.
 QByteArray ReportFrame()
 {
-    return BuildFrame(FrameCode::Settings, QByteArray::fromHex("00017701020000"));
+    return BuildFrame(FrameCode::Settings, QByteArray::fromHex("0001770102000001"));
 }
 
 QByteArray ReadingFrame(int tenths)
@@ -59,6 +63,7 @@ private slots:
     void closingWithASilentServerIsImmediate();
     void refusedUrlIsShownInThePane();
     void deleteAllIsMirrored();
+    void deleteAllOfAHeldFileKeepsTheServersRows();
     void allDesksShowsEveryDesk();
 
 private:
@@ -302,6 +307,46 @@ void TestCentralWindow::deleteAllIsMirrored()
                                            "current_readings WHERE quantity = 1"),
                             m_database),
              QVariant(QStringLiteral("08:31:03")));
+}
+
+// Another program holds the day file (on Windows the removal is then refused; injected here)
+// while the sender looks, woken by a reading stored meanwhile: the deletion is noted but never
+// made, so the server keeps every reading current, the note is withdrawn, and what comes next
+// is sent as usual.
+void TestCentralWindow::deleteAllOfAHeldFileKeepsTheServersRows()
+{
+    needServer();
+    writeIni();
+    openWindow();
+    reading(1, 365);
+    reading(2, 366);
+    QTRY_COMPARE(count(), QVariant(2));
+    const QString dayFile = DayRecords().dayFilePath(kToday, 1);
+    bool woken = false;
+    FileSharing::SetInjectedHold([&](const QString &path) {
+        const bool held = QFileInfo(path) == QFileInfo(dayFile);
+        if (held && !woken) {
+            woken = true;
+            emit const_cast<Station &>(m_window->station()).recordsChanged(dayFile);
+        }
+        return held;
+    });
+    auto release = qScopeGuard([] { FileSharing::SetInjectedHold({}); });
+    m_prompts->answers = {true};
+    m_window->findChild<QAction *>(QString::number(ID_DELETE_ALL))->trigger();
+    release.dismiss();
+    FileSharing::SetInjectedHold({});
+    QVERIFY(woken);
+    QCOMPARE(m_prompts->messages.size(), 1);
+    QVERIFY(QFileInfo::exists(dayFile));
+
+    // The sender takes the window's news in order: the next reading reaches the server after
+    // anything the deletion's note could have done.
+    reading(3, 367);
+    QTRY_COMPARE(count(), QVariant(3));
+    QCOMPARE(count(QStringLiteral("deleted")), QVariant(0));
+    QVERIFY(CentralJournal().entries().isEmpty());
+    QTRY_COMPARE(pane(), QStringLiteral("central: up to date"));
 }
 
 // Entrance B is another desk with its own working folder, sending to the same server.

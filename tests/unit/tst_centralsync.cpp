@@ -90,6 +90,9 @@ private slots:
     void connectionBreakingMidCatchUpLosesNothing();
     void deletionsAreMarked_data();
     void deletionsAreMarked();
+    void deletionCountsOnlyOnceTheFileShowsIt_data();
+    void deletionCountsOnlyOnceTheFileShowsIt();
+    void journalOfTheFirstFormIsStillMirrored();
     void lateWarningLineMakesTheReadingAbnormal();
     void refusedBatchIsTriedAgain();
     void refusedPasswordHasItsOwnState();
@@ -286,6 +289,12 @@ void TestCentralSync::connectionBreakingMidCatchUpLosesNothing()
     QVERIFY(!m_server->takenBatches().at(1).restart);
 }
 
+enum class Interruption {
+    RewriteFails,
+    StoppedBeforeRewrite,
+    StoppedAfterRewrite,
+};
+
 enum class Deletion {
     SelectDelete,
     DeleteAll,
@@ -411,6 +420,124 @@ void TestCentralSync::deletionsAreMarked()
     QCOMPARE(BatchSizes(m_server->takenBatches()), batches);
     QCOMPARE(m_server->mirrors.size(), mirrors);
     QCOMPARE(m_sync->status().missing, missing);
+}
+
+// The journal's note is written before the day file is rewritten. The server drops readings
+// only once the file shows the deletion: not while the rewrite is under way (the sender may
+// look at any moment), not when it failed (a file held open on Windows), not when the desk
+// stopped between the two; a rewrite made before the stop counts.
+void TestCentralSync::deletionCountsOnlyOnceTheFileShowsIt_data()
+{
+    QTest::addColumn<bool>("all");
+    QTest::addColumn<Interruption>("interruption");
+    QTest::addColumn<QList<int>>("liveSeconds");
+    QTest::addColumn<QList<int>>("deletedSeconds");
+    const QList<int> untouched{1, 2, 3, 4, 5};
+    for (const bool all : {false, true}) {
+        const char *name = all ? "Delete All" : "Select Delete";
+        QTest::addRow("%s, the rewrite fails", name)
+            << all << Interruption::RewriteFails << untouched << QList<int>{};
+        QTest::addRow("%s, stopped before the rewrite", name)
+            << all << Interruption::StoppedBeforeRewrite << untouched << QList<int>{};
+        // A reading taken after the rewrite, before the stop.
+        QTest::addRow("%s, stopped after the rewrite", name)
+            << all << Interruption::StoppedAfterRewrite
+            << (all ? QList<int>{90} : QList<int>{1, 4, 5, 90})
+            << (all ? untouched : QList<int>{2, 3});
+    }
+}
+
+void TestCentralSync::deletionCountsOnlyOnceTheFileShowsIt()
+{
+    QFETCH(bool, all);
+    QFETCH(Interruption, interruption);
+    const QString today = DayFile(kToday);
+    const QStringList before = Lines(1, 5);
+    const QStringList after = all ? QStringList{} : QStringList{Line(1, 1), Line(2, 4), Line(3, 5)};
+    Replace(today, before);
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+
+    CentralJournal journal;
+    const auto rows = [](const QStringList &lines) {
+        RecordRows r;
+        for (const QString &line : lines)
+            r.append(line.split(u','));
+        return r;
+    };
+    const qint64 note = journal.record(today, all ? RecordRows{} : rows(before), rows(after));
+    QVERIFY(note > 0);
+    // The sender looks while the rewrite is under way: nothing is mirrored, nothing sent.
+    m_sync->dayFileChanged(today);
+    settle();
+    QVERIFY(m_server->mirrors.isEmpty());
+    QCOMPARE(m_sync->status().waiting, 1);
+
+    switch (interruption) {
+    case Interruption::RewriteFails:
+        journal.withdraw(note);
+        m_sync->dayFileChanged(today);
+        break;
+    case Interruption::StoppedBeforeRewrite:
+        m_sync.reset();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("never made; it is withdrawn"));
+        journal.settle();
+        m_sync = makeSync();
+        m_sync->start();
+        break;
+    case Interruption::StoppedAfterRewrite:
+        if (all)
+            QVERIFY(QFile::remove(today));
+        Replace(today, after);
+        Append(today, {Line(after.size() + 1, 90)});
+        m_sync.reset();
+        journal.settle();
+        m_sync = makeSync();
+        m_sync->start();
+        break;
+    }
+    settle();
+
+    QFETCH(QList<int>, liveSeconds);
+    QFETCH(QList<int>, deletedSeconds);
+    QList<int> live, deleted;
+    {
+        const QMutexLocker lock(&m_server->mutex);
+        for (auto it = m_server->rows.begin(); it != m_server->rows.end(); ++it)
+            (it->deleted ? deleted : live).append(QTime(9, 0).secsTo(it->reading.time));
+    }
+    std::sort(live.begin(), live.end());
+    std::sort(deleted.begin(), deleted.end());
+    QCOMPARE(live, liveSeconds);
+    QCOMPARE(deleted, deletedSeconds);
+    QVERIFY(journal.entries().isEmpty());
+    QCOMPARE(m_sync->status().waiting, 0);
+    QCOMPARE(m_sync->status().missing, 0);
+}
+
+// A journal written before notes had states and prints holds deletions made and not yet
+// mirrored when the desk was updated: they are mirrored as they were.
+void TestCentralSync::journalOfTheFirstFormIsStillMirrored()
+{
+    const QString today = DayFile(kToday);
+    Replace(today, Lines(1, 3));
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    m_sync.reset();
+    QVERIFY(QFile::remove(today));
+    QFile journal(kCentralJournalFile);
+    QVERIFY(journal.open(QIODevice::WriteOnly));
+    journal.write("kestrim-deletions 1\nnext 8\n7\t" + today.toUtf8() + "\tall\n");
+    journal.close();
+
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QCOMPARE(m_server->mirrors.size(), 1);
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), QList<qint64>{});
+    QVERIFY(CentralJournal().entries().isEmpty());
 }
 
 void TestCentralSync::lateWarningLineMakesTheReadingAbnormal()

@@ -313,12 +313,8 @@ RecordWrite DayRecords::replaceDayFile(const RecordRows &rows, QDate today, int 
     if (write.path.isEmpty() && !rows.isEmpty())
         write.path = dayFilePath(today, port);
     if (!rows.isEmpty()) {
-        QStringList lines;
-        lines.reserve(rows.size());
-        for (const QStringList &row : rows)
-            lines.append(row.join(u','));
         QDir().mkpath(QFileInfo(write.path).path());
-        if (!ReplaceRecordFile(write.path, lines, &write.error))
+        if (!ReplaceRecordFile(write.path, RecordLines(rows), &write.error))
             return write;
         m_dayFilePath = write.path;
     } else if (!write.path.isEmpty() && QFileInfo::exists(write.path)) {

@@ -89,10 +89,15 @@ bool AppendRecordLine(const QString &path, const QString &line, QString *error)
     return false;
 }
 
-bool ReplaceRecordFile(const QString &path, const QStringList &lines, QString *error)
+QByteArray RecordFileBytes(const QStringList &lines)
 {
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toUtf8() + kLineEnd;
-    return FileSharing::ReplaceContents(path, bytes, error);
+    return bytes;
+}
+
+bool ReplaceRecordFile(const QString &path, const QStringList &lines, QString *error)
+{
+    return FileSharing::ReplaceContents(path, RecordFileBytes(lines), error);
 }

@@ -2,6 +2,7 @@
 // the disk before the call returns, and a rewritten file replaces the old one in one step.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,9 @@ bool RecordFileUsable(const QString &path, QString *error = nullptr);
 // flushes it to the disk. On failure the file keeps its old length and `error` gets the
 // system's reason.
 bool AppendRecordLine(const QString &path, const QString &line, QString *error);
+
+// The bytes of a record file holding `lines`: each one followed by CR LF.
+QByteArray RecordFileBytes(const QStringList &lines);
 
 // Replaces the file at `path` with `lines`, each ended by CR LF. Readers see either the old
 // file or the new one, never a part.

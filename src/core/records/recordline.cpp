@@ -49,6 +49,15 @@ QStringList ReadTextLines(const QString &path)
     return lines;
 }
 
+QStringList RecordLines(const RecordRows &rows)
+{
+    QStringList lines;
+    lines.reserve(rows.size());
+    for (const QStringList &row : rows)
+        lines.append(row.join(u','));
+    return lines;
+}
+
 RecordRows LoadRecordRows(const QString &path)
 {
     const QString text = ReadWholeFile(path);

@@ -16,6 +16,9 @@ using RecordRows = QList<QStringList>;
 // The four fields joined by single commas; no spaces, quotes or escaping.
 QString FormatRecordLine(const MeasurementRecord &record);
 
+// Rows as a day file's lines: each row's fields joined by single commas.
+QStringList RecordLines(const RecordRows &rows);
+
 // Calls take(line) for every non-empty line, in order, and for a last line without an end; a CR
 // before the LF belongs to the line break.
 template <typename Take> void ForEachLine(QStringView text, Take take)

@@ -228,8 +228,9 @@ private:
     // whole file) for the server to mirror; its journal number, 0 for none.
     qint64 JournalCentralDeletion(const QString &dayFile, const RecordRows &before,
                                   const RecordRows &after);
-    // The deletion could not be made after all.
-    void WithdrawCentralDeletion(qint64 number);
+    // The deletion's rewrite of `dayFile` committed (`made`) or failed: the note is marked done
+    // or withdrawn, and the sender looks again.
+    void FinishCentralDeletion(qint64 number, const QString &dayFile, bool made);
 
     KestrimSeams m_seams;
     bool m_initialised = false;

@@ -89,8 +89,13 @@ qint64 CKestrimDlg::JournalCentralDeletion(const QString &dayFile, const RecordR
     return CentralJournal().record(dayFile, before, after);
 }
 
-void CKestrimDlg::WithdrawCentralDeletion(qint64 number)
+void CKestrimDlg::FinishCentralDeletion(qint64 number, const QString &dayFile, bool made)
 {
-    if (number > 0)
+    if (number <= 0 || !m_centralSender)
+        return;
+    if (made)
+        CentralJournal().confirm(number);
+    else
         CentralJournal().withdraw(number);
+    m_centralSender->dayFileChanged(dayFile);
 }

@@ -40,11 +40,11 @@ void CKestrimDlg::OnSelectDelete()
     const RecordRows arrived = LoadRecordRows(dayFile).mid(rows.size());
     const RecordRows kept = FollowOn(dialog.rows(), arrived);
     const qint64 journal = JournalCentralDeletion(dayFile, rows + arrived, kept);
-    const RecordWrite write = m_station->replaceDayFile(rows + arrived, kept, day, m_station->recordPort());
-    if (!write.ok) {
-        WithdrawCentralDeletion(journal);
+    const RecordWrite write =
+        m_station->replaceDayFile(rows + arrived, kept, day, m_station->recordPort());
+    FinishCentralDeletion(journal, dayFile, write.ok);
+    if (!write.ok)
         ShowRecordMessage(RecordMessage::DayFileNotRewritten, write.path, write.error);
-    }
 }
 
 // One click must not erase a day: the operator is asked first, with the day, the port and how
@@ -63,8 +63,7 @@ void CKestrimDlg::OnDeleteAll()
     }
     const qint64 journal = JournalCentralDeletion(dayFile, {}, {});
     const RecordWrite write = m_station->deleteDayFile();
-    if (!write.ok) {
-        WithdrawCentralDeletion(journal);
+    FinishCentralDeletion(journal, dayFile, write.ok);
+    if (!write.ok)
         ShowRecordMessage(RecordMessage::DayFileNotRewritten, write.path, write.error);
-    }
 }
