@@ -7,7 +7,8 @@
 //
 // With --memory: a day of 1,000,000 readings caught up instead, and the peak memory it took
 // (the process's peak resident size during the catch-up, less what it held before), against
-// the day file's size.
+// the day file's size. With --all-abnormal as well: every reading of that day is abnormal, so
+// the warning file is as long as the day file.
 #include "centralsync.h"
 #include "pgcentralstore.h"
 #include "pgcluster.h"
@@ -20,6 +21,7 @@
 namespace {
 
 int kReadings = 10000;
+int kAbnormalEvery = 50;
 const QDate kDay(2026, 12, 9);
 
 // A field of /proc/self/status, in kB.
@@ -46,9 +48,9 @@ void WriteDay()
         const QTime time = QTime(7, 0).addMSecs(i * 3600);
         const QByteArray line = QByteArray::number(i) + ',' +
                                 time.toString(QStringLiteral("HH:mm:ss")).toLatin1() + ',' +
-                                (i % 50 == 0 ? "38.2C" : "36.6C") + ",24.5C";
+                                (i % kAbnormalEvery == 0 ? "38.2C" : "36.6C") + ",24.5C";
         day += line + "\r\n";
-        if (i % 50 == 0)
+        if (i % kAbnormalEvery == 0)
             warnings += line + "\r\n";
         if (day.size() > 1 << 20 || i == kReadings) {
             if (dayFile.write(day) != day.size())
@@ -86,6 +88,8 @@ int main(int argc, char *argv[])
     const bool memory = app.arguments().contains(QStringLiteral("--memory"));
     if (memory)
         kReadings = 1000000;
+    if (app.arguments().contains(QStringLiteral("--all-abnormal")))
+        kAbnormalEvery = 1;
     if (PgCluster::programs().isEmpty()) {
         out << "PostgreSQL 15 is not installed (postgresql-15)\n";
         return 1;
@@ -106,6 +110,7 @@ int main(int argc, char *argv[])
 
     if (memory) {
         const qint64 fileKb = QFileInfo(DayRecords().dayFilePath(kDay, 1)).size() / 1024;
+        const qint64 warningKb = QFileInfo(DayRecords().warningFilePath(kDay)).size() / 1024;
         const qint64 before = Status("VmRSS");
         // The peak from here on (Linux: writing 5 to clear_refs resets it).
         QFile reset(QStringLiteral("/proc/self/clear_refs"));
@@ -115,8 +120,8 @@ int main(int argc, char *argv[])
         const double ms = SendAll(settings);
         const qint64 peak = Status("VmHWM") - before;
         out << "catch-up of " << kReadings << " readings: " << ms << " ms; day file " << fileKb
-            << " kB; peak memory during it " << peak << " kB (" << double(peak) / double(fileKb)
-            << "x the file)\n";
+            << " kB, warning file " << warningKb << " kB; peak memory during it " << peak
+            << " kB (" << double(peak) / double(fileKb) << "x the day file)\n";
         out << "rows on the server: "
             << server
                    .query(QStringLiteral("SELECT count(*) FROM current_readings"),

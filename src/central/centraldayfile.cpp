@@ -8,42 +8,18 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <bitset>
 
 namespace {
 
-// How much of a day file is read at a time.
+// How much of a file is read at a time.
 constexpr qint64 kChunk = 64 * 1024;
 
-} // namespace
-
-bool CentralDayFile::Verdicts::take(const QStringList &fields)
+// Reads `file` from byte `offset` to its end a block at a time, calling take(line, lineStart,
+// lineEnd) for each non-empty line (without its CR LF; a last line without its end is a line)
+// until it returns false.
+template <typename Take> void ForEachFileLine(QFile &file, qint64 offset, Take take)
 {
-    // Most rows have no warning line at their time; those need no key.
-    if (!times.contains(fields.value(1)))
-        return false;
-    const auto found = unmatched.find(WarningMatchKey(fields));
-    if (found == unmatched.end() || found.value() <= 0)
-        return false;
-    --found.value();
-    return true;
-}
-
-CentralDayFile::Verdicts CentralDayFile::readVerdicts() const
-{
-    Verdicts verdicts;
-    for (const QString &line : ReadTextLines(m_day.warningPath)) {
-        const QStringList fields = SplitFields(line);
-        ++verdicts.unmatched[WarningMatchKey(fields)];
-        verdicts.times.insert(fields.value(1));
-    }
-    return verdicts;
-}
-
-template <typename Take> bool CentralDayFile::readRows(qint64 offset, Take take) const
-{
-    QFile file(m_day.path);
-    if (!RegularFile::Open(file, QIODevice::ReadOnly) || !file.seek(offset))
-        return false;
     QByteArray pending;
     qint64 at = offset; // where `pending` starts in the file
     bool more = true;
@@ -53,7 +29,7 @@ template <typename Take> bool CentralDayFile::readRows(qint64 offset, Take take)
             more = false;
             if (pending.isEmpty())
                 break;
-            pending += '\n'; // a last line without its end is a line
+            pending += '\n';
         } else {
             pending += chunk;
         }
@@ -62,20 +38,111 @@ template <typename Take> bool CentralDayFile::readRows(qint64 offset, Take take)
             QByteArrayView line(pending.constData() + start, end - start);
             if (line.endsWith('\r'))
                 line.chop(1);
-            const qint64 lineEnd = at + end + 1;
+            const qint64 lineStart = at + start;
             start = end + 1;
-            if (line.isEmpty())
-                continue;
-            const QStringList fields = SplitFields(QString::fromUtf8(line));
-            if (!ParseHistoryReading(fields))
-                continue;
-            if (!take(fields, std::min(lineEnd, m_fileSize)))
-                return true;
+            if (!line.isEmpty() && !take(line, lineStart, at + end + 1))
+                return;
         }
         pending.remove(0, start);
         at += start;
     }
+}
+
+// The second of the day of a HH:MM:SS time; -1 for any other text.
+int SecondOfDay(const QString &time)
+{
+    const auto digit = [&time](qsizetype i) {
+        return time[i].isDigit() ? time[i].digitValue() : -100;
+    };
+    if (time.size() != 8 || time[2] != u':' || time[5] != u':')
+        return -1;
+    const int second = (digit(0) * 10 + digit(1)) * 3600 + (digit(3) * 10 + digit(4)) * 60 +
+                       digit(6) * 10 + digit(7);
+    return second >= 0 && second < 24 * 3600 ? second : -1;
+}
+
+// The warning file's lines while the day file is read: each a hash of what it shares with its
+// reading (WarningMatchKey), 16 bytes a line. Each line makes one row abnormal at most, the
+// first row in file order with the same time, value and environment.
+class WarningLines {
+public:
+    // Lines starting at or after byte `newFrom` are new.
+    void read(const QString &path, qint64 newFrom)
+    {
+        QFile file(path);
+        if (!QFileInfo::exists(path))
+            return;
+        if (QString error; !RegularFile::Open(file, QIODevice::ReadOnly, &error)) {
+            qCWarning(lcCentral).noquote() << path << "cannot be read:" << error;
+            return;
+        }
+        ForEachFileLine(file, 0, [&](QByteArrayView text, qint64 lineStart, qint64) {
+            const QStringList fields = SplitFields(QString::fromUtf8(text));
+            const int second = SecondOfDay(fields.value(1));
+            if (second < 0)
+                m_anyTime = true;
+            else
+                m_seconds[std::size_t(second)] = true;
+            m_lines.push_back({KeyOf(fields), lineStart >= newFrom, false});
+            return true;
+        });
+        std::stable_sort(m_lines.begin(), m_lines.end(),
+                         [](const Line &a, const Line &b) { return a.key < b.key; });
+    }
+
+    // The row's warning line, taken: nothing when it has none left; otherwise whether the line
+    // is a new one.
+    std::optional<bool> take(const QStringList &fields)
+    {
+        // Most rows have no warning line at their second; those need no key.
+        const int second = SecondOfDay(fields.value(1));
+        if (m_lines.empty() || (!m_anyTime && (second < 0 || !m_seconds[std::size_t(second)])))
+            return std::nullopt;
+        const quint64 key = KeyOf(fields);
+        auto line = std::lower_bound(m_lines.begin(), m_lines.end(), key,
+                                     [](const Line &l, quint64 k) { return l.key < k; });
+        for (; line != m_lines.end() && line->key == key; ++line) {
+            if (!line->taken) {
+                line->taken = true;
+                return line->fresh;
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    struct Line {
+        quint64 key;
+        bool fresh;
+        bool taken;
+    };
+    static quint64 KeyOf(const QStringList &fields)
+    {
+        return HashRow(fields.mid(1), kEmptyRowsHash);
+    }
+
+    std::vector<Line> m_lines; // by key, each key's lines in file order
+    std::bitset<24 * 3600> m_seconds;
+    bool m_anyTime = false; // a line whose time is no HH:MM:SS: every row is looked up
+};
+
+} // namespace
+
+template <typename Take> bool CentralDayFile::readRows(qint64 offset, Take take) const
+{
+    QFile file(m_day.path);
+    if (!RegularFile::Open(file, QIODevice::ReadOnly) || !file.seek(offset))
+        return false;
+    ForEachFileLine(file, offset, [&](QByteArrayView line, qint64, qint64 lineEnd) {
+        const QStringList fields = SplitFields(QString::fromUtf8(line));
+        return !ParseHistoryReading(fields) || take(fields, std::min(lineEnd, m_fileSize));
+    });
     return true;
+}
+
+bool CentralDayFile::abnormal(qsizetype row) const
+{
+    return std::binary_search(m_abnormalRows.begin(), m_abnormalRows.end(), row);
 }
 
 CentralDayFile::CentralDayFile(HistoryDay day)
@@ -115,33 +182,36 @@ void CentralDayFile::look(const CentralCursor *cursor)
         return;
     }
 
-    // One pass over the file: its rows are counted, the cursor's rows hashed, and where the
-    // first row not confirmed starts is noted, with the verdicts as they stand there. A file
-    // that is there but cannot be read now (locked, permissions) is not taken as empty.
-    const Verdicts initial = readVerdicts();
-    Verdicts verdicts = initial;
-    const bool verdictsChanged = m_cursor && m_cursor->warningSize != m_warningSize;
+    // One pass over the file: its rows are counted, the cursor's rows hashed, the abnormal ones
+    // noted, and where the first row not confirmed starts is noted. A file that is there but
+    // cannot be read now (locked, permissions) is not taken as empty. Warning lines written
+    // since the verdicts were last sent are new: a confirmed row one of them makes abnormal
+    // was sent as normal, and is sent again.
+    WarningLines warningLines;
+    const qint64 sentWarnings = m_cursor ? m_cursor->warningSize : -1;
+    warningLines.read(m_day.warningPath,
+                      sentWarnings >= 0 && sentWarnings <= m_warningSize ? sentWarnings : 0);
     const qsizetype confirmed = m_cursor ? m_cursor->rows : 0;
     quint64 hash = kEmptyRowsHash;
     qsizetype rows = 0;
     qint64 fromOffset = 0;
-    Verdicts fromVerdicts = initial;
+    std::vector<qsizetype> abnormalRows;
     QList<CentralReading> abnormal;
     const bool read = readRows(0, [&](const QStringList &fields, qint64 lineEnd) {
-        const bool isAbnormal = verdicts.take(fields);
+        const std::optional<bool> warning = warningLines.take(fields);
+        if (warning)
+            abnormalRows.push_back(rows);
         if (rows < confirmed) {
             hash = HashRow(fields, hash);
-            if (isAbnormal && verdictsChanged)
+            if (warning && *warning)
                 if (std::optional<CentralReading> reading = CentralReadingOf(fields)) {
                     reading->abnormal = true;
                     abnormal.append(*reading);
                 }
         }
         ++rows;
-        if (rows == confirmed) {
+        if (rows == confirmed)
             fromOffset = lineEnd;
-            fromVerdicts = verdicts;
-        }
         return true;
     });
     if (!read) {
@@ -152,18 +222,17 @@ void CentralDayFile::look(const CentralCursor *cursor)
         return;
     }
     m_total = rows;
+    m_abnormalRows = std::move(abnormalRows);
     const bool verified = m_cursor && rows >= confirmed && hash == m_cursor->hash;
     m_restart = !verified;
     if (m_restart) {
         m_from = 0;
         m_fromOffset = 0;
         m_fromHash = kEmptyRowsHash;
-        m_fromVerdicts = initial;
     } else {
         m_from = confirmed;
         m_fromOffset = confirmed == 0 ? 0 : fromOffset;
         m_fromHash = hash;
-        m_fromVerdicts = confirmed == 0 ? initial : fromVerdicts;
         m_verdictReadings = abnormal;
     }
     // A warning line of another port, or a file touched but not changed, needs nothing sent:
@@ -213,13 +282,11 @@ CentralBatch CentralDayFile::nextBatch(qsizetype maxReadings)
     m_batchTo = m_from;
     m_batchOffset = m_fromOffset;
     m_batchHash = m_fromHash;
-    m_batchVerdicts = m_fromVerdicts;
     const qsizetype limit = std::min(m_total, m_from + std::max<qsizetype>(0, maxReadings));
     if (m_batchTo < limit)
         readRows(m_fromOffset, [&](const QStringList &fields, qint64 lineEnd) {
-            const bool abnormal = m_batchVerdicts.take(fields);
             if (std::optional<CentralReading> reading = CentralReadingOf(fields)) {
-                reading->abnormal = abnormal;
+                reading->abnormal = abnormal(m_batchTo);
                 add(std::move(*reading));
             }
             m_batchHash = HashRow(fields, m_batchHash);
@@ -245,7 +312,6 @@ CentralCursor CentralDayFile::committed()
     m_from = m_batchTo;
     m_fromOffset = m_batchOffset;
     m_fromHash = m_batchHash;
-    m_fromVerdicts = m_batchVerdicts;
     m_upToDate = m_from == m_total;
     return cursor;
 }

@@ -11,18 +11,20 @@
 //
 // Verdicts: a reading is abnormal when the day's warning file holds its line. The warning line
 // is written just after the day line, so a reading may be sent a moment before its warning
-// line exists. Whenever the warning file has changed since the verdicts were last sent, the
-// confirmed rows that are abnormal now are sent again.
+// line exists. Whenever the warning file has grown since the verdicts were last sent, the
+// confirmed rows that its new lines make abnormal are sent again.
+//
+// Both files are read as streams, a block at a time; of the warning file only a 64-bit hash of
+// each line is held while the day file is read, and afterwards the numbers of the abnormal rows,
+// so a long day costs a fraction of its files in memory.
 #pragma once
 
 #include "centralbatch.h"
 #include "centralcursor.h"
 #include "history/historyday.h"
 
-#include <QHash>
-#include <QSet>
-
 #include <optional>
+#include <vector>
 
 // A day file's row as the server stores it; nothing for a row that is no reading.
 std::optional<CentralReading> CentralReadingOf(const QStringList &fields);
@@ -53,17 +55,10 @@ public:
     const HistoryDay &day() const { return m_day; }
 
 private:
-    // Which readings are abnormal, row by row in file order: each warning line counts for one
-    // row at most. Small: it holds the warning file's lines.
-    struct Verdicts {
-        QHash<QString, int> unmatched;
-        QSet<QString> times;
-        bool take(const QStringList &fields);
-    };
-    Verdicts readVerdicts() const;
     // Reads the day file from byte `offset`, calling take(fields, lineEnd) for each readable
     // row until it returns false. False when the file cannot be read.
     template <typename Take> bool readRows(qint64 offset, Take take) const;
+    bool abnormal(qsizetype row) const;
 
     HistoryDay m_day;
     std::optional<CentralCursor> m_cursor;
@@ -83,11 +78,11 @@ private:
     qsizetype m_from = 0;
     qint64 m_fromOffset = 0;
     quint64 m_fromHash = kEmptyRowsHash;
-    Verdicts m_fromVerdicts;
+    // The readable rows (counted from 0 in file order) the warning file makes abnormal, in order.
+    std::vector<qsizetype> m_abnormalRows;
     QList<CentralReading> m_verdictReadings;
     // The batch in flight: where it ends, and the state there.
     qsizetype m_batchTo = 0;
     qint64 m_batchOffset = 0;
     quint64 m_batchHash = kEmptyRowsHash;
-    Verdicts m_batchVerdicts;
 };

@@ -567,6 +567,17 @@ void TestCentralSync::lateWarningLineMakesTheReadingAbnormal()
     settle();
     QCOMPARE(m_server->takenBatches().size(), 3);
     QVERIFY(!reading(1, 2).abnormal);
+
+    // A new abnormal reading with its warning line: only that reading goes, not again every
+    // abnormal reading of the day.
+    Append(today, {Line(3, 2, QStringLiteral("38.4C"))});
+    Append(warnings, {Line(3, 2, QStringLiteral("38.4C"))});
+    m_sync->dayFileChanged(today);
+    settle();
+    QCOMPARE(m_server->takenBatches().size(), 4);
+    QCOMPARE(m_server->takenBatches().last().readings.size(), 1);
+    QVERIFY(reading(3).abnormal);
+    QVERIFY(reading(2).abnormal);
 }
 
 // An error that is not about the data (a read-only database) keeps the batch waiting and tries
