@@ -156,8 +156,12 @@ void CentralDayFile::look(const CentralCursor *cursor)
     // Nothing changed since the last look, and the cursor is the one it left (or the last
     // batch made): the plan stands, without reading the file again.
     const std::optional<CentralCursor> given = cursor ? std::optional(*cursor) : std::nullopt;
-    if (m_looked && !m_unreadable && file.isFile() && m_exists && file.size() == m_fileSize &&
-        file.lastModified().toMSecsSinceEpoch() == m_modifiedMs &&
+    // A file whose access was taken away keeps its size and time: it is opened at every look.
+    QFile opened(m_day.path);
+    const bool readable = !file.isFile() || RegularFile::Open(opened, QIODevice::ReadOnly);
+    opened.close();
+    if (m_looked && !m_unreadable && readable && file.isFile() && m_exists &&
+        file.size() == m_fileSize && file.lastModified().toMSecsSinceEpoch() == m_modifiedMs &&
         (warnings.isFile() ? warnings.size() : -1) == m_warningSize && given == m_cursor)
         return;
     m_looked = true;
@@ -175,8 +179,8 @@ void CentralDayFile::look(const CentralCursor *cursor)
         m_upToDate = true;
         return;
     }
-    if (m_cursor && m_cursor->fileSize == m_fileSize && m_cursor->modifiedMs == m_modifiedMs &&
-        m_cursor->warningSize == m_warningSize) {
+    if (readable && m_cursor && m_cursor->fileSize == m_fileSize &&
+        m_cursor->modifiedMs == m_modifiedMs && m_cursor->warningSize == m_warningSize) {
         m_from = m_total = m_cursor->rows;
         m_upToDate = true;
         return;

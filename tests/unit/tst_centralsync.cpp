@@ -14,6 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_LINUX
+#include <sys/fsuid.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 const QString kDesk = QStringLiteral("Entrance A");
@@ -93,6 +98,7 @@ private slots:
     void deletionCountsOnlyOnceTheFileShowsIt_data();
     void deletionCountsOnlyOnceTheFileShowsIt();
     void journalOfTheFirstFormIsStillMirrored();
+    void dayFileMadeUnreadableIsMissing();
     void lateWarningLineMakesTheReadingAbnormal();
     void refusedBatchIsTriedAgain();
     void refusedPasswordHasItsOwnState();
@@ -538,6 +544,55 @@ void TestCentralSync::journalOfTheFirstFormIsStillMirrored()
     QCOMPARE(m_server->mirrors.size(), 1);
     QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), QList<qint64>{});
     QVERIFY(CentralJournal().entries().isEmpty());
+}
+
+// Access to a day file the server holds taken away (its permissions changed, which leaves its
+// size and time as they were): the pane says files are missing, not that all is up to date;
+// once it can be read again, nothing is missing. As root, the look is made with the file
+// system rights of an ordinary user.
+void TestCentralSync::dayFileMadeUnreadableIsMissing()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("file permissions and setfsuid are Linux's");
+#else
+    const QString today = DayFile(kToday);
+    Replace(today, Lines(1, 3));
+    m_sync = makeSync();
+    m_sync->start();
+    settle();
+    QCOMPARE(m_sync->status().missing, 0);
+
+    // Every folder on the way may be passed through by others; the file is the owner's alone.
+    for (QDir dir = QFileInfo(today).absoluteDir(); dir.absolutePath().startsWith(m_dir->path());
+         dir.cdUp())
+        QVERIFY(QFile::setPermissions(dir.absolutePath(), QFile::ReadOwner | QFile::WriteOwner |
+                                                              QFile::ExeOwner | QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(today, QFile::WriteOwner));
+    const auto lookAs = [&](uid_t user) {
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            ::setfsgid(user);
+            ::setfsuid(user);
+        }
+        m_sync->dayFileChanged(today);
+        settle();
+        if (root) {
+            ::setfsuid(0);
+            ::setfsgid(0);
+        }
+    };
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot read"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be read while the server"));
+    lookAs(65534);
+    QCOMPARE(m_sync->status().missing, 1);
+    QCOMPARE(CentralStatusText(m_sync->status(), Language::English),
+             QStringLiteral("central: day files missing"));
+
+    QVERIFY(QFile::setPermissions(today, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    lookAs(65534);
+    QCOMPARE(m_sync->status().missing, 0);
+    QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 3));
+#endif
 }
 
 void TestCentralSync::lateWarningLineMakesTheReadingAbnormal()
