@@ -71,6 +71,7 @@ private:
     void writeIni(const QString &desk = QStringLiteral("Entrance A"));
     void openWindow();
     void reading(int second, int tenths);
+    void openWithTwoReadingsSent();
     QString pane() const { return m_window->findChild<PaneStatusBar *>()->paneText(6); }
     QVariant count(const QString &where = QStringLiteral("NOT deleted"));
 
@@ -159,6 +160,15 @@ QVariant TestCentralWindow::count(const QString &where)
 {
     return m_server.query(QStringLiteral("SELECT count(*) FROM readings WHERE ") + where,
                           m_database);
+}
+
+void TestCentralWindow::openWithTwoReadingsSent()
+{
+    writeIni();
+    openWindow();
+    reading(1, 365);
+    reading(2, 366);
+    QTRY_COMPARE(count(), QVariant(2));
 }
 
 void TestCentralWindow::offWithoutAServer()
@@ -293,11 +303,7 @@ void TestCentralWindow::refusedUrlIsShownInThePane()
 void TestCentralWindow::deleteAllIsMirrored()
 {
     needServer();
-    writeIni();
-    openWindow();
-    reading(1, 365);
-    reading(2, 366);
-    QTRY_COMPARE(count(), QVariant(2));
+    openWithTwoReadingsSent();
     m_prompts->answers = {true};
     m_window->findChild<QAction *>(QString::number(ID_DELETE_ALL))->trigger();
     QTRY_COMPARE(count(QStringLiteral("deleted")), QVariant(2));
@@ -316,11 +322,7 @@ void TestCentralWindow::deleteAllIsMirrored()
 void TestCentralWindow::deleteAllOfAHeldFileKeepsTheServersRows()
 {
     needServer();
-    writeIni();
-    openWindow();
-    reading(1, 365);
-    reading(2, 366);
-    QTRY_COMPARE(count(), QVariant(2));
+    openWithTwoReadingsSent();
     const QString dayFile = DayRecords().dayFilePath(kToday, 1);
     bool woken = false;
     FileSharing::SetInjectedHold([&](const QString &path) {

@@ -73,6 +73,26 @@ QList<qint64> Range(qint64 first, qint64 last)
     return range;
 }
 
+// The times of the server's rows, deleted or current, as seconds after 09:00, in order.
+QList<int> SecondsOnServer(FakeCentralServer &server, bool deleted)
+{
+    QList<int> seconds;
+    const QMutexLocker lock(&server.mutex);
+    for (auto it = server.rows.begin(); it != server.rows.end(); ++it)
+        if (it->deleted == deleted)
+            seconds.append(QTime(9, 0).secsTo(it->reading.time));
+    std::sort(seconds.begin(), seconds.end());
+    return seconds;
+}
+
+RecordRows Rows(const QStringList &lines)
+{
+    RecordRows rows;
+    for (const QString &line : lines)
+        rows.append(line.split(u','));
+    return rows;
+}
+
 QList<qsizetype> BatchSizes(const QList<CentralBatch> &batches)
 {
     QList<qsizetype> sizes;
@@ -350,16 +370,10 @@ void TestCentralSync::deletionsAreMarked()
     QCOMPARE(m_server->quantities(kDesk, 1, kToday, false), Range(1, 5));
 
     CentralJournal journal;
-    const auto rows = [](const QStringList &lines) {
-        RecordRows r;
-        for (const QString &line : lines)
-            r.append(line.split(u','));
-        return r;
-    };
     switch (deletion) {
     case Deletion::SelectDelete: {
         const QStringList after{Line(1, 1), Line(2, 4), Line(3, 5)};
-        QVERIFY(journal.record(today, rows(before), rows(after)) > 0);
+        QVERIFY(journal.record(today, Rows(before), Rows(after)) > 0);
         Replace(today, after);
         break;
     }
@@ -396,16 +410,8 @@ void TestCentralSync::deletionsAreMarked()
     QFETCH(QList<int>, deletedSeconds);
     QFETCH(QList<qsizetype>, batches);
     QFETCH(int, missing);
-    QList<int> live, deleted;
-    {
-        const QMutexLocker lock(&m_server->mutex);
-        for (auto it = m_server->rows.begin(); it != m_server->rows.end(); ++it)
-            (it->deleted ? deleted : live).append(QTime(9, 0).secsTo(it->reading.time));
-    }
-    std::sort(live.begin(), live.end());
-    std::sort(deleted.begin(), deleted.end());
-    QCOMPARE(live, liveSeconds);
-    QCOMPARE(deleted, deletedSeconds);
+    QCOMPARE(SecondsOnServer(*m_server, false), liveSeconds);
+    QCOMPARE(SecondsOnServer(*m_server, true), deletedSeconds);
     QCOMPARE(BatchSizes(m_server->takenBatches()), batches);
     // What is current is what the day file says, number by number.
     const RecordRows now = LoadRecordRows(today);
@@ -466,13 +472,7 @@ void TestCentralSync::deletionCountsOnlyOnceTheFileShowsIt()
     settle();
 
     CentralJournal journal;
-    const auto rows = [](const QStringList &lines) {
-        RecordRows r;
-        for (const QString &line : lines)
-            r.append(line.split(u','));
-        return r;
-    };
-    const qint64 note = journal.record(today, all ? RecordRows{} : rows(before), rows(after));
+    const qint64 note = journal.record(today, all ? RecordRows{} : Rows(before), Rows(after));
     QVERIFY(note > 0);
     // The sender looks while the rewrite is under way: nothing is mirrored, nothing sent.
     m_sync->dayFileChanged(today);
@@ -507,16 +507,8 @@ void TestCentralSync::deletionCountsOnlyOnceTheFileShowsIt()
 
     QFETCH(QList<int>, liveSeconds);
     QFETCH(QList<int>, deletedSeconds);
-    QList<int> live, deleted;
-    {
-        const QMutexLocker lock(&m_server->mutex);
-        for (auto it = m_server->rows.begin(); it != m_server->rows.end(); ++it)
-            (it->deleted ? deleted : live).append(QTime(9, 0).secsTo(it->reading.time));
-    }
-    std::sort(live.begin(), live.end());
-    std::sort(deleted.begin(), deleted.end());
-    QCOMPARE(live, liveSeconds);
-    QCOMPARE(deleted, deletedSeconds);
+    QCOMPARE(SecondsOnServer(*m_server, false), liveSeconds);
+    QCOMPARE(SecondsOnServer(*m_server, true), deletedSeconds);
     QVERIFY(journal.entries().isEmpty());
     QCOMPARE(m_sync->status().waiting, 0);
     QCOMPARE(m_sync->status().missing, 0);
