@@ -95,6 +95,7 @@ private slots:
     void closingWhileConnectedAsksFirst();
 
 private:
+    void verifyR9Shape(const QSize &full);
     std::unique_ptr<CKestrimDlg> makeWindow(const LaunchOptions &options = {});
     // A pseudo-terminal behind COM3, so that Connect opens a real port.
     void linkCom3(PseudoTerminal &terminal);
@@ -476,11 +477,26 @@ void TestWindowSettings::modeButtons()
     }
 }
 
+// The R9's window ends where the bottom band (volume, backlight, output) began: the band is
+// outside it, and the status bar, at the window's bottom, covers none of the controls above.
+void TestWindowSettings::verifyR9Shape(const QSize &full)
+{
+    QCOMPARE(m_window->width(), full.width());
+    QVERIFY(m_window->height() < full.height());
+    const QRect bar = m_window->findChild<PaneStatusBar *>()->geometry();
+    QCOMPARE(bar.bottom(), m_window->rect().bottom());
+    for (const int id :
+         {IDC_GROUP_BACKLIGHT, IDC_GROUP_OUTPUT_SIGNAL, IDC_STATIC_DEVICE_VOLUME, IDC_COMBO_VOLUME})
+        QVERIFY2(control(id)->geometry().top() >= bar.top(), qPrintable(QString::number(id)));
+    for (const int id : {IDC_GROUP_WORK_MODE, IDC_RADIO_COUNT_MODE, IDC_BUTTON_SAVE_AS,
+                         IDC_COMBO_ALARM, IDC_GROUP_TEMP_FORMAT})
+        QVERIFY2(control(id)->geometry().bottom() < bar.top(), qPrintable(QString::number(id)));
+}
+
 void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
 {
     const QSize full = m_window->size();
     auto *alarm = control<QComboBox>(IDC_COMBO_ALARM);
-    auto *bar = m_window->findChild<PaneStatusBar *>();
     control<QAbstractButton>(IDC_BUTTON_CONNECT)->setEnabled(false);
 
     control<QAbstractButton>(IDC_RADIO_R9)->click();
@@ -490,10 +506,13 @@ void TestWindowSettings::modelButtonsSetTheRangeAndTheWindow()
     QCOMPARE(alarm->itemText(0), QStringLiteral("37.0"));
     QCOMPARE(alarm->itemText(10), QStringLiteral("38.0"));
     QCOMPARE(alarm->currentIndex(), -1);
-    QCOMPARE(m_window->size(), QSize(full.width(), full.height() - 90));
-    // The bottom band (volume, backlight, output) is outside the window; the status bar is not.
-    QVERIFY(control(IDC_COMBO_VOLUME)->geometry().top() > bar->geometry().top());
-    QCOMPARE(bar->geometry().bottom(), m_window->rect().bottom());
+    verifyR9Shape(full);
+    // In Chinese the status bar's texts are of another script.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(m_window->language(), Language::Chinese);
+    verifyR9Shape(full);
 
     control<QAbstractButton>(IDC_RADIO_R9_PRO)->click();
     QCOMPARE(m_window->thermometer().model(), MachineType::R9Pro);
@@ -726,7 +745,7 @@ void TestWindowSettings::refusedCommandLeavesTheWindowAsTheThermometer()
     QVERIFY(control<QRadioButton>(IDC_RADIO_CELSIUS)->isChecked());
     QVERIFY(control<QRadioButton>(IDC_RADIO_BODY_MODE)->isChecked());
     QVERIFY(control<QRadioButton>(IDC_RADIO_R9)->isChecked());
-    QCOMPARE(m_window->height(), full.height() - CKestrimDlg::kR9HeightCut);
+    verifyR9Shape(full);
     QVERIFY(!control<QAbstractButton>(IDC_RADIO_BACKLIGHT_ON)->isEnabled());
     QVERIFY(!control<QComboBox>(IDC_COMBO_VOLUME)->isEnabled());
     QCOMPARE(m_prompts->messages,
@@ -786,18 +805,19 @@ void TestWindowSettings::readingStaysAsItWasRead_data()
     QTest::addColumn<QString>("environment");
     const QByteArray count = FrameOf(1, "00027701 02000001") + FrameOf(4, "0C00");
     const QByteArray body = FrameOf(1, "00017701 02000001") + FrameOf(4, "6D01");
-    QTest::newRow("a count, Fahrenheit refused")
-        << count << IDC_RADIO_FAHRENHEIT << "01" << "12" << false << "-----";
-    QTest::newRow("a count stays a count in Fahrenheit")
-        << count << IDC_RADIO_FAHRENHEIT << "00" << "12" << false << "-----";
+    QTest::newRow("a count, Fahrenheit refused") << count << IDC_RADIO_FAHRENHEIT << "01"
+                                                 << "12" << false << "-----";
+    QTest::newRow("a count stays a count in Fahrenheit") << count << IDC_RADIO_FAHRENHEIT << "00"
+                                                         << "12" << false << "-----";
     QTest::newRow("no reading yet, Fahrenheit refused")
-        << FrameOf(1, "00017701 02000001") << IDC_RADIO_FAHRENHEIT << "01" << "--.-" << false
-        << "-----";
+        << FrameOf(1, "00017701 02000001") << IDC_RADIO_FAHRENHEIT << "01"
+        << "--.-" << false << "-----";
     QTest::newRow("body to surface refused: the verdict stays")
-        << body << IDC_RADIO_SURFACE_MODE << "01" << "36.5C" << true << "-----";
+        << body << IDC_RADIO_SURFACE_MODE << "01"
+        << "36.5C" << true << "-----";
     QTest::newRow("an environment of 0.0 is converted too")
-        << body + FrameOf(3, "0000") << IDC_RADIO_FAHRENHEIT << "00" << "97.7F" << true
-        << "32.0F";
+        << body + FrameOf(3, "0000") << IDC_RADIO_FAHRENHEIT << "00"
+        << "97.7F" << true << "32.0F";
 }
 
 // The reading and the verdict show the last reading in the settings it was read in: a refused

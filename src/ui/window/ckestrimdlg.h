@@ -35,6 +35,8 @@
 #include <memory>
 #include <optional>
 
+struct ThermometerModel;
+
 class CMyProgress;
 class CentralSender;
 class CentralStore;
@@ -96,8 +98,10 @@ public:
 
     // Pause after a settings report before Connect takes the next click.
     static constexpr int kConnectSettleMs = 500;
-    // The R9 has no bottom band of controls; its window is this much shorter.
-    static constexpr int kR9HeightCut = 90;
+    // The height of the window for a model: a model without the bottom band of controls
+    // (volume, backlight, output signal type) ends where the band begins, so the status bar
+    // lies just under the controls above it and the band is outside the window.
+    int heightFor(const ThermometerModel &model) const;
     static inline const QColor kNormalColour{0, 111, 3};
     static inline const QColor kAbnormalColour{245, 3, 3};
 

@@ -133,7 +133,7 @@ void CKestrimDlg::OnModelChanged(MachineType model)
         control<QAbstractButton>(ModelOf(model).hasBottomBand() ? IDC_RADIO_R9_PRO : IDC_RADIO_R9)
             ->setChecked(true);
     }
-    resize(m_windowWidth, m_windowHeight - (ModelOf(model).hasBottomBand() ? 0 : kR9HeightCut));
+    resize(m_windowWidth, heightFor(ModelOf(model)));
     EnableSettingsControls(m_thermometer->isPortOpen());
     StorePreferences();
     m_seams.prompts->message(this, ModelFollowsReportText(model, m_language),

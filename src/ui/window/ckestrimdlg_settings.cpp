@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+
 // The thermometer builds the command from the settings it confirmed with the waiting changes on
 // top, and takes its effect once the thermometer accepts it. Until then the controls show the
 // operator's choice as pending; a refused command changes nothing (OnCommandRefused).
@@ -134,8 +136,8 @@ void CKestrimDlg::OnBnClickedModelR9Pro()
 }
 
 // The model decides which settings exist and the alarm range. A model without the bottom band
-// of controls (volume, backlight, output) has a window that ends above it. The alarm list is in
-// the unit the thermometer is in, so that the limit chosen from it means what it says.
+// of controls (volume, backlight, output) has a window that ends where the band begins. The alarm
+// list is in the unit the thermometer is in, so that the limit chosen from it means what it says.
 void CKestrimDlg::SelectModel(MachineType machineType)
 {
     const ThermometerModel &model = ModelOf(machineType);
@@ -147,6 +149,17 @@ void CKestrimDlg::SelectModel(MachineType machineType)
     m_comboAlarm->addItems(
         SteppedAlarmEntries(model.steppedFirstC, model.steppedLastC, m_thermometer->unit()));
     m_comboAlarm->setCurrentIndex(-1);
-    resize(m_windowWidth, m_windowHeight - (model.hasBottomBand() ? 0 : kR9HeightCut));
+    resize(m_windowWidth, heightFor(model));
     StorePreferences();
+}
+
+int CKestrimDlg::heightFor(const ThermometerModel &model) const
+{
+    if (model.hasBottomBand() || !m_statusBar)
+        return m_windowHeight;
+    int bandTop = m_windowHeight;
+    for (const int id :
+         {IDC_STATIC_DEVICE_VOLUME, IDC_COMBO_VOLUME, IDC_GROUP_BACKLIGHT, IDC_GROUP_OUTPUT_SIGNAL})
+        bandTop = std::min(bandTop, control<QWidget>(id)->geometry().top());
+    return bandTop + m_statusBar->sizeHint().height();
 }

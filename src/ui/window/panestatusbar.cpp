@@ -7,6 +7,9 @@ PaneStatusBar::PaneStatusBar(QWidget *parent)
 {
     // The window has a fixed size; a grip would only take room from the panes.
     setSizeGripEnabled(false);
+    // Opaque: on the R9's shorter window it lies over the bottom band of controls, which must
+    // not show between the panes.
+    setAutoFillBackground(true);
 }
 
 void PaneStatusBar::setIndicators(const QList<int> &ids, const QList<int> &widths,
