@@ -8,6 +8,7 @@
 #include "preferences.h"
 #include "records/recordline.h"
 #include "records/recordmessages.h"
+#include "regularfile.h"
 #include "reportexport.h"
 
 #include <QDir>
@@ -83,6 +84,12 @@ int ExportOneDay(const ExportRequest &request, const QList<HistoryDay> &days, QD
                                    .arg(DateText(date), ports.join(QStringLiteral(", "))));
     }
     const HistoryDay &day = days.first();
+    // A day file that is there but cannot be read (a named pipe or a folder in its place, its
+    // permissions taken away) is said as that, not as a day without records.
+    if (QString error; !RegularFile::ReadAll(day.path, &error) && !error.isEmpty())
+        return Say(kNothingExported,
+                   RecordMessageText(RecordMessage::ExportNotRead, Language::English,
+                                     QDir::toNativeSeparators(day.path), error));
     const QStringList lines = ReadTextLines(day.path);
     if (lines.isEmpty())
         return Say(kNothingExported, on);

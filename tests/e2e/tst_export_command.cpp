@@ -11,6 +11,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/prctl.h>
+#endif
+
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
 #endif
@@ -51,9 +58,13 @@ struct Run {
 // Runs kestrim in `folder`, with no display and no $KESTRIM_HOME unless `home` is given; with
 // a runtime folder of its own unless `runtime` is false (as under cron).
 Run Kestrim(const QString &folder, const QStringList &arguments, const QString &home = {},
-            bool runtime = true)
+            bool runtime = true, const std::function<void()> &inChild = {})
 {
     QProcess process;
+#ifdef Q_OS_UNIX
+    if (inChild)
+        process.setChildProcessModifier(inChild);
+#endif
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KESTRIM_HOME"})
         environment.remove(QString::fromLatin1(name));
@@ -100,6 +111,7 @@ private slots:
     void exportsArePrivate();
     void failureIsOneCleanLine_data();
     void failureIsOneCleanLine();
+    void unreadableDayFileIsSaidSo();
 
 private:
     std::unique_ptr<WorkingFolder> m_dir;
@@ -433,6 +445,29 @@ void TestExportCommand::failureIsOneCleanLine()
     QStringList after = QDir().entryList(QDir::Files | QDir::Hidden);
     after.sort();
     QCOMPARE(after, expected);
+}
+
+// A day file that is there but cannot be read (its permissions taken away) is said as that,
+// not as a day without records. Run as root, the command runs without the right to override
+// file permissions.
+void TestExportCommand::unreadableDayFileIsSaidSo()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("file permissions and capabilities are Linux's");
+#else
+    const QString day = DayFile(QDate(2026, 11, 30), 3);
+    QVERIFY(QFile::setPermissions(day, QFile::WriteOwner));
+    const Run run =
+        Kestrim(m_dir->path(), {"--export", "out.csv", "--day", "2026-11-30"}, {}, true, [] {
+            ::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+            ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+        });
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.messages, QStringList{"kestrim: The day file " + QDir::toNativeSeparators(day) +
+                                       " could not be read: Permission denied. Nothing was "
+                                       "exported."});
+    QVERIFY(!QFileInfo::exists("out.csv"));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestExportCommand)
