@@ -9,6 +9,7 @@
 #include "recordingspeech.h"
 #include "reportreaders.h"
 #include "simprocess.h"
+#include "testfiles.h"
 #include "window/ckestrimdlg.h"
 #include "window/panestatusbar.h"
 #include "workingfolder.h"
@@ -36,12 +37,6 @@ constexpr int kWait = 10000;
 const QDate kDay(2024, 5, 21);
 const QString kDayFile = QStringLiteral("TempData/2024/05/20240521-03.txt");
 const QString kIndex = QStringLiteral("Ini/2024-05-21.ini");
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QByteArray Index(int count)
 {
@@ -175,12 +170,12 @@ void TestExportDeleteSim::exportAndDeleteWhileMeasuring()
         day += Line(n, n);
         csv += Line(n, n, "\r");
     }
-    QCOMPARE(Read(kDayFile), day);
+    QCOMPARE(ReadFile(kDayFile), day);
 
     saveAs("day.csv");
     saveAs("day.txt");
-    QCOMPARE(Read("day.csv"), csv);
-    QCOMPARE(Read("day.txt"), day);
+    QCOMPARE(ReadFile("day.csv"), csv);
+    QCOMPARE(ReadFile("day.txt"), day);
 
     // Lines 2 to 3 go; reading 7 arrives while the dialog is open.
     bool closed = false;
@@ -190,7 +185,7 @@ void TestExportDeleteSim::exportAndDeleteWhileMeasuring()
         chooseLine(*dialog, 2, ID_SET_START_LINE);
         measure(7, 7);
         QVERIFY(dialog->isVisible());
-        QCOMPARE(Read(kDayFile), day + Line(7, 7));
+        QCOMPARE(ReadFile(kDayFile), day + Line(7, 7));
         chooseLine(*dialog, 3, ID_SET_STOP_LINE);
         QTest::mouseClick(dialog->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
                           Qt::LeftButton);
@@ -199,23 +194,23 @@ void TestExportDeleteSim::exportAndDeleteWhileMeasuring()
     ChooseFromContextMenu(list(), 0, m_window.get(), IDR_MENU_RECORD_LIST, ID_SELECT_DELETE);
     QVERIFY(closed);
     const QByteArray kept = Line(1, 1) + Line(2, 4) + Line(3, 5) + Line(4, 6) + Line(5, 7);
-    QCOMPARE(Read(kDayFile), kept);
-    QCOMPARE(Read(kIndex), Index(5));
+    QCOMPARE(ReadFile(kDayFile), kept);
+    QCOMPARE(ReadFile(kIndex), Index(5));
     QCOMPARE(list()->model()->rowCount(), 5);
     QCOMPARE(list()->model()->index(4, 1).data().toString(), QStringLiteral("10:00:07"));
 
     // The operator confirmed replacing the earlier export.
     saveAs("day.txt");
-    QCOMPARE(Read("day.txt"), kept);
+    QCOMPARE(ReadFile("day.txt"), kept);
 
     m_prompts->answers = {true};
     ChooseFromContextMenu(list(), 0, m_window.get(), IDR_MENU_RECORD_LIST, ID_DELETE_ALL);
     QCOMPARE(list()->model()->rowCount(), 0);
     QVERIFY(!QFileInfo::exists(kDayFile));
-    QCOMPARE(Read(kIndex), Index(0));
+    QCOMPARE(ReadFile(kIndex), Index(0));
     measure(8, 1);
-    QCOMPARE(Read(kDayFile), Line(1, 8));
-    QCOMPARE(Read(kIndex), Index(1));
+    QCOMPARE(ReadFile(kDayFile), Line(1, 8));
+    QCOMPARE(ReadFile(kIndex), Index(1));
     QVERIFY2(m_prompts->messages.isEmpty(), qPrintable(m_prompts->messages.join('\n')));
 }
 
@@ -261,7 +256,7 @@ void TestExportDeleteSim::reportAndWorkbookOfARecordedDay()
     change(QTime(10, 3, 0), click(IDC_RADIO_BODY_MODE));
     change(QTime(10, 3, 0), click(IDC_RADIO_FAHRENHEIT));
     reading(QTime(10, 3, 5), "99.0", 7);
-    QCOMPARE(Read(QStringLiteral("TempData/2024/05/20240521-03-settings.txt")),
+    QCOMPARE(ReadFile(QStringLiteral("TempData/2024/05/20240521-03-settings.txt")),
              QByteArray("10:00:00,1,R9Pro,C,body,37.5C\r\n"
                         "10:01:00,4,R9Pro,C,body,38.0C\r\n"
                         "10:02:00,6,R9Pro,C,surface,38.0C\r\n"

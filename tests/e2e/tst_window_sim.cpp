@@ -8,6 +8,7 @@
 #include "recordingprompts.h"
 #include "recordingspeech.h"
 #include "simprocess.h"
+#include "testfiles.h"
 #include "window/ckestrimdlg.h"
 #include "window/panestatusbar.h"
 #include "windowtesting.h"
@@ -34,11 +35,6 @@ constexpr int kWait = 10000;
 const QColor kGreen(0, 111, 3);
 const QColor kRed(245, 3, 3);
 
-QByteArray ReadFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 } // namespace
 
 class TestWindowSim : public QObject {

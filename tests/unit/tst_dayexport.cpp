@@ -3,6 +3,7 @@
 // file, and a target that cannot be written.
 #include "records/dayexport.h"
 #include "records/recordline.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,19 +19,6 @@ const QByteArray kDayBytes("1,09:15:02,36.4C,24.5C\r\n2,09:16:40,36.6C,24.5C\r\n
 const QString kEnglishHeader = QStringLiteral("Quantity,Test Time,Test Value,Envrionment Temp.");
 const QByteArray kEnglishCsv("Quantity,Test Time,Test Value,Envrionment Temp.\r"
                              "1,09:15:02,36.4C,24.5C\r2,09:16:40,36.6C,24.5C\r");
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 ExportResult Export(const QString &target, const QString &header = kEnglishHeader)
 {
@@ -67,7 +55,7 @@ void TestDayExport::init()
     m_previous = QDir::currentPath();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir::setCurrent(m_dir->path()));
-    Write(kDayFile, kDayBytes);
+    WriteFile(kDayFile, kDayBytes);
 }
 
 void TestDayExport::cleanup()
@@ -94,8 +82,8 @@ void TestDayExport::endingDecides()
     QFETCH(Outcome, outcome);
     QFETCH(QByteArray, bytes);
     QCOMPARE(Export(target).outcome, outcome);
-    QCOMPARE(Read(target), bytes);
-    QCOMPARE(Read(kDayFile), kDayBytes);
+    QCOMPARE(ReadFile(target), bytes);
+    QCOMPARE(ReadFile(kDayFile), kDayBytes);
 }
 
 void TestDayExport::secondExportReplacesTheFirst_data()
@@ -113,9 +101,9 @@ void TestDayExport::secondExportReplacesTheFirst()
     QFETCH(QString, target);
     QFETCH(QByteArray, bytes);
     QCOMPARE(Export(target).outcome, Outcome::Written);
-    Write(kDayFile, kDayBytes + "3,09:20:00,36.5C,24.5C\r\n");
+    WriteFile(kDayFile, kDayBytes + "3,09:20:00,36.5C,24.5C\r\n");
     QCOMPARE(Export(target).outcome, Outcome::Written);
-    QCOMPARE(Read(target), bytes);
+    QCOMPARE(ReadFile(target), bytes);
 }
 
 void TestDayExport::chineseHeaderIsUtf8WithoutMark()
@@ -127,7 +115,7 @@ void TestDayExport::chineseHeaderIsUtf8WithoutMark()
                                                   "E6B58BE9878FE695B0E580BC2C" // 测量数值,
                                                   "E78EAFE5A283E6B8A9E5BAA60D" // 环境温度 CR
     );
-    QCOMPARE(Read("day.csv"), header + kEnglishCsv.sliced(kEnglishCsv.indexOf('\r') + 1));
+    QCOMPARE(ReadFile("day.csv"), header + kEnglishCsv.sliced(kEnglishCsv.indexOf('\r') + 1));
 }
 
 void TestDayExport::noDayFile()
@@ -139,7 +127,7 @@ void TestDayExport::noDayFile()
     QCOMPARE(ExportDay("missing-03.txt", {}, kEnglishHeader, "day.TXT").outcome,
              Outcome::NothingRecorded);
     QCOMPARE(ExportDay(QString(), {}, kEnglishHeader, "day.csv").outcome, Outcome::Written);
-    QCOMPARE(Read("day.csv"), kEnglishHeader.toUtf8() + '\r');
+    QCOMPARE(ReadFile("day.csv"), kEnglishHeader.toUtf8() + '\r');
 }
 
 void TestDayExport::targetThatCannotBeWritten_data()
@@ -162,7 +150,7 @@ void TestDayExport::targetThatCannotBeWritten()
     QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              (QStringList{kDayFile, "folder.txt"}));
     QVERIFY(QFileInfo("folder.txt/inside").isDir());
-    QCOMPARE(Read(kDayFile), kDayBytes);
+    QCOMPARE(ReadFile(kDayFile), kDayBytes);
 }
 
 QTEST_GUILESS_MAIN(TestDayExport)

@@ -9,6 +9,7 @@
 #include "history/historyday.h"
 #include "history/historytexts.h"
 #include "history/rangeexport.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,12 +23,6 @@ const QString kFixture = QStringLiteral(KESTRIM_HISTORY_FIXTURE);
 // line was written), one in Fahrenheit, one count-mode value and a last line cut short.
 const QString kMixedDay = QStringLiteral("TempData/2026/12/20261208-03.txt");
 const QString kMixedWarnings = QStringLiteral("TempData/2026/12/20261208-warning.txt");
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 void Write(const QString &path, const QByteArray &bytes, QIODevice::OpenMode mode)
 {
@@ -395,7 +390,7 @@ void TestDayHistory::rangeExport()
     const QString path = m_scratch.filePath(target);
     QFile::remove(path);
     QTEST(ExportDayRange(FindHistoryDays(), first, last, header, path).outcome, "outcome");
-    QTEST(Read(path), "bytes");
+    QTEST(ReadFile(path), "bytes");
 }
 
 QTEST_GUILESS_MAIN(TestDayHistory)

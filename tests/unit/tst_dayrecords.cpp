@@ -2,6 +2,7 @@
 // first reading, ports, restarts, start-up clean-up, write failures, midnight and deletion.
 #include "records/dayrecords.h"
 #include "records/filesharing.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,20 +34,6 @@ QByteArray Index(int count, const char *path)
 {
     return "[RECORD]\r\nTOTAL_NUM=" + QByteArray::number(count) +
            "\r\nPATH=" + Native(path).toUtf8() + "\r\n";
-}
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 // An instant of `day` at "HH:mm:ss".
@@ -125,13 +112,13 @@ void TestDayRecords::firstReadingCreatesFiles()
     DayRecords records;
     QVERIFY(Connect(records, 3).isEmpty());
     QCOMPARE(records.indexFilePath(), kIndex);
-    QCOMPARE(Read(kIndex), kFreshIndex);
+    QCOMPARE(ReadFile(kIndex), kFreshIndex);
 
     const RecordWrite write = records.AppendReading(At("14:03:27"), "36.5C", "0.0C", 3);
     QVERIFY(write.ok);
     QCOMPARE(write.path, kDayFile3);
-    QCOMPARE(Read(kDayFile3), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
-    QCOMPARE(Read(kIndex), Index(1, "TempData/2024/05/20240521"));
+    QCOMPARE(ReadFile(kDayFile3), QByteArray("1,14:03:27,36.5C,0.0C\r\n"));
+    QCOMPARE(ReadFile(kIndex), Index(1, "TempData/2024/05/20240521"));
     QCOMPARE(records.recordCount(), 1u);
     QCOMPARE(records.dayFilePath(), kDayFile3);
     QVERIFY(!records.pathPending());
@@ -143,10 +130,10 @@ void TestDayRecords::pathWrittenOncePerRun()
     Connect(records, 3);
     QVERIFY(records.AppendReading(At("14:03:27"), "36.5C", "0.0C", 3).ok);
     // Someone else's PATH must survive the second reading: only TOTAL_NUM is written again.
-    Write(kIndex, Index(1, "elsewhere"));
+    WriteFile(kIndex, Index(1, "elsewhere"));
     QVERIFY(records.AppendReading(At("14:03:30"), "36.6C", "0.0C", 3).ok);
-    QCOMPARE(Read(kIndex), Index(2, "elsewhere"));
-    QCOMPARE(Read(kDayFile3), QByteArray("1,14:03:27,36.5C,0.0C\r\n2,14:03:30,36.6C,0.0C\r\n"));
+    QCOMPARE(ReadFile(kIndex), Index(2, "elsewhere"));
+    QCOMPARE(ReadFile(kDayFile3), QByteArray("1,14:03:27,36.5C,0.0C\r\n2,14:03:30,36.6C,0.0C\r\n"));
 }
 
 void TestDayRecords::portsShareWarningAndIndex()
@@ -163,12 +150,12 @@ void TestDayRecords::portsShareWarningAndIndex()
     const RecordWrite warning = records.WriteWarningRecord(second.line, kDay);
     QCOMPARE(warning.path, Native("TempData/2024/05/20240521-warning.txt"));
 
-    QCOMPARE(Read(kDayFile3), QByteArray("1,14:03:27,38.5C,25.0C\r\n"));
-    QCOMPARE(Read(Native("TempData/2024/05/20240521-04.txt")),
+    QCOMPARE(ReadFile(kDayFile3), QByteArray("1,14:03:27,38.5C,25.0C\r\n"));
+    QCOMPARE(ReadFile(Native("TempData/2024/05/20240521-04.txt")),
              QByteArray("2,14:05:00,38.7C,25.0C\r\n"));
-    QCOMPARE(Read(warning.path),
+    QCOMPARE(ReadFile(warning.path),
              QByteArray("1,14:03:27,38.5C,25.0C\r\n2,14:05:00,38.7C,25.0C\r\n"));
-    QCOMPARE(Read(kIndex), Index(2, "TempData/2024/05/20240521"));
+    QCOMPARE(ReadFile(kIndex), Index(2, "TempData/2024/05/20240521"));
 }
 
 void TestDayRecords::restartSameDay_data()
@@ -195,9 +182,9 @@ void TestDayRecords::restartSameDay()
     QFETCH(int, rows);
     QFETCH(quint64, count);
     QFETCH(QString, dayFile);
-    Write(kIndex, Index(5, pathValue.constData()));
-    Write(kDayFile3,
-          "1,09:00:00,36.5C,0.0C\r\n\r\n2,09:00:01,36.5C,0.0C\r\n3,09:00:02,36.5C,0.0C\r\n");
+    WriteFile(kIndex, Index(5, pathValue.constData()));
+    WriteFile(kDayFile3,
+              "1,09:00:00,36.5C,0.0C\r\n\r\n2,09:00:01,36.5C,0.0C\r\n3,09:00:02,36.5C,0.0C\r\n");
 
     DayRecords records;
     records.LoadDayIndex(kDay);
@@ -211,7 +198,7 @@ void TestDayRecords::restartSameDay()
     QCOMPARE(records.recordCount(), count);
     QCOMPARE(records.dayFilePath(), Native(dayFile));
     // Once the rows are loaded, TOTAL_NUM follows them.
-    QCOMPARE(Read(kIndex), Index(int(rows > 0 ? count : 5), pathValue.constData()));
+    QCOMPARE(ReadFile(kIndex), Index(int(rows > 0 ? count : 5), pathValue.constData()));
 
     const RecordWrite next = records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3);
     QCOMPARE(next.record.quantity, QString::number(count + 1));
@@ -221,8 +208,8 @@ void TestDayRecords::restartSameDay()
 // the day's PATH and count behind a damaged block.
 void TestDayRecords::indexReadPastNulBytes()
 {
-    Write(kIndex, QByteArray(4, '\0') + Index(5, "TempData/2024/05/20240521") + '\0');
-    Write(kDayFile3, "1,09:00:00,36.5C,0.0C\r\n2,09:00:01,36.5C,0.0C\r\n");
+    WriteFile(kIndex, QByteArray(4, '\0') + Index(5, "TempData/2024/05/20240521") + '\0');
+    WriteFile(kDayFile3, "1,09:00:00,36.5C,0.0C\r\n2,09:00:01,36.5C,0.0C\r\n");
 
     DayRecords records;
     records.LoadDayIndex(kDay);
@@ -230,7 +217,7 @@ void TestDayRecords::indexReadPastNulBytes()
     QCOMPARE(records.PrepareDayRecords(3).size(), 2);
     QCOMPARE(records.dayFilePath(), kDayFile3);
     QCOMPARE(records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3).record.quantity, "3");
-    QCOMPARE(Read(kIndex), Index(3, "TempData/2024/05/20240521"));
+    QCOMPARE(ReadFile(kIndex), Index(3, "TempData/2024/05/20240521"));
 }
 
 // Found by fuzz_dayrecords: a day file that did not end in a line break (written by hand, or
@@ -254,12 +241,12 @@ void TestDayRecords::recordStartsOnItsOwnLine()
 {
     QFETCH(QByteArray, file);
     QFETCH(QByteArray, appended);
-    Write(kIndex, Index(0, "TempData/2024/05/20240521"));
-    Write(kDayFile3, file);
+    WriteFile(kIndex, Index(0, "TempData/2024/05/20240521"));
+    WriteFile(kDayFile3, file);
     DayRecords records;
     Connect(records, 3);
     QVERIFY(records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3).ok);
-    QCOMPARE(Read(kDayFile3), file + appended);
+    QCOMPARE(ReadFile(kDayFile3), file + appended);
 }
 
 void TestDayRecords::readingBeforeSettingsReport()
@@ -273,7 +260,7 @@ void TestDayRecords::readingBeforeSettingsReport()
     // PATH waits for an index to write it to; the reload on reconnect depends on it.
     records.PrepareDayRecords(3);
     QVERIFY(records.AppendReading(At("14:03:30"), "36.6C", "0.0C", 3).ok);
-    QCOMPARE(Read(kIndex), Index(2, "TempData/2024/05/20240521"));
+    QCOMPARE(ReadFile(kIndex), Index(2, "TempData/2024/05/20240521"));
 }
 
 void TestDayRecords::newDayRemovesOnlyIndexFiles_data()
@@ -289,11 +276,11 @@ void TestDayRecords::newDayRemovesOnlyIndexFiles()
 {
     QFETCH(QStringList, userFiles);
     QFETCH(bool, folderKept);
-    Write("Ini/2024-05-20.ini", Index(7, "TempData/2024/05/20240520"));
-    Write("Ini/2024-05-19.INI", kFreshIndex);
-    Write("TempData/2024/05/20240520-03.txt", "1,09:00:00,36.5C,0.0C\r\n");
+    WriteFile("Ini/2024-05-20.ini", Index(7, "TempData/2024/05/20240520"));
+    WriteFile("Ini/2024-05-19.INI", kFreshIndex);
+    WriteFile("TempData/2024/05/20240520-03.txt", "1,09:00:00,36.5C,0.0C\r\n");
     for (const QString &file : userFiles)
-        Write(file, "mine");
+        WriteFile(file, "mine");
 
     DayRecords records;
     records.LoadDayIndex(kDay);
@@ -303,8 +290,8 @@ void TestDayRecords::newDayRemovesOnlyIndexFiles()
     QVERIFY(!QFileInfo::exists("Ini/2024-05-19.INI"));
     QCOMPARE(QFileInfo::exists("Ini"), folderKept);
     for (const QString &file : userFiles)
-        QCOMPARE(Read(file), QByteArray("mine"));
-    QCOMPARE(Read("TempData/2024/05/20240520-03.txt"), QByteArray("1,09:00:00,36.5C,0.0C\r\n"));
+        QCOMPARE(ReadFile(file), QByteArray("mine"));
+    QCOMPARE(ReadFile("TempData/2024/05/20240520-03.txt"), QByteArray("1,09:00:00,36.5C,0.0C\r\n"));
 }
 
 void TestDayRecords::failedWriteChangesNothing_data()
@@ -324,7 +311,7 @@ void TestDayRecords::failedWriteChangesNothing()
     if (asFolder)
         QVERIFY(QDir().mkpath(obstacle));
     else
-        Write(obstacle, "");
+        WriteFile(obstacle, "");
 
     const RecordWrite write = records.AppendReading(At("14:03:27"), "36.5C", "0.0C", 3);
     QVERIFY(!write.ok);
@@ -334,12 +321,12 @@ void TestDayRecords::failedWriteChangesNothing()
     QCOMPARE(records.recordCount(), 0u);
     QVERIFY(records.dayFilePath().isEmpty());
     QVERIFY(records.pathPending());
-    QCOMPARE(Read(kIndex), kFreshIndex);
+    QCOMPARE(ReadFile(kIndex), kFreshIndex);
 
     // Once the way is clear the same quantity is stored: no gap, no double count.
     QVERIFY(asFolder ? QDir(obstacle).removeRecursively() : QFile::remove(obstacle));
     QCOMPARE(records.AppendReading(At("14:03:30"), "36.6C", "0.0C", 3).record.quantity, "1");
-    QCOMPARE(Read(kIndex), Index(1, "TempData/2024/05/20240521"));
+    QCOMPARE(ReadFile(kIndex), Index(1, "TempData/2024/05/20240521"));
 }
 
 void TestDayRecords::midnightRollsOver_data()
@@ -371,13 +358,13 @@ void TestDayRecords::midnightRollsOver()
     Connect(records, 3, from);
     records.AppendReading(At("23:59:58", from), "36.5C", "0.0C", 3);
     records.AppendReading(At("23:59:59", from), "36.5C", "0.0C", 3);
-    const QByteArray oldIndex = Read(records.indexFilePath());
+    const QByteArray oldIndex = ReadFile(records.indexFilePath());
 
     if (tickFirst) {
         records.rollOverTo(to);
         QCOMPARE(records.dateText(), to.toString("yyyy-MM-dd"));
         QCOMPARE(records.indexFilePath(), Native("Ini/" + to.toString("yyyy-MM-dd") + ".ini"));
-        QCOMPARE(Read(records.indexFilePath()), kFreshIndex);
+        QCOMPARE(ReadFile(records.indexFilePath()), kFreshIndex);
         QCOMPARE(records.recordCount(), 0u);
         QVERIFY(records.pathPending());
     }
@@ -386,16 +373,16 @@ void TestDayRecords::midnightRollsOver()
     const RecordWrite write = records.AppendReading(At("00:00:01", to), "36.6C", "0.0C", 3);
     QCOMPARE(records.dateText(), to.toString("yyyy-MM-dd"));
     QCOMPARE(write.path, Native(newFile));
-    QCOMPARE(Read(newFile), QByteArray("1,00:00:01,36.6C,0.0C\r\n"));
-    QCOMPARE(Read(records.indexFilePath()), Index(1, newPath.constData()));
-    QCOMPARE(Read("Ini/" + from.toString("yyyy-MM-dd") + ".ini"), oldIndex);
+    QCOMPARE(ReadFile(newFile), QByteArray("1,00:00:01,36.6C,0.0C\r\n"));
+    QCOMPARE(ReadFile(records.indexFilePath()), Index(1, newPath.constData()));
+    QCOMPARE(ReadFile("Ini/" + from.toString("yyyy-MM-dd") + ".ini"), oldIndex);
 }
 
 void TestDayRecords::rollOverBeforeConnection()
 {
     DayRecords records;
     records.LoadDayIndex(kDay);
-    Write("Ini/2024-05-22.ini", Index(4, "TempData/2024/05/20240522"));
+    WriteFile("Ini/2024-05-22.ini", Index(4, "TempData/2024/05/20240522"));
     records.rollOverTo(QDate(2024, 5, 22));
     // The new day's count is taken from its index; no index file is made without a connection.
     QCOMPARE(records.recordCount(), 4u);
@@ -413,7 +400,7 @@ void TestDayRecords::readingTakesItsTimeFromItsInstant()
     const RecordWrite timeless = records.AppendReading(QDateTime(), "36.6C", "0.0C", 3);
     QVERIFY(!timeless.ok);
     QVERIFY(!timeless.error.isEmpty());
-    QCOMPARE(Read(kDayFile3), QByteArray("1,00:00:07,36.5C,0.0C\r\n"));
+    QCOMPARE(ReadFile(kDayFile3), QByteArray("1,00:00:07,36.5C,0.0C\r\n"));
     QCOMPARE(records.recordCount(), 1u);
 }
 
@@ -433,11 +420,11 @@ void TestDayRecords::countCarriesOnAfterTheFile()
 {
     QFETCH(QByteArray, index);
     QFETCH(bool, connect);
-    Write(kIndex, index);
+    WriteFile(kIndex, index);
     QByteArray lines;
     for (int i = 1; i <= 5; ++i)
         lines += QByteArray::number(i) + ",09:00:0" + QByteArray::number(i) + ",36.5C,0.0C\r\n";
-    Write(kDayFile3, lines);
+    WriteFile(kDayFile3, lines);
 
     DayRecords records;
     if (connect)
@@ -446,11 +433,11 @@ void TestDayRecords::countCarriesOnAfterTheFile()
         records.LoadDayIndex(kDay);
     const RecordWrite write = records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3);
     QCOMPARE(write.record.quantity, QStringLiteral("6"));
-    QCOMPARE(Read(kDayFile3), lines + "6,10:00:00,36.6C,0.0C\r\n");
+    QCOMPARE(ReadFile(kDayFile3), lines + "6,10:00:00,36.6C,0.0C\r\n");
     QCOMPARE(records.recordCount(), 6u);
     QCOMPARE(records.AppendReading(At("10:00:01"), "36.6C", "0.0C", 3).record.quantity, "7");
     if (connect)
-        QVERIFY(Read(kIndex).startsWith("[RECORD]\r\nTOTAL_NUM=7\r\n"));
+        QVERIFY(ReadFile(kIndex).startsWith("[RECORD]\r\nTOTAL_NUM=7\r\n"));
 }
 
 // Found while writing fuzz_dayrecords's check that quantities carry on after the last record:
@@ -473,8 +460,8 @@ void TestDayRecords::countCarriesOnAfterLongLines_data()
 void TestDayRecords::countCarriesOnAfterLongLines()
 {
     QFETCH(QByteArray, file);
-    Write(kIndex, Index(1, "0"));
-    Write(kDayFile3, file);
+    WriteFile(kIndex, Index(1, "0"));
+    WriteFile(kDayFile3, file);
     DayRecords records;
     Connect(records, 3);
     QTEST(records.AppendReading(At("10:00:00"), "36.6C", "0.0C", 3).record.quantity, "quantity");
@@ -502,7 +489,7 @@ void TestDayRecords::failedIndexWriteIsReported()
     QVERIFY(QDir(kIndex).removeRecursively());
     const RecordWrite next = records.AppendReading(At("14:03:30"), "36.6C", "0.0C", 3);
     QVERIFY(next.indexError.isEmpty());
-    QCOMPARE(Read(kIndex), Index(1, "TempData/2024/05/20240521"));
+    QCOMPARE(ReadFile(kIndex), Index(1, "TempData/2024/05/20240521"));
 }
 
 void TestDayRecords::replaceAndDeleteDayFile()
@@ -514,32 +501,32 @@ void TestDayRecords::replaceAndDeleteDayFile()
 
     const RecordRows kept{{"1", "09:00:00", "36.5C", "0.0C"}, {"2", "09:00:04", "36.5C", "0.0C"}};
     QVERIFY(records.replaceDayFile(kept, kDay, 3).ok);
-    QCOMPARE(Read(kDayFile3), QByteArray("1,09:00:00,36.5C,0.0C\r\n2,09:00:04,36.5C,0.0C\r\n"));
+    QCOMPARE(ReadFile(kDayFile3), QByteArray("1,09:00:00,36.5C,0.0C\r\n2,09:00:04,36.5C,0.0C\r\n"));
     QCOMPARE(records.recordCount(), 2u);
-    QCOMPARE(Read(kIndex), Index(2, "TempData/2024/05/20240521"));
+    QCOMPARE(ReadFile(kIndex), Index(2, "TempData/2024/05/20240521"));
 
     const RecordWrite deleted = records.deleteDayFile();
     QVERIFY(deleted.ok);
     QCOMPARE(deleted.path, kDayFile3);
     QVERIFY(!QFileInfo::exists(kDayFile3));
-    QCOMPARE(Read(kIndex), Index(0, "TempData/2024/05/20240521"));
+    QCOMPARE(ReadFile(kIndex), Index(0, "TempData/2024/05/20240521"));
     QCOMPARE(records.AppendReading(At("10:00:00"), "36.5C", "0.0C", 3).record.quantity, "1");
 }
 
 void TestDayRecords::deletionNeverTouchesIndexPath()
 {
     // After a restart with PATH "0" the day file path is "0": a file of that name is not ours.
-    Write(kIndex, Index(3, "0"));
-    Write("0", "mine");
-    Write(kDayFile3, "1,09:00:00,36.5C,0.0C\r\n");
+    WriteFile(kIndex, Index(3, "0"));
+    WriteFile("0", "mine");
+    WriteFile(kDayFile3, "1,09:00:00,36.5C,0.0C\r\n");
     DayRecords records;
     Connect(records, 3);
 
     QVERIFY(records.deleteDayFile().ok);
     QVERIFY(records.replaceDayFile({}, kDay, 3).ok);
-    QCOMPARE(Read("0"), QByteArray("mine"));
-    QCOMPARE(Read(kDayFile3), QByteArray("1,09:00:00,36.5C,0.0C\r\n"));
-    QCOMPARE(Read(kIndex), Index(0, "0"));
+    QCOMPARE(ReadFile("0"), QByteArray("mine"));
+    QCOMPARE(ReadFile(kDayFile3), QByteArray("1,09:00:00,36.5C,0.0C\r\n"));
+    QCOMPARE(ReadFile(kIndex), Index(0, "0"));
 }
 
 void TestDayRecords::indexPathElsewhereIsNotFollowed_data()
@@ -562,11 +549,11 @@ void TestDayRecords::indexPathElsewhereIsNotFollowed()
 {
     QFETCH(QString, path);
     QFETCH(bool, damaged);
-    Write(kIndex, Index(7, path.toUtf8().constData()));
-    Write("elsewhere/20240521-03.txt", "1,08:00:00,30.0C,0.0C\r\n");
-    Write("0", "1,08:00:00,30.0C,0.0C\r\n");
-    Write(Native("TempData/2024/05/20240520-03.txt"), "1,08:00:00,30.0C,0.0C\r\n");
-    Write(kDayFile3, "1,09:00:00,36.5C,0.0C\r\n2,09:01:00,36.6C,0.0C\r\n");
+    WriteFile(kIndex, Index(7, path.toUtf8().constData()));
+    WriteFile("elsewhere/20240521-03.txt", "1,08:00:00,30.0C,0.0C\r\n");
+    WriteFile("0", "1,08:00:00,30.0C,0.0C\r\n");
+    WriteFile(Native("TempData/2024/05/20240520-03.txt"), "1,08:00:00,30.0C,0.0C\r\n");
+    WriteFile(kDayFile3, "1,09:00:00,36.5C,0.0C\r\n2,09:01:00,36.6C,0.0C\r\n");
 
     DayRecords records;
     records.LoadDayIndex(kDay);
@@ -582,12 +569,12 @@ void TestDayRecords::indexPathElsewhereIsNotFollowed()
     QVERIFY(write.ok);
     QFETCH(int, next);
     QCOMPARE(write.record.quantity, QString::number(next));
-    QCOMPARE(Read(kIndex), Index(next, "TempData/2024/05/20240521"));
+    QCOMPARE(ReadFile(kIndex), Index(next, "TempData/2024/05/20240521"));
     QVERIFY(records.deleteDayFile().ok);
     QVERIFY(!QFile::exists(kDayFile3));
-    QCOMPARE(Read("elsewhere/20240521-03.txt"), QByteArray("1,08:00:00,30.0C,0.0C\r\n"));
-    QCOMPARE(Read("0"), QByteArray("1,08:00:00,30.0C,0.0C\r\n"));
-    QCOMPARE(Read(Native("TempData/2024/05/20240520-03.txt")),
+    QCOMPARE(ReadFile("elsewhere/20240521-03.txt"), QByteArray("1,08:00:00,30.0C,0.0C\r\n"));
+    QCOMPARE(ReadFile("0"), QByteArray("1,08:00:00,30.0C,0.0C\r\n"));
+    QCOMPARE(ReadFile(Native("TempData/2024/05/20240520-03.txt")),
              QByteArray("1,08:00:00,30.0C,0.0C\r\n"));
 }
 
@@ -652,8 +639,8 @@ void TestDayRecords::heldFilesAreWaitedForThenNamed()
     DayRecords records;
     Connect(records, 3);
     QVERIFY(records.AppendReading(At("14:03:27"), "36.5C", "0.0C", 3).ok);
-    const QByteArray dayBefore = Read(kDayFile3);
-    const QByteArray indexBefore = Read(kIndex);
+    const QByteArray dayBefore = ReadFile(kDayFile3);
+    const QByteArray indexBefore = ReadFile(kIndex);
 
     // The index is written after the day file; it is the one held in "index".
     const QString target = operation == QLatin1String("index") ? kIndex : kDayFile3;
@@ -684,11 +671,11 @@ void TestDayRecords::heldFilesAreWaitedForThenNamed()
         QVERIFY(write.ok);
         QVERIFY(write.indexError.isEmpty());
         if (operation == QLatin1String("replace"))
-            QCOMPARE(Read(kDayFile3), QByteArray("1,14:03:27,36.9C,0.0C\r\n"));
+            QCOMPARE(ReadFile(kDayFile3), QByteArray("1,14:03:27,36.9C,0.0C\r\n"));
         else if (operation == QLatin1String("remove"))
-            QCOMPARE(Read(kDayFile3), QByteArray("<missing>"));
+            QCOMPARE(ReadFile(kDayFile3), QByteArray("<missing>"));
         else
-            QCOMPARE(Read(kDayFile3), dayBefore + "2,14:03:30,36.6C,0.0C\r\n");
+            QCOMPARE(ReadFile(kDayFile3), dayBefore + "2,14:03:30,36.6C,0.0C\r\n");
         return;
     }
     const QString reason = FileSharing::HeldText();
@@ -698,12 +685,12 @@ void TestDayRecords::heldFilesAreWaitedForThenNamed()
         QVERIFY(write.ok);
         QCOMPARE(write.indexPath, kIndex);
         QCOMPARE(write.indexError, reason);
-        QCOMPARE(Read(kIndex), indexBefore);
+        QCOMPARE(ReadFile(kIndex), indexBefore);
     } else {
         QVERIFY(!write.ok);
         QCOMPARE(write.path, kDayFile3);
         QCOMPARE(write.error, reason);
-        QCOMPARE(Read(kDayFile3), dayBefore);
+        QCOMPARE(ReadFile(kDayFile3), dayBefore);
     }
 }
 

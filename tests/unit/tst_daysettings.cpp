@@ -4,6 +4,7 @@
 // and a deletion renumbering the lines with the readings they describe.
 #include "records/dayrecords.h"
 #include "records/daysettingsfile.h"
+#include "testfiles.h"
 #include "workingfolder.h"
 
 #include <QFile>
@@ -13,20 +14,6 @@ namespace {
 
 const QString kDay = QStringLiteral("TempData/2026/12/20261209-03.txt");
 const QString kDayBefore = QStringLiteral("TempData/2026/12/20261208-03.txt");
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 DaySettingsLine Line(quint64 next, float limit, WorkMode mode = WorkMode::Body,
                      TempUnit unit = TempUnit::Celsius)
@@ -125,10 +112,10 @@ void TestDaySettings::settingsInForce()
     QVERIFY(QDir().mkpath(QStringLiteral("TempData/2026/12")));
     QVERIFY(AppendDaySettings(kDayBefore, Line(1, 37.3f), &error));
     QVERIFY(AppendDaySettings(kDayBefore, Line(9, 37.8f), &error));
-    Write(DaySettingsPath(kDay), "09:00:00,4,R9Pro,C,body,38.0C\r\nthe cat walked here\r\n"
-                                 "09:30:00,10,R9Pro,F,surface,100.0F\r\n");
+    WriteFile(DaySettingsPath(kDay), "09:00:00,4,R9Pro,C,body,38.0C\r\nthe cat walked here\r\n"
+                                     "09:30:00,10,R9Pro,F,surface,100.0F\r\n");
     QCOMPARE(DaySettingsPath(kDay), "TempData/2026/12/20261209-03-settings.txt");
-    QCOMPARE(Read(DaySettingsPath(kDayBefore)),
+    QCOMPARE(ReadFile(DaySettingsPath(kDayBefore)),
              "09:00:00,1,R9Pro,C,body,37.3C\r\n09:00:00,9,R9Pro,C,body,37.8C\r\n");
 
     const DaySettings day = DaySettings::Read(kDay, kDayBefore);
@@ -164,12 +151,12 @@ void TestDaySettings::nextQuantityAndRepeats()
     // Just after midnight, before the first reading of the new day rolls the records over.
     QVERIFY(
         records.AppendSettings(QDateTime(day.addDays(1), QTime(0, 0, 5)), Line(0, 38.5f), 3).ok);
-    QCOMPARE(Read(DaySettingsPath(records.dayFilePath(day, 3))),
+    QCOMPARE(ReadFile(DaySettingsPath(records.dayFilePath(day, 3))),
              "08:00:00,1,R9Pro,C,body,37.5C\r\n08:03:00,3,R9Pro,C,body,38.0C\r\n");
-    QCOMPARE(Read(DaySettingsPath(records.dayFilePath(day.addDays(1), 3))),
+    QCOMPARE(ReadFile(DaySettingsPath(records.dayFilePath(day.addDays(1), 3))),
              "00:00:05,1,R9Pro,C,body,38.5C\r\n");
     // The day file and the index are as they would be without the settings file.
-    QCOMPARE(Read(records.dayFilePath(day, 3)),
+    QCOMPARE(ReadFile(records.dayFilePath(day, 3)),
              "1,08:01:00,36.5C,24.0C\r\n2,08:02:00,36.6C,24.0C\r\n");
 }
 
@@ -203,12 +190,12 @@ void TestDaySettings::deletionRenumbers()
     QFETCH(QByteArray, before);
     QFETCH(QList<int>, kept);
     if (!before.isEmpty())
-        Write(DaySettingsPath(kDay), before);
+        WriteFile(DaySettingsPath(kDay), before);
     const RecordRows all = Rows({1, 2, 3, 4, 5, 6, 7, 8});
     RecordRows after = Rows(kept);
     QString error;
     QVERIFY2(RenumberDaySettings(kDay, all, after, &error), qPrintable(error));
-    QTEST(Read(DaySettingsPath(kDay)), "after");
+    QTEST(ReadFile(DaySettingsPath(kDay)), "after");
 }
 
 QTEST_GUILESS_MAIN(TestDaySettings)

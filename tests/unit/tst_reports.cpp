@@ -9,6 +9,7 @@
 #include "reportexport.h"
 #include "reportpdf.h"
 #include "reportreaders.h"
+#include "testfiles.h"
 #include "workingfolder.h"
 
 #include <QDir>
@@ -23,20 +24,6 @@ namespace {
 const QString kFixture = QStringLiteral(KESTRIM_REPORT_FIXTURE);
 const QString kDayFile = QStringLiteral("TempData/2026/12/20261208-03.txt");
 const QDateTime kMade(QDate(2026, 12, 9), QTime(18, 30, 5));
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 ReportContext Context(Language language)
 {
@@ -58,7 +45,7 @@ ExportResult ExportTheDay(const QString &target, Language language)
 QList<QStringList> FixtureRecords()
 {
     QList<QStringList> records;
-    for (const QByteArray &line : Read(kFixture + "/20261208-03.txt").split('\n'))
+    for (const QByteArray &line : ReadFile(kFixture + "/20261208-03.txt").split('\n'))
         if (line.endsWith('\r'))
             records.append(QString::fromLatin1(line.chopped(1)).split(u','));
     return records;
@@ -84,7 +71,7 @@ void WriteRecordedDay()
     for (const QString &name :
          {QStringLiteral("20261210-03.txt"), QStringLiteral("20261210-03-settings.txt"),
           QStringLiteral("20261210-warning.txt")})
-        Write(QStringLiteral("TempData/2026/12/") + name, Read(kFixture + u'/' + name));
+        WriteFile(QStringLiteral("TempData/2026/12/") + name, ReadFile(kFixture + u'/' + name));
 }
 
 ExportResult ExportRecordedDay(const QString &target, Language language,
@@ -139,9 +126,9 @@ void TestReports::init()
 {
     m_dir = std::make_unique<WorkingFolder>();
     QVERIFY(m_dir->isValid());
-    Write(kDayFile, Read(kFixture + "/20261208-03.txt"));
-    Write(QStringLiteral("TempData/2026/12/20261208-warning.txt"),
-          Read(kFixture + "/20261208-warning.txt"));
+    WriteFile(kDayFile, ReadFile(kFixture + "/20261208-03.txt"));
+    WriteFile(QStringLiteral("TempData/2026/12/20261208-warning.txt"),
+              ReadFile(kFixture + "/20261208-warning.txt"));
 }
 
 void TestReports::cleanup()
@@ -237,7 +224,7 @@ void TestReports::pdfReadsBack()
     QFETCH(QString, pageOf);
     QFETCH(QString, made);
     QCOMPARE(ExportTheDay("day.pdf", language).outcome, Outcome::Written);
-    QVERIFY(Read("day.pdf").startsWith("%PDF-"));
+    QVERIFY(ReadFile("day.pdf").startsWith("%PDF-"));
 
     const QStringList lines = PdfLines("day.pdf");
     // The summary may take two lines; the heading's texts are looked for in the whole text.
@@ -279,7 +266,7 @@ void TestReports::pdfPagesRender()
     const std::optional<DayReport> report =
         ReadDayReport(*HistoryDayOfFile(kDayFile), Context(Language::English));
     QVERIFY(report);
-    Write("day.pdf", DayReportPdf(*report, &layout));
+    WriteFile("day.pdf", DayReportPdf(*report, &layout));
     QCOMPARE(layout.pages, 3);
     QVERIFY(RunReader("pdftoppm", {"-r", "40", "-png", "day.pdf", "page"}));
     for (int page = 1; page <= layout.pages; ++page) {
@@ -324,7 +311,7 @@ void TestReports::pdfOfValuesNoThermometerSends()
 {
     QFETCH(QByteArray, day);
     const QString path = QStringLiteral("TempData/2026/12/20261210-03.txt");
-    Write(path, day);
+    WriteFile(path, day);
     const std::optional<DayReport> report =
         ReadDayReport(*HistoryDayOfFile(path), Context(Language::English));
     QVERIFY(report);
@@ -338,7 +325,7 @@ void TestReports::pdfOfValuesNoThermometerSends()
     QVERIFY2(pdf.size() < 200 * 1024, qPrintable(QString::number(pdf.size())));
     if (!HavePoppler())
         return;
-    Write("day.pdf", pdf);
+    WriteFile("day.pdf", pdf);
     const QString text = PdfLines("day.pdf").join(u' ');
     QVERIFY(!text.contains(QStringLiteral("99999999")));
     QCOMPARE(text.contains(QStringLiteral("Unreadable: 1")), report->unreadable == 1);
@@ -443,10 +430,10 @@ void TestReports::rangeWorkbookHasASheetPerDayFile()
     const QString python = PythonWithOpenpyxl();
     if (python.isEmpty())
         QSKIP("Python's openpyxl is missing (Debian: python3-openpyxl)");
-    Write("TempData/2026/12/20261208-01.txt", "1,10:00:00,36.6C,23.5C\r\n");
-    Write("TempData/2026/11/20261130-03.txt",
-          "1,09:00:00,36.5C,21.0C\r\n2,09:01:00,36.7C,21.0C\r\n");
-    Write("TempData/2026/12/20261209-03.txt", "1,09:00:00,36.5C,21.0C\r\n");
+    WriteFile("TempData/2026/12/20261208-01.txt", "1,10:00:00,36.6C,23.5C\r\n");
+    WriteFile("TempData/2026/11/20261130-03.txt",
+              "1,09:00:00,36.5C,21.0C\r\n2,09:01:00,36.7C,21.0C\r\n");
+    WriteFile("TempData/2026/12/20261209-03.txt", "1,09:00:00,36.5C,21.0C\r\n");
     const QString header = HistoryTexts::kRangeCsvHeader.in(Language::English);
     QCOMPARE(ExportRangeAs(FindHistoryDays(), QDate(2026, 11, 30), QDate(2026, 12, 8), header,
                            Context(Language::English), "range.xlsx")
@@ -537,7 +524,7 @@ void TestReports::longDeskNameWraps()
     ReportContext context = Context(Language::English);
     context.settings.desk = QStringLiteral("Entrance A of the north wing, second floor, beside "
                                            "the pharmacy and the lifts, morning shift desk");
-    Write("long.pdf", DayReportPdf(*ReadDayReport(*HistoryDayOfFile(kDayFile), context)));
+    WriteFile("long.pdf", DayReportPdf(*ReadDayReport(*HistoryDayOfFile(kDayFile), context)));
     const QStringList lines = PdfLines("long.pdf");
     const QString text = lines.join(u' ');
     QVERIFY2(text.contains("Port: COM3 Desk: " + context.settings.desk),
@@ -569,8 +556,8 @@ void TestReports::reportForms()
     ReportContext context = Context(Language::English);
     context.form = form;
     ReportLayout layout;
-    Write("form.pdf",
-          DayReportPdf(*ReadDayReport(*HistoryDayOfFile(kRecordedDay), context), &layout));
+    WriteFile("form.pdf",
+              DayReportPdf(*ReadDayReport(*HistoryDayOfFile(kRecordedDay), context), &layout));
     QCOMPARE(layout.pages, pages);
     const QStringList lines = PdfLines("form.pdf");
     static const QRegularExpression row(QStringLiteral("^\\d+ \\d\\d:\\d\\d:\\d\\d "));
@@ -640,7 +627,7 @@ void TestReports::rangeReportReadsBack()
     if (!HavePoppler())
         QSKIP("pdftotext is missing (Debian: poppler-utils)");
     WriteRecordedDay();
-    Write("TempData/2026/12/20261209-01.txt", "1,09:00:00,36.5C,21.0C\r\n");
+    WriteFile("TempData/2026/12/20261209-01.txt", "1,09:00:00,36.5C,21.0C\r\n");
     const QString header = HistoryTexts::kRangeCsvHeader.in(Language::English);
     QCOMPARE(ExportRangeAs(FindHistoryDays(), QDate(2026, 12, 7), QDate(2026, 12, 13), header,
                            Context(Language::English), "week.pdf")

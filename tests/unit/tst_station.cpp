@@ -6,6 +6,7 @@
 #include "recordingspeech.h"
 #include "records/recordlistmodel.h"
 #include "station.h"
+#include "testfiles.h"
 #include "workingfolder.h"
 
 #include <QFile>
@@ -25,12 +26,6 @@ QByteArray Reading(int value)
 {
     const char bytes[] = {char(value & 0xFF), char((value >> 8) & 0xFF)};
     return BuildFrame(FrameCode::Measurement, QByteArrayView(bytes, 2));
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "recordingprompts.h"
 #include "records/filesharing.h"
 #include "speech/speechengine.h"
+#include "testfiles.h"
 #include "window/ckestrimdlg.h"
 #include "window/panestatusbar.h"
 #include "windowtesting.h"
@@ -35,12 +36,6 @@ const QDate kDay(2024, 5, 21);
 const QString kDayFile = QStringLiteral("TempData/2024/05/20240521-01.txt");
 const QString kIndex = QStringLiteral("Ini/2024-05-21.ini");
 const QString kChineseHeader = QStringLiteral("数量,测试时间,测量数值,环境温度");
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QByteArray Index(int count)
 {
@@ -301,7 +296,7 @@ void TestExportDelete::saveAs()
                         ? "test.txt|TempTable (*.txt)|TempTable(*.csv)|报表 (*.pdf)|工作簿 (*.xlsx)"
                         : "test.txt|TempTable (*.txt)|TempTable(*.csv)|Report (*.pdf)|"
                           "Workbook (*.xlsx)"});
-    QTEST(Read(target.isEmpty() ? "day.txt" : target), "bytes");
+    QTEST(ReadFile(target.isEmpty() ? "day.txt" : target), "bytes");
     QTEST(m_prompts->messages, "messages");
 }
 
@@ -393,7 +388,7 @@ void TestExportDelete::selectDeleteRange()
         QCOMPARE(dialog.findChild<QLineEdit *>(QString::number(IDC_EDIT_END_LINE))->text(),
                  QString::number(endLine));
         // The file is whole while the operator chooses.
-        QCOMPARE(Read(kDayFile), before);
+        QCOMPARE(ReadFile(kDayFile), before);
         Screenshot(&dialog, QStringLiteral("delete-data"));
         QTest::mouseClick(dialog.findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
                           Qt::LeftButton);
@@ -404,8 +399,8 @@ void TestExportDelete::selectDeleteRange()
                               .arg(startLine == 3 ? "3rd" : "4th"),
                           QStringLiteral("Delete: Are you sure to set the %1th row as the end row?")
                               .arg(endLine)}));
-    QCOMPARE(Read(kDayFile), Lines(kept));
-    QCOMPARE(Read(kIndex), Index(int(kept.size())));
+    QCOMPARE(ReadFile(kDayFile), Lines(kept));
+    QCOMPARE(ReadFile(kIndex), Index(int(kept.size())));
     QCOMPARE(m_window->dayRecords().recordCount(), quint64(kept.size()));
     QCOMPARE(listColumn(0).size(), kept.size());
     QCOMPARE(listColumn(0).last(), QString::number(kept.size()));
@@ -413,7 +408,7 @@ void TestExportDelete::selectDeleteRange()
     // The next reading follows on.
     reading(11);
     QCOMPARE(listColumn(0).last(), QString::number(kept.size() + 1));
-    QCOMPARE(Read(kIndex), Index(int(kept.size()) + 1));
+    QCOMPARE(ReadFile(kIndex), Index(int(kept.size()) + 1));
 }
 
 void TestExportDelete::delRefusedAndEscape_data()
@@ -442,7 +437,7 @@ void TestExportDelete::delRefusedAndEscape()
     record(1, 6);
     QFETCH(QList<bool>, answers);
     m_prompts->answers = answers;
-    const QByteArray before = Read(kDayFile);
+    const QByteArray before = ReadFile(kDayFile);
     const QDateTime modified = QFileInfo(kDayFile).lastModified();
 
     selectDelete([&](CDeleteDataDlg &dialog) {
@@ -459,9 +454,9 @@ void TestExportDelete::delRefusedAndEscape()
     });
 
     QCOMPARE(m_prompts->messages, messages);
-    QCOMPARE(Read(kDayFile), before);
+    QCOMPARE(ReadFile(kDayFile), before);
     QCOMPARE(QFileInfo(kDayFile).lastModified(), modified);
-    QCOMPARE(Read(kIndex), Index(6));
+    QCOMPARE(ReadFile(kIndex), Index(6));
     QCOMPARE(listColumn(0), (QStringList{"1", "2", "3", "4", "5", "6"}));
 }
 
@@ -499,7 +494,7 @@ void TestExportDelete::readingWhileDeleteDataIsOpen()
         reading(12);
         QVERIFY(dialog.isVisible());
         QCOMPARE(list()->model()->rowCount(), 12);
-        QCOMPARE(Read(kDayFile).count('\n'), 12);
+        QCOMPARE(ReadFile(kDayFile).count('\n'), 12);
         if (removeRange) {
             chooseLine(dialog, 5, ID_SET_STOP_LINE);
             QTest::mouseClick(dialog.findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
@@ -509,10 +504,10 @@ void TestExportDelete::readingWhileDeleteDataIsOpen()
         }
     });
 
-    QCOMPARE(Read(kDayFile), dayFile);
+    QCOMPARE(ReadFile(kDayFile), dayFile);
     QCOMPARE(listColumn(0), quantities);
     QCOMPARE(listColumn(1).last(), QStringLiteral("09:00:12"));
-    QCOMPARE(Read(kIndex), Index(int(quantities.size())));
+    QCOMPARE(ReadFile(kIndex), Index(int(quantities.size())));
     QCOMPARE(m_window->dayRecords().recordCount(), quint64(quantities.size()));
 }
 
@@ -538,14 +533,14 @@ void TestExportDelete::deleteAllAsksFirst()
     connect();
     record(1, 5);
     switchLanguage(language);
-    const QByteArray before = Read(kDayFile);
+    const QByteArray before = ReadFile(kDayFile);
     m_prompts->answers = answers;
     chooseFromRecordMenu(ID_DELETE_ALL);
     QCOMPARE(m_prompts->questions.size(), 1);
     QFETCH(QString, question);
     QCOMPARE(m_prompts->questions.constFirst(), m_window->windowTitle() + ": " + question);
     QCOMPARE(m_prompts->questionDefaults, QList<Prompts::Default>{Prompts::Default::No});
-    QCOMPARE(Read(kDayFile), before);
+    QCOMPARE(ReadFile(kDayFile), before);
     QCOMPARE(list()->model()->rowCount(), 5);
     QVERIFY(
         m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->isEnabled());
@@ -562,19 +557,21 @@ void TestExportDelete::settingsFileFollowsDeletions()
     // The limit raised to 38.0 (0x017C).
     Receive(*m_window, BuildFrame(FrameCode::Settings, QByteArray::fromHex("00017C0102000001")));
     record(6, 9);
-    QCOMPARE(Read(settings), "09:00:00,1,R9Pro,C,body,37.5C\r\n09:00:05,5,R9Pro,C,body,38.0C\r\n");
+    QCOMPARE(ReadFile(settings),
+             "09:00:00,1,R9Pro,C,body,37.5C\r\n09:00:05,5,R9Pro,C,body,38.0C\r\n");
     selectDelete([&](CDeleteDataDlg &dialog) {
         chooseLine(dialog, 2, ID_SET_START_LINE);
         chooseLine(dialog, 5, ID_SET_STOP_LINE);
         QTest::mouseClick(dialog.findChild<QAbstractButton *>(QString::number(IDC_BUTTON_DEL)),
                           Qt::LeftButton);
     });
-    QCOMPARE(Read(kDayFile), Lines({1, 7, 8, 9}));
+    QCOMPARE(ReadFile(kDayFile), Lines({1, 7, 8, 9}));
     // The first reading taken at 38.0 is deleted; the next one, now the 2nd, starts the line.
-    QCOMPARE(Read(settings), "09:00:00,1,R9Pro,C,body,37.5C\r\n09:00:05,2,R9Pro,C,body,38.0C\r\n");
+    QCOMPARE(ReadFile(settings),
+             "09:00:00,1,R9Pro,C,body,37.5C\r\n09:00:05,2,R9Pro,C,body,38.0C\r\n");
     m_prompts->answers = {true};
     chooseFromRecordMenu(ID_DELETE_ALL);
-    QCOMPARE(Read(settings), "09:00:05,1,R9Pro,C,body,38.0C\r\n");
+    QCOMPARE(ReadFile(settings), "09:00:05,1,R9Pro,C,body,38.0C\r\n");
 }
 
 void TestExportDelete::deleteAllThenAReading()
@@ -585,7 +582,7 @@ void TestExportDelete::deleteAllThenAReading()
     chooseFromRecordMenu(ID_DELETE_ALL);
     QCOMPARE(list()->model()->rowCount(), 0);
     QVERIFY(!QFileInfo::exists(kDayFile));
-    QCOMPARE(Read(kIndex), Index(0));
+    QCOMPARE(ReadFile(kIndex), Index(0));
     // Nothing left to export.
     QVERIFY(
         !m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->isEnabled());
@@ -594,8 +591,8 @@ void TestExportDelete::deleteAllThenAReading()
     QVERIFY(
         m_window->findChild<QAbstractButton *>(QString::number(IDC_BUTTON_SAVE_AS))->isEnabled());
     QCOMPARE(listColumn(0), QStringList{"1"});
-    QCOMPARE(Read(kDayFile), Line(1, 6));
-    QCOMPARE(Read(kIndex), Index(1));
+    QCOMPARE(ReadFile(kDayFile), Line(1, 6));
+    QCOMPARE(ReadFile(kIndex), Index(1));
 }
 
 // The window has not ticked yet, so the time pane is still empty: the reading's time comes
@@ -604,7 +601,7 @@ void TestExportDelete::readingBeforeTheFirstTick()
 {
     m_clock->set(QDateTime(kDay, QTime(9, 0, 3)));
     Receive(*m_window, ReportFrame() + ReadingFrame(363));
-    QCOMPARE(Read(kDayFile), Line(1, 3));
+    QCOMPARE(ReadFile(kDayFile), Line(1, 3));
     QCOMPARE(listColumn(1), QStringList{"09:00:03"});
 }
 
@@ -621,12 +618,12 @@ void TestExportDelete::readingBetweenMidnightAndTheTick()
     m_clock->set(QDateTime(kDay, QTime(0, 0, 0)));
     Receive(*m_window, ReadingFrame(367));
 
-    QCOMPARE(Read("TempData/2024/05/20240520-01.txt"),
+    QCOMPARE(ReadFile("TempData/2024/05/20240520-01.txt"),
              QByteArray("1,23:59:58,36.5C,0.0C\r\n2,23:59:58,36.6C,0.0C\r\n"));
-    QCOMPARE(Read(kDayFile), QByteArray("1,00:00:00,36.7C,0.0C\r\n"));
-    QCOMPARE(Read("Ini/2024-05-20.ini"),
+    QCOMPARE(ReadFile(kDayFile), QByteArray("1,00:00:00,36.7C,0.0C\r\n"));
+    QCOMPARE(ReadFile("Ini/2024-05-20.ini"),
              QByteArray("[RECORD]\r\nTOTAL_NUM=2\r\nPATH=TempData/2024/05/20240520\r\n"));
-    QCOMPARE(Read(kIndex), Index(1));
+    QCOMPARE(ReadFile(kIndex), Index(1));
     QCOMPARE(listColumn(0), QStringList{"1"});
     QCOMPARE(m_window->findChild<PaneStatusBar *>()->paneText(1), QStringLiteral("2024-05-21"));
     // The tick that follows finds the day already turned.
@@ -687,7 +684,7 @@ void TestExportDelete::settingsThatCannotBeRecorded()
                  "\"limit not recorded\" for them."),
              qPrintable(m_prompts->messages[0]));
     record(1, 2);
-    QCOMPARE(Read(kDayFile), Lines({1, 2}));
+    QCOMPARE(ReadFile(kDayFile), Lines({1, 2}));
     QCOMPARE(m_prompts->messages.size(), 1);
 }
 
@@ -698,7 +695,7 @@ void TestExportDelete::selectDeleteOfAFileHeldOpen()
 {
     connect();
     record(1, 5);
-    const QByteArray before = Read(kDayFile);
+    const QByteArray before = ReadFile(kDayFile);
     FileSharing::SetInjectedHold([](const QString &path) {
         return QDir::toNativeSeparators(QDir::current().relativeFilePath(path)) ==
                QDir::toNativeSeparators(kDayFile);
@@ -717,8 +714,8 @@ void TestExportDelete::selectDeleteOfAFileHeldOpen()
                                         "another program; close it there and try again\nNothing "
                                         "was deleted; the file is as it was.")
                              .arg(QDir::toNativeSeparators(kDayFile))});
-    QCOMPARE(Read(kDayFile), before);
-    QCOMPARE(Read(kIndex), Index(5));
+    QCOMPARE(ReadFile(kDayFile), before);
+    QCOMPARE(ReadFile(kIndex), Index(5));
     QCOMPARE(listColumn(0), (QStringList{"1", "2", "3", "4", "5"}));
 }
 

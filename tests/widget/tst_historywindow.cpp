@@ -11,6 +11,7 @@
 #include "reception/frame.h"
 #include "recordingprompts.h"
 #include "reportreaders.h"
+#include "testfiles.h"
 #include "window/ckestrimdlg.h"
 #include "windowtesting.h"
 #include "workingfolder.h"
@@ -38,20 +39,6 @@ namespace {
 
 const QDate kToday(2026, 12, 9);
 const QString kTodayFile = QStringLiteral("TempData/2026/12/20261209-01.txt");
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Celsius (or Fahrenheit), body mode, alarm limit 37.5 °C (99.5 °F), R9 Pro fields.
 QByteArray ReportFrame(bool fahrenheit = false)
@@ -89,10 +76,10 @@ void WriteEarlierDays()
             warnings += line + "\r\n";
     }
     day += "82,16:05:1";
-    Write(QStringLiteral("TempData/2026/12/20261208-01.txt"), day);
-    Write(QStringLiteral("TempData/2026/12/20261208-warning.txt"), warnings);
-    Write(QStringLiteral("TempData/2026/12/20261208-02.txt"), "1,10:00:00,36.6C,23.5C\r\n");
-    Write(QStringLiteral("TempData/2026/11/20261130-01.txt"), "1,09:00:00,36.5C,21.0C\r\n");
+    WriteFile(QStringLiteral("TempData/2026/12/20261208-01.txt"), day);
+    WriteFile(QStringLiteral("TempData/2026/12/20261208-warning.txt"), warnings);
+    WriteFile(QStringLiteral("TempData/2026/12/20261208-02.txt"), "1,10:00:00,36.6C,23.5C\r\n");
+    WriteFile(QStringLiteral("TempData/2026/11/20261130-01.txt"), "1,09:00:00,36.5C,21.0C\r\n");
 }
 
 // The chart lays itself out when events are handled; the picture waits for that.
@@ -285,7 +272,7 @@ void TestHistoryWindow::ctrlHOpensOneWindowThatIsGoneWhenClosed()
     // Readings go on with no history window to tell.
     connect();
     reading(QTime(8, 31), 365);
-    QCOMPARE(Read(kTodayFile).left(2), QByteArray("1,"));
+    QCOMPARE(ReadFile(kTodayFile).left(2), QByteArray("1,"));
 }
 
 // Readings stored while the window shows today appear at once, marked when abnormal; while it
@@ -356,7 +343,7 @@ void TestHistoryWindow::tableFollowsNewRowsAtItsEnd()
     for (int quantity = 1; quantity <= 200; ++quantity)
         day += QByteArray::number(quantity) + ",08:" + QByteArray::number(10 + quantity % 20) +
                ":00,36.6C,22.5C\r\n";
-    Write(kTodayFile, day);
+    WriteFile(kTodayFile, day);
     connect();
     openHistory();
     QVERIFY(QTest::qWaitForWindowExposed(historyWindow()));
@@ -428,12 +415,12 @@ void TestHistoryWindow::shownDayVanishesOrIsRewritten()
     part<QListWidget>("historyDays")->setCurrentRow(1);
     QCOMPARE(historyWindow()->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
 
-    Write(QStringLiteral("TempData/2026/12/20261208-02.txt"),
-          "1,10:00:00,36.6C,23.5C\r\n2,10:01:00,36.9C,23.5C\r\n3,10:0");
+    WriteFile(QStringLiteral("TempData/2026/12/20261208-02.txt"),
+              "1,10:00:00,36.6C,23.5C\r\n2,10:01:00,36.9C,23.5C\r\n3,10:0");
     QTRY_COMPARE(tableRows(), 2);
     QTRY_VERIFY(summary().endsWith(QStringLiteral("Unreadable: 1")));
     // A day file laid beside it (copied from another desk) is listed.
-    Write(QStringLiteral("TempData/2026/12/20261201-05.txt"), "1,10:00:00,36.6C,23.5C\r\n");
+    WriteFile(QStringLiteral("TempData/2026/12/20261201-05.txt"), "1,10:00:00,36.6C,23.5C\r\n");
     QTRY_COMPARE(dayLabels().size(), 4);
     QCOMPARE(dayLabels().at(2), QStringLiteral("2026-12-01  COM5"));
     QCOMPARE(historyWindow()->shownDay()->label(), QStringLiteral("2026-12-08  COM2"));
@@ -492,7 +479,7 @@ void TestHistoryWindow::exports()
 
     part<QPushButton>(range ? "historyExportRange" : "historyExportDay")->click();
     QTEST(m_prompts->saveDialogs.value(0), "dialog");
-    QTEST(Read(m_dir->filePath(target)), "bytes");
+    QTEST(ReadFile(m_dir->filePath(target)), "bytes");
     QTEST(m_prompts->messages, "messages");
 }
 
