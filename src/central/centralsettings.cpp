@@ -148,7 +148,8 @@ std::optional<CentralSettings> ParseCentralSettings(const QString &url, const QS
         return refuse(QStringLiteral("the url's port is not a port number"));
     settings.user = parsed.userName(QUrl::FullyDecoded);
     settings.database = parsed.path(QUrl::FullyDecoded).mid(1);
-    if (settings.database.contains(u'/'))
+    // An '@' would read as a password's end run into the path; Kestrim's databases have none.
+    if (settings.database.contains(u'/') || settings.database.contains(u'@'))
         return refuse(QStringLiteral("the url's path is not a database name"));
     settings.desk = desk.trimmed().isEmpty() ? QSysInfo::machineHostName() : desk.trimmed();
     return settings;

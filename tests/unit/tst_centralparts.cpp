@@ -82,6 +82,10 @@ void TestCentralParts::urls_data()
                               << "" << QString();
     QTest::newRow("not a url") << "postgresql://db lan/kestrim" << false << "" << 0 << ""
                                << "" << QString();
+    // An escaped '@' in the path: no database name of Kestrim's has one.
+    QTest::newRow("'@' in the database")
+        << "postgresql://kestrim@db.lan/kes%40trim" << false << "" << 0 << ""
+        << "" << QString();
 }
 
 void TestCentralParts::urls()
