@@ -13,8 +13,8 @@
 
 namespace {
 
-// The first form had no states and no prints; its notes were made only by rewrites that were
-// mirrored as they were noted, so they are read as done.
+// A journal of the first form has neither states nor prints: its notes cannot be checked
+// against the day file, and are read as done.
 const QByteArray kFirstLineV1 = "kestrim-deletions 1";
 const QByteArray kFirstLine = "kestrim-deletions 2";
 const QByteArray kNextKey = "next ";
