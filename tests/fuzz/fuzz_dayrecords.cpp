@@ -16,6 +16,7 @@
 #include "fuzzcheck.h"
 #include "history/dayhistory.h"
 #include "history/historychartdata.h"
+#include "reception/temperature.h"
 #include "records/dayrecords.h"
 #include "records/indexfile.h"
 #include "records/recordline.h"
@@ -86,6 +87,11 @@ quint64 LastQuantity(const QStringList &lines)
 // unreadable; the chart's figures are finite and its time axis covers at most the day.
 void CheckHistory(const QString &dayFile, const QStringList &lines)
 {
+    // What a frame's 16 bits carry, and the same converted with Kestrim's own rounding (0 °F is
+    // -17.8 °C).
+    const float highestSent = DecodeTenths(0xFFFF);
+    const float lowestCelsius = ToCelsius(0.0f);
+    const float highestFahrenheit = ToFahrenheit(highestSent);
     DayHistory history;
     history.load(dayFile, {});
     FUZZ_CHECK(history.readings().size() + history.unreadable() == lines.size());
@@ -93,10 +99,10 @@ void CheckHistory(const QString &dayFile, const QStringList &lines)
         FUZZ_CHECK(std::isfinite(reading.value));
         switch (reading.unit) {
         case HistoryReading::Unit::Celsius:
-            FUZZ_CHECK(reading.value >= -17.7f && reading.value <= 6553.5f);
+            FUZZ_CHECK(reading.value >= lowestCelsius && reading.value <= highestSent);
             break;
         case HistoryReading::Unit::Fahrenheit:
-            FUZZ_CHECK(reading.value >= 0.0f && reading.value <= 11828.3f);
+            FUZZ_CHECK(reading.value >= 0.0f && reading.value <= highestFahrenheit);
             break;
         case HistoryReading::Unit::Count:
             FUZZ_CHECK(reading.value >= 0.0f && reading.value <= 65535.0f);
@@ -106,7 +112,7 @@ void CheckHistory(const QString &dayFile, const QStringList &lines)
     for (TempUnit unit : {TempUnit::Celsius, TempUnit::Fahrenheit}) {
         const HistoryChartData chart = BuildChartData(history.readings(), unit);
         FUZZ_CHECK(std::isfinite(chart.lowest) && std::isfinite(chart.highest));
-        FUZZ_CHECK(chart.lowest >= -17.7f && chart.highest <= 11828.3f);
+        FUZZ_CHECK(chart.lowest >= lowestCelsius && chart.highest <= highestFahrenheit);
         FUZZ_CHECK(chart.axisTicks >= 2 && chart.axisTicks <= 9);
         FUZZ_CHECK(chart.axisFromMs >= 0 && chart.axisToMs <= 24 * 3600 * 1000);
     }
