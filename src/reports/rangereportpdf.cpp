@@ -330,14 +330,9 @@ int RangePainter::paint()
 ExportResult ReadRangeReport(const QList<HistoryDay> &days, QDate first, QDate last,
                              const ReportContext &context, RangeReport *report)
 {
-    QList<HistoryDay> chosen;
-    std::copy_if(days.begin(), days.end(), std::back_inserter(chosen),
-                 [&](const HistoryDay &day) { return day.date >= first && day.date <= last; });
+    const QList<HistoryDay> chosen = DaysInRange(days, first, last);
     if (chosen.isEmpty())
         return {ExportResult::Outcome::NothingRecorded, {}, {}};
-    std::sort(chosen.begin(), chosen.end(), [](const HistoryDay &a, const HistoryDay &b) {
-        return a.date != b.date ? a.date < b.date : a.port < b.port;
-    });
     report->first = first;
     report->last = last;
     report->context = context;

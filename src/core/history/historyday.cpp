@@ -38,6 +38,17 @@ QList<HistoryDay> FindHistoryDays()
     return days;
 }
 
+QList<HistoryDay> DaysInRange(const QList<HistoryDay> &days, QDate first, QDate last)
+{
+    QList<HistoryDay> chosen;
+    std::copy_if(days.begin(), days.end(), std::back_inserter(chosen),
+                 [&](const HistoryDay &day) { return day.date >= first && day.date <= last; });
+    std::sort(chosen.begin(), chosen.end(), [](const HistoryDay &a, const HistoryDay &b) {
+        return a.date != b.date ? a.date < b.date : a.port < b.port;
+    });
+    return chosen;
+}
+
 std::optional<HistoryDay> HistoryDayOfFile(const QString &path)
 {
     HistoryDay day;

@@ -25,6 +25,9 @@ struct HistoryDay {
 // day, by port.
 QList<HistoryDay> FindHistoryDays();
 
+// The days of `days` from `first` to `last`, oldest first and, within a day, by port.
+QList<HistoryDay> DaysInRange(const QList<HistoryDay> &days, QDate first, QDate last);
+
 // The day a day file's path names ("TempData/2026/12/20261209-03.txt"), whether or not the file
 // is there; nothing for a path that is not where the main window keeps that day's file.
 std::optional<HistoryDay> HistoryDayOfFile(const QString &path);

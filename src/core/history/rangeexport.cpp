@@ -6,21 +6,14 @@
 
 #include <QFile>
 
-#include <algorithm>
-
 ExportResult ExportDayRange(const QList<HistoryDay> &days, QDate first, QDate last,
                             const QString &csvHeader, const QString &target)
 {
     if (ExportFormatOf(target) != ExportFormat::Csv)
         return {ExportResult::Outcome::Unsupported, {}, {}};
-    QList<HistoryDay> chosen;
-    std::copy_if(days.begin(), days.end(), std::back_inserter(chosen),
-                 [&](const HistoryDay &day) { return day.date >= first && day.date <= last; });
+    const QList<HistoryDay> chosen = DaysInRange(days, first, last);
     if (chosen.isEmpty())
         return {ExportResult::Outcome::NothingRecorded, {}, {}};
-    std::sort(chosen.begin(), chosen.end(), [](const HistoryDay &a, const HistoryDay &b) {
-        return a.date != b.date ? a.date < b.date : a.port < b.port;
-    });
 
     QStringList lines;
     for (const HistoryDay &day : chosen) {
