@@ -48,17 +48,11 @@ template <typename Take> void ForEachFileLine(QFile &file, qint64 offset, Take t
     }
 }
 
-// The second of the day of a HH:MM:SS time; -1 for any other text.
+// The second of the day of a record line's time; -1 for any other text.
 int SecondOfDay(const QString &time)
 {
-    const auto digit = [&time](qsizetype i) {
-        return time[i].isDigit() ? time[i].digitValue() : -100;
-    };
-    if (time.size() != 8 || time[2] != u':' || time[5] != u':')
-        return -1;
-    const int second = (digit(0) * 10 + digit(1)) * 3600 + (digit(3) * 10 + digit(4)) * 60 +
-                       digit(6) * 10 + digit(7);
-    return second >= 0 && second < 24 * 3600 ? second : -1;
+    const QTime parsed = ParseRecordTime(time);
+    return parsed.isValid() ? parsed.msecsSinceStartOfDay() / 1000 : -1;
 }
 
 // The warning file's lines while the day file is read: each a hash of what it shares with its

@@ -62,17 +62,6 @@ bool Count(QStringView text, quint32 *count)
     return ok && *count <= kHighestCount;
 }
 
-QTime ParseTime(QStringView text)
-{
-    if (text.size() != 8 || text[2] != u':' || text[5] != u':')
-        return {};
-    const QStringView hours = text.first(2), minutes = text.sliced(3, 2),
-                      seconds = text.sliced(6, 2);
-    if (!AllDigits(hours) || !AllDigits(minutes) || !AllDigits(seconds))
-        return {};
-    return QTime(hours.toInt(), minutes.toInt(), seconds.toInt());
-}
-
 } // namespace
 
 float HistoryReading::degreesIn(TempUnit tempUnit) const
@@ -84,13 +73,24 @@ float HistoryReading::degreesIn(TempUnit tempUnit) const
     return value;
 }
 
+QTime ParseRecordTime(QStringView text)
+{
+    if (text.size() != 8 || text[2] != u':' || text[5] != u':')
+        return {};
+    const QStringView hours = text.first(2), minutes = text.sliced(3, 2),
+                      seconds = text.sliced(6, 2);
+    if (!AllDigits(hours) || !AllDigits(minutes) || !AllDigits(seconds))
+        return {};
+    return QTime(hours.toInt(), minutes.toInt(), seconds.toInt());
+}
+
 std::optional<HistoryReading> ParseHistoryReading(const QStringList &fields)
 {
     if (fields.size() != 4 || !AllDigits(fields[0]))
         return std::nullopt;
     HistoryReading reading;
     reading.quantity = fields[0].toULongLong();
-    reading.time = ParseTime(fields[1]);
+    reading.time = ParseRecordTime(fields[1]);
     if (!reading.time.isValid())
         return std::nullopt;
     float environment = 0.0f;

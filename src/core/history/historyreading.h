@@ -37,6 +37,9 @@ struct HistoryReading {
     float degreesIn(TempUnit tempUnit) const;
 };
 
+// A record line's HH:MM:SS time; invalid for any other text.
+QTime ParseRecordTime(QStringView text);
+
 // The reading of a record line's fields: quantity, HH:MM:SS, value, environment temperature.
 std::optional<HistoryReading> ParseHistoryReading(const QStringList &fields);
 
